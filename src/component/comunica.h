@@ -1,0 +1,62 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "core/boolean.h"
+#include "core/collection.h"
+#include "core/variant.h"
+
+namespace vardel {
+
+class frmConfigLectorUSB;
+
+// What a host hears from a Comunica: the three events, raised synchronously
+// on the thread that created the object.
+class OyenteComunica {
+ public:
+  virtual ~OyenteComunica() = default;
+  // One processed document: its data, the no-data collection, or null.
+  virtual void LectoraDatos(const std::shared_ptr<Collection>& Dato) = 0;
+  virtual void LectoraError(std::int32_t Error, const std::string& Descripcion) = 0;
+  // The reader has become connected (True) or has gone away (False).
+  virtual void LectoraActiva(Boolean OnOff) = 0;
+};
+
+// The component's one public class. Creation opens the reader and starts the
+// presence watch; Terminate reads every cheque in the tray. Errors reach the
+// caller as ErrorEjecucion.
+class Comunica {
+ public:
+  // The listener may be null and set later; it must outlive the object or be
+  // replaced before it goes.
+  explicit Comunica(OyenteComunica* oyente = nullptr);
+  ~Comunica();
+  Comunica(const Comunica&) = delete;
+  Comunica& operator=(const Comunica&) = delete;
+
+  void EstableceOyente(OyenteComunica* oyente);
+
+  // The read request: one capture cycle, then the reader is closed.
+  void Terminate();
+  // Shows the settings screen modally; always Empty.
+  Variant MostrarConfiguracion();
+  // Whether a reader is connected and answers.
+  Boolean LectoraONOFF();
+
+  Boolean blnLogActivo() const { return blnLogActivo_; }
+  void blnLogActivo(Boolean valor) { blnLogActivo_ = valor; }
+
+ private:
+  class Receptor;
+  void CierraLectora();
+  void ProcesaCheques();
+
+  OyenteComunica* oyente_ = nullptr;
+  Boolean blnLogActivo_ = Boolean::False;
+  std::shared_ptr<frmConfigLectorUSB> PantallaConfig;
+  std::unique_ptr<Receptor> receptor_;
+};
+
+}  // namespace vardel

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace vardel {
+
+// Numbers of the run-time errors the component raises. They are the numbers
+// of the platform's automation runtime, so a host sees the error it expects.
+namespace errores {
+inline constexpr int32_t kArgumentoNoValido = 5;
+inline constexpr int32_t kDesbordamiento = 6;
+inline constexpr int32_t kMemoriaInsuficiente = 7;
+inline constexpr int32_t kSubindiceFueraDeIntervalo = 9;
+inline constexpr int32_t kTiposNoCoinciden = 13;
+inline constexpr int32_t kErrorCargandoBiblioteca = 48;
+inline constexpr int32_t kArchivoNoEncontrado = 53;
+inline constexpr int32_t kDiscoLleno = 61;
+inline constexpr int32_t kPermisoDenegado = 70;
+inline constexpr int32_t kErrorAccesoRuta = 75;
+inline constexpr int32_t kRutaNoEncontrada = 76;
+inline constexpr int32_t kPuntoEntradaNoEncontrado = 453;
+inline constexpr int32_t kClaveDuplicada = 457;
+}  // namespace errores
+
+// The Spanish description the automation runtime gives for a number; a
+// generic text for numbers it has no description for.
+std::string DescripcionError(int32_t numero);
+
+// A run-time error: a number and its description. It ends the operation
+// where it happens and reaches the host unchanged.
+class ErrorEjecucion : public std::runtime_error {
+ public:
+  explicit ErrorEjecucion(int32_t numero);
+  ErrorEjecucion(int32_t numero, std::string descripcion);
+
+  int32_t Numero() const { return numero_; }
+  const std::string& Descripcion() const { return descripcion_; }
+
+ private:
+  int32_t numero_;
+  std::string descripcion_;
+};
+
+[[noreturn]] void LanzaError(int32_t numero);
+[[noreturn]] void LanzaError(int32_t numero, std::string descripcion);
+
+}  // namespace vardel

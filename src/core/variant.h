@@ -1,0 +1,64 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <variant>
+
+#include "core/boolean.h"
+
+namespace vardel {
+
+class Collection;
+
+// An automation date: days since 30 December 1899, the fraction being the
+// time of day.
+struct Fecha {
+  double serial = 0.0;
+  friend bool operator==(const Fecha&, const Fecha&) = default;
+};
+
+// The values that cross between the component and its host. Text is UTF-8
+// inside the component; each platform boundary converts it.
+class Variant {
+ public:
+  enum class Tipo { Empty, Integer, Long, Double, Date, String, Boolean, Object };
+
+  Variant() = default;
+  static Variant Integer(std::int16_t v) { return Variant(Valor(v)); }
+  static Variant Long(std::int32_t v) { return Variant(Valor(v)); }
+  static Variant Double(double v) { return Variant(Valor(v)); }
+  static Variant Date(Fecha v) { return Variant(Valor(v)); }
+  static Variant String(std::string v) { return Variant(Valor(std::move(v))); }
+  static Variant Bool(vardel::Boolean v) { return Variant(Valor(v)); }
+  // A null pointer is the null object reference ("Nothing").
+  static Variant Object(std::shared_ptr<Collection> v) { return Variant(Valor(std::move(v))); }
+
+  Tipo tipo() const { return static_cast<Tipo>(valor_.index()); }
+  bool EsEmpty() const { return tipo() == Tipo::Empty; }
+
+  std::int16_t AsInteger() const { return std::get<std::int16_t>(valor_); }
+  std::int32_t AsLong() const { return std::get<std::int32_t>(valor_); }
+  double AsDouble() const { return std::get<double>(valor_); }
+  Fecha AsDate() const { return std::get<Fecha>(valor_); }
+  const std::string& AsString() const { return std::get<std::string>(valor_); }
+  vardel::Boolean AsBoolean() const { return std::get<vardel::Boolean>(valor_); }
+  const std::shared_ptr<Collection>& AsObject() const {
+    return std::get<std::shared_ptr<Collection>>(valor_);
+  }
+
+  // Same type and same value; objects compare by identity.
+  friend bool operator==(const Variant&, const Variant&) = default;
+
+ private:
+  using Valor = std::variant<std::monostate, std::int16_t, std::int32_t, double, Fecha,
+                             std::string, vardel::Boolean, std::shared_ptr<Collection>>;
+  explicit Variant(Valor v) : valor_(std::move(v)) {}
+  Valor valor_;
+};
+
+// A readable form for logs, tests and the command line: the text as it
+// stands, numbers in plain decimal, dates as dd/mm/yyyy.
+std::string ATexto(const Variant& v);
+
+}  // namespace vardel

@@ -1,0 +1,105 @@
+#include <cstdint>
+
+#include "platform/ansi.h"
+
+// POSIX has no system ANSI code page: the component uses Windows-1252, the
+// code page of the counter machines whose files it shares.
+namespace vardel::platform {
+
+namespace {
+
+// Windows-1252 bytes 0x80 to 0x9F; 0 where the code page has no character.
+constexpr char32_t kZona80[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+void AnadeUtf8(std::string& salida, char32_t c) {
+  if (c < 0x80) {
+    salida += static_cast<char>(c);
+  } else if (c < 0x800) {
+    salida += static_cast<char>(0xC0 | (c >> 6));
+    salida += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    salida += static_cast<char>(0xE0 | (c >> 12));
+    salida += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    salida += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+char AByte(char32_t c) {
+  if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+    return static_cast<char>(c);
+  }
+  for (int i = 0; i < 32; ++i) {
+    if (kZona80[i] != 0 && kZona80[i] == c) {
+      return static_cast<char>(0x80 + i);
+    }
+  }
+  return '?';
+}
+
+}  // namespace
+
+std::string DesdeAnsi(std::string_view ansi) {
+  std::string salida;
+  salida.reserve(ansi.size());
+  for (const char byte : ansi) {
+    const auto b = static_cast<unsigned char>(byte);
+    if (b >= 0x80 && b < 0xA0) {
+      // Bytes the code page leaves undefined map to the same C1 control,
+      // as Windows does, so a round trip keeps them.
+      AnadeUtf8(salida, kZona80[b - 0x80] != 0 ? kZona80[b - 0x80] : b);
+    } else {
+      AnadeUtf8(salida, b);
+    }
+  }
+  return salida;
+}
+
+std::string AAnsi(std::string_view utf8) {
+  std::string salida;
+  salida.reserve(utf8.size());
+  for (std::size_t i = 0; i < utf8.size();) {
+    const auto b = static_cast<unsigned char>(utf8[i]);
+    char32_t c = 0;
+    std::size_t largo = 1;
+    if (b < 0x80) {
+      c = b;
+    } else if ((b & 0xE0) == 0xC0) {
+      c = b & 0x1F;
+      largo = 2;
+    } else if ((b & 0xF0) == 0xE0) {
+      c = b & 0x0F;
+      largo = 3;
+    } else if ((b & 0xF8) == 0xF0) {
+      c = b & 0x07;
+      largo = 4;
+    } else {
+      salida += '?';
+      ++i;
+      continue;
+    }
+    if (i + largo > utf8.size()) {
+      salida += '?';
+      break;
+    }
+    bool valido = true;
+    for (std::size_t k = 1; k < largo; ++k) {
+      const auto s = static_cast<unsigned char>(utf8[i + k]);
+      valido = valido && (s & 0xC0) == 0x80;
+      c = (c << 6) | (s & 0x3F);
+    }
+    if (!valido) {
+      salida += '?';
+      ++i;
+      continue;
+    }
+    // A C1 control that came from an undefined byte goes back to it.
+    salida += (c >= 0x80 && c < 0xA0 && kZona80[c - 0x80] == 0) ? static_cast<char>(c) : AByte(c);
+    i += largo;
+  }
+  return salida;
+}
+
+}  // namespace vardel::platform

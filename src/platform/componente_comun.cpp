@@ -1,0 +1,23 @@
+#include <mutex>
+
+#include "platform/componente.h"
+#include "platform/componente_comun.h"
+
+namespace vardel::platform {
+
+namespace {
+std::mutex mutexSustituto;
+std::optional<std::string> sustituto;
+}  // namespace
+
+void SustituyeDirectorioComponente(std::optional<std::string> directorio) {
+  const std::lock_guard<std::mutex> cerrojo(mutexSustituto);
+  sustituto = std::move(directorio);
+}
+
+std::optional<std::string> detalle::DirectorioSustituto() {
+  const std::lock_guard<std::mutex> cerrojo(mutexSustituto);
+  return sustituto;
+}
+
+}  // namespace vardel::platform

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace vardel::platform::detalle {
+
+// The folder a test put in place of the component's, if any.
+std::optional<std::string> DirectorioSustituto();
+
+}  // namespace vardel::platform::detalle

@@ -1,0 +1,35 @@
+#include <dlfcn.h>
+#include <limits.h>
+#include <stdlib.h>
+
+#include <string>
+
+#include "platform/componente.h"
+#include "platform/componente_comun.h"
+
+namespace vardel::platform {
+
+std::string DirectorioComponente() {
+  if (auto sustituto = detalle::DirectorioSustituto()) {
+    return *sustituto;
+  }
+  // The file that holds this very function: libvardel.so, or the program
+  // the core is linked into.
+  Dl_info info{};
+  std::string ruta;
+  if (::dladdr(reinterpret_cast<void*>(&DirectorioComponente), &info) != 0 &&
+      info.dli_fname != nullptr) {
+    ruta = info.dli_fname;
+  }
+  char absoluta[PATH_MAX];
+  if (ruta.empty() || ::realpath(ruta.c_str(), absoluta) == nullptr) {
+    if (::realpath("/proc/self/exe", absoluta) == nullptr) {
+      return ".";
+    }
+  }
+  ruta = absoluta;
+  const auto barra = ruta.rfind('/');
+  return barra == 0 ? std::string("/") : ruta.substr(0, barra);
+}
+
+}  // namespace vardel::platform

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+#include "core/variant.h"
+
+namespace vardel::platform {
+
+// Locale-aware text-to-number conversion as the automation runtime's; nullopt
+// when the text is not a number.
+std::optional<double> TextoANumero(std::string_view texto);
+
+// Locale-aware text-to-date conversion; nullopt when the text is not a real
+// calendar date.
+std::optional<Fecha> TextoAFecha(std::string_view texto);
+
+}  // namespace vardel::platform

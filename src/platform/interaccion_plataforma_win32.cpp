@@ -1,0 +1,78 @@
+#include <windows.h>
+#include <shlobj.h>
+
+#include <string>
+
+#include "platform/ansi.h"
+#include "platform/interaccion.h"
+
+// The Win32 rendering of the operator's dialogs. Message boxes and the
+// folder browser run their own modal loops, which keep delivering the
+// thread's timer messages.
+namespace vardel::platform {
+
+namespace {
+
+std::wstring Ancho(const std::string& utf8) {
+  const int largo = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
+                                        nullptr, 0);
+  std::wstring salida(static_cast<std::size_t>(largo), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), salida.data(),
+                      largo);
+  return salida;
+}
+
+class InteraccionWin32 final : public Interaccion {
+ public:
+  RespuestaMensaje MuestraMensaje(const std::string& texto, const std::string& titulo,
+                                  BotonesMensaje botones, IconoMensaje icono) override {
+    UINT estilo = botones == BotonesMensaje::SiNo ? MB_YESNO : MB_OK;
+    switch (icono) {
+      case IconoMensaje::Critico:
+        estilo |= MB_ICONSTOP;
+        break;
+      case IconoMensaje::Exclamacion:
+        estilo |= MB_ICONEXCLAMATION;
+        break;
+      case IconoMensaje::Informacion:
+        estilo |= MB_ICONINFORMATION;
+        break;
+    }
+    const int boton = MessageBoxW(nullptr, Ancho(texto).c_str(), Ancho(titulo).c_str(), estilo);
+    if (botones == BotonesMensaje::Aceptar) {
+      return RespuestaMensaje::Aceptar;
+    }
+    // A box that could not be shown (no desktop) answers No, the safe choice.
+    return boton == IDYES ? RespuestaMensaje::Si : RespuestaMensaje::No;
+  }
+
+  std::string EligeCarpeta(const std::string& titulo) override {
+    // The title stays valid until the dialog has closed.
+    const std::string tituloAnsi = AAnsi(titulo);
+    BROWSEINFOA peticion{};
+    peticion.hwndOwner = nullptr;
+    peticion.pidlRoot = nullptr;
+    peticion.pszDisplayName = nullptr;
+    peticion.lpszTitle = tituloAnsi.c_str();
+    peticion.ulFlags = BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN;
+    peticion.lpfn = nullptr;
+    peticion.lParam = 0;
+    PIDLIST_ABSOLUTE elemento = SHBrowseForFolderA(&peticion);
+    if (elemento == nullptr) {
+      return {};
+    }
+    char ruta[260] = {};
+    const BOOL hecho = SHGetPathFromIDListA(elemento, ruta);
+    CoTaskMemFree(elemento);
+    return hecho ? DesdeAnsi(std::string_view(ruta, strnlen(ruta, sizeof ruta))) : std::string();
+  }
+};
+
+}  // namespace
+
+Interaccion& InteraccionPlataforma() {
+  static InteraccionWin32 win32;
+  return win32;
+}
+
+}  // namespace vardel::platform

@@ -1,0 +1,59 @@
+#include "settings/configuracion.h"
+
+#include "core/error.h"
+#include "platform/componente.h"
+#include "platform/perfil.h"
+
+namespace vardel::Configuracion {
+
+namespace {
+// The platform functions return at most this many characters minus one.
+constexpr std::size_t kCapacidadLectura = 128;
+}  // namespace
+
+std::string RutaConfig() {
+  return platform::DirectorioComponente() + platform::kSeparador + "Config.ini";
+}
+
+std::string LeeIni(const std::string& seccion, const std::string& clave,
+                   const std::string& archivo) {
+  // An empty default makes a missing key read as "" on every platform (a
+  // default of blanks is trimmed to "" on Windows, but kept as " " by Wine).
+  return platform::LeePerfilPrivado(seccion, clave, "", kCapacidadLectura, archivo);
+}
+
+Boolean EscribeIni(const std::string& seccion, const std::string& clave, const std::string& valor,
+                   const std::string& archivo) {
+  return ABoolean(platform::EscribePerfilPrivado(seccion, clave, valor, archivo));
+}
+
+std::string LeeAjuste(const std::string& clave) { return LeeIni(kSeccion, clave, RutaConfig()); }
+
+std::shared_ptr<Collection> LeeConfiguracion() {
+  const std::string archivo = RutaConfig();
+  auto col = std::make_shared<Collection>();
+  for (const char* clave : {"Resolution1", "FileType1", "PrintData", "DocFeed", "DirectorioImg"}) {
+    col->Add(Variant::String(LeeIni(kSeccion, clave, archivo)), clave);
+  }
+  return col;
+}
+
+void GuardaConfiguracion(const Collection& col) {
+  const std::string archivo = RutaConfig();
+  const auto texto = [&col](const char* clave) { return ATexto(col.Item(clave)); };
+  const auto escribe = [&archivo](const char* clave, const std::string& valor) {
+    // A save that wrote nothing must not look like a success to the operator.
+    if (EscribeIni(kSeccion, clave, valor, archivo) != Boolean::True) {
+      LanzaError(errores::kErrorAccesoRuta);
+    }
+  };
+  escribe("Resolution1", texto("Resolution1") + "x" + texto("Resolution2"));
+  escribe("FileType1", texto("FileType1"));
+  escribe("Resolution2", texto("Resolution1") + "x" + texto("Resolution2"));
+  escribe("FileType2", texto("FileType1"));
+  escribe("PrintData", texto("PrintData"));
+  escribe("DocFeed", texto("DocFeed"));
+  escribe("DirectorioImg", texto("DirectorioImg"));
+}
+
+}  // namespace vardel::Configuracion

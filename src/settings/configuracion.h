@@ -1,0 +1,38 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "core/boolean.h"
+#include "core/collection.h"
+
+// The settings module: Config.ini in the component's directory, section
+// "LectoraUSB". Nothing is cached: every read goes to the file.
+namespace vardel::Configuracion {
+
+inline constexpr const char* kSeccion = "LectoraUSB";
+
+// The settings file's path, built afresh: the component's directory, the
+// platform's separator, "Config.ini".
+std::string RutaConfig();
+
+// One key's value, at most 127 characters; "" when the file, the section or
+// the key is missing.
+std::string LeeIni(const std::string& seccion, const std::string& clave, const std::string& archivo);
+
+// True when the platform reported the write as done.
+Boolean EscribeIni(const std::string& seccion, const std::string& clave, const std::string& valor,
+                   const std::string& archivo);
+
+// One key of section "LectoraUSB" of Config.ini, read now.
+std::string LeeAjuste(const std::string& clave);
+
+// The five settings the settings screen shows: "Resolution1", "FileType1",
+// "PrintData", "DocFeed", "DirectorioImg", in that order.
+std::shared_ptr<Collection> LeeConfiguracion();
+
+// Writes the settings screen's seven keys. A missing item raises 5 at its
+// key, a write that fails raises 75 at its key; keys already written stay.
+void GuardaConfiguracion(const Collection& col);
+
+}  // namespace vardel::Configuracion

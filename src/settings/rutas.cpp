@@ -1,0 +1,9 @@
+#include "settings/rutas.h"
+
+#include "platform/ruta_corta.h"
+
+namespace vardel::Configuracion {
+
+std::string RutaCorta(const std::string& ruta) { return platform::RutaCortaPlataforma(ruta); }
+
+}  // namespace vardel::Configuracion

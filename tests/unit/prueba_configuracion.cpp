@@ -1,0 +1,101 @@
+// The settings screen's read and save of Config.ini.
+#include <gtest/gtest.h>
+
+#include "core/error.h"
+#include "platform/componente.h"
+#include "settings/configuracion.h"
+#include "support/directorio_prueba.h"
+
+namespace vardel {
+namespace {
+
+using Configuracion::GuardaConfiguracion;
+using Configuracion::LeeConfiguracion;
+using Configuracion::LeeIni;
+
+std::shared_ptr<Collection> DatosDePantalla(const std::string& resolucion) {
+  auto col = std::make_shared<Collection>();
+  col->Add(Variant::String(resolucion), "Resolution1");
+  col->Add(Variant::String("TIF"), "FileType1");
+  col->Add(Variant::String(resolucion), "Resolution2");
+  col->Add(Variant::String("TIF"), "FileType2");
+  col->Add(Variant::String(" PAGADO "), "PrintData");
+  col->Add(Variant::String("E13B"), "DocFeed");
+  col->Add(Variant::String("/img/"), "DirectorioImg");
+  return col;
+}
+
+TEST(Configuracion, RutaEsElDirectorioDelComponenteYConfigIni) {
+  prueba::DirectorioPrueba dir;
+  EXPECT_EQ(Configuracion::RutaConfig(), dir.Archivo("Config.ini"));
+}
+
+TEST(LeeConfiguracion, CincoValoresEnOrdenConSusClaves) {
+  prueba::DirectorioPrueba dir;
+  dir.Escribe("Config.ini",
+              "[LectoraUSB]\r\nDirectorioImg=/img\r\nDocFeed=E13B\r\nPrintData=PAGADO\r\n"
+              "FileType1=TIF\r\nResolution1=200x200\r\n");
+  const auto col = LeeConfiguracion();
+  ASSERT_EQ(col->Count(), 5);
+  const char* claves[] = {"Resolution1", "FileType1", "PrintData", "DocFeed", "DirectorioImg"};
+  const char* valores[] = {"200x200", "TIF", "PAGADO", "E13B", "/img"};
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_EQ(*col->Clave(i + 1), claves[i]);
+    EXPECT_EQ(col->Item(i + 1).AsString(), valores[i]);
+  }
+}
+
+TEST(LeeConfiguracion, SinSeccionSonCincoTextosVacios) {
+  prueba::DirectorioPrueba dir;
+  dir.Escribe("Config.ini", "[Otra]\r\nResolution1=200\r\n");
+  const auto col = LeeConfiguracion();
+  ASSERT_EQ(col->Count(), 5);
+  for (int i = 1; i <= 5; ++i) {
+    EXPECT_EQ(col->Item(i), Variant::String(""));
+  }
+  EXPECT_EQ(col->Item("directorioimg"), Variant::String(""));
+}
+
+TEST(GuardaConfiguracion, EscribeLasSieteClavesEnSuFormaGuardada) {
+  prueba::DirectorioPrueba dir;
+  GuardaConfiguracion(*DatosDePantalla("200"));
+  const std::string archivo = dir.Archivo("Config.ini");
+  EXPECT_EQ(LeeIni("LectoraUSB", "Resolution1", archivo), "200x200");
+  EXPECT_EQ(LeeIni("LectoraUSB", "Resolution2", archivo), "200x200");
+  EXPECT_EQ(LeeIni("LectoraUSB", "FileType1", archivo), "TIF");
+  EXPECT_EQ(LeeIni("LectoraUSB", "FileType2", archivo), "TIF");
+  EXPECT_EQ(LeeIni("LectoraUSB", "PrintData", archivo), "PAGADO");  // blanks trimmed by the read
+  EXPECT_EQ(LeeIni("LectoraUSB", "DocFeed", archivo), "E13B");
+  EXPECT_EQ(LeeIni("LectoraUSB", "DirectorioImg", archivo), "/img/");
+  EXPECT_EQ(LeeIni("LectoraUSB", "Resolution3", archivo), "");
+}
+
+TEST(GuardaConfiguracion, UnElementoQueFaltaParaEnSuClave) {
+  prueba::DirectorioPrueba dir;
+  auto col = DatosDePantalla("200");
+  col->Remove("PrintData");
+  try {
+    GuardaConfiguracion(*col);
+    FAIL() << "se esperaba un error";
+  } catch (const ErrorEjecucion& e) {
+    EXPECT_EQ(e.Numero(), 5);
+  }
+  const std::string archivo = dir.Archivo("Config.ini");
+  EXPECT_EQ(LeeIni("LectoraUSB", "FileType2", archivo), "TIF");  // written before the gap
+  EXPECT_EQ(LeeIni("LectoraUSB", "DocFeed", archivo), "");       // never reached
+}
+
+TEST(GuardaConfiguracion, UnaEscrituraFallidaEsUnError) {
+  prueba::DirectorioPrueba dir;
+  // Config.ini as a directory: no write can succeed.
+  platform::SustituyeDirectorioComponente(dir.Archivo("no-existe"));
+  try {
+    GuardaConfiguracion(*DatosDePantalla("200"));
+    FAIL() << "se esperaba un error";
+  } catch (const ErrorEjecucion& e) {
+    EXPECT_EQ(e.Numero(), 75);
+  }
+}
+
+}  // namespace
+}  // namespace vardel
