@@ -35,16 +35,13 @@ class Lectora {
   virtual std::int32_t MTMICRGetValue(const std::string& documento, const std::string& seccion,
                                       const std::string& clave, std::string& valor,
                                       std::int32_t& longitud) = 0;
-  virtual std::int32_t MTMICRGetIndexValue(const std::string& documento,
-                                           const std::string& seccion, const std::string& clave,
-                                           std::int32_t indice, std::string& valor,
-                                           std::int32_t& longitud) = 0;
+  virtual std::int32_t MTMICRGetIndexValue(const std::string& documento, const std::string& seccion,
+                                           const std::string& clave, std::int32_t indice,
+                                           std::string& valor, std::int32_t& longitud) = 0;
   virtual std::int32_t MTMICRGetImage(const std::string& dispositivo, const std::string& imagen,
-                                      std::vector<std::uint8_t>& bytes,
-                                      std::int32_t& longitud) = 0;
-  virtual std::int32_t MTMICRSendCommand(const std::string& dispositivo,
-                                         const std::string& comando, std::string& respuesta,
-                                         std::int32_t& longitud) = 0;
+                                      std::vector<std::uint8_t>& bytes, std::int32_t& longitud) = 0;
+  virtual std::int32_t MTMICRSendCommand(const std::string& dispositivo, const std::string& comando,
+                                         std::string& respuesta, std::int32_t& longitud) = 0;
 };
 
 // The reader in force on this thread: the loaded library unless replaced.

@@ -1,0 +1,116 @@
+#include "escenario.h"
+
+#include <cstdlib>
+
+#include "documento.h"
+#include "plataforma.h"
+
+namespace mtxsim {
+
+namespace {
+
+bool Si(const std::string& valor, bool defecto) {
+  const std::string v = Recorta(valor);
+  if (v.empty()) {
+    return defecto;
+  }
+  return IgualSinMayusculas(v, "yes") || IgualSinMayusculas(v, "true") || v == "1" ||
+         IgualSinMayusculas(v, "on");
+}
+
+std::int32_t Numero(const std::string& valor, std::int32_t defecto) {
+  const std::string v = Recorta(valor);
+  if (v.empty()) {
+    return defecto;
+  }
+  char* fin = nullptr;
+  const long numero = std::strtol(v.c_str(), &fin, 10);
+  return (fin == v.c_str()) ? defecto : static_cast<std::int32_t>(numero);
+}
+
+std::vector<std::string> Lista(const std::string& valor) {
+  std::vector<std::string> elementos;
+  std::size_t inicio = 0;
+  while (inicio <= valor.size()) {
+    std::size_t coma = valor.find(',', inicio);
+    if (coma == std::string::npos) {
+      coma = valor.size();
+    }
+    std::string elemento = Recorta(std::string_view(valor).substr(inicio, coma - inicio));
+    // The name buffer the library writes into holds 200 bytes.
+    if (elemento.size() > 199) {
+      elemento.resize(199);
+    }
+    if (!elemento.empty()) {
+      elementos.push_back(elemento);
+    }
+    inicio = coma + 1;
+  }
+  return elementos;
+}
+
+ImagenEscenario LeeImagen(const std::string& valor, const std::string& carpeta) {
+  ImagenEscenario imagen;
+  const std::string v = Recorta(valor);
+  if (v.empty() || IgualSinMayusculas(v, "none")) {
+    return imagen;
+  }
+  if (v.size() > 5 && IgualSinMayusculas(v.substr(0, 5), "size:")) {
+    imagen.origen = ImagenEscenario::Origen::kGenerada;
+    imagen.tamano = Numero(v.substr(5), 0);
+    return imagen;
+  }
+  imagen.origen = ImagenEscenario::Origen::kArchivo;
+  imagen.ruta = Resuelve(carpeta, v);
+  return imagen;
+}
+
+}  // namespace
+
+Escenario LeeEscenario(const std::string& texto, const std::string& directorio) {
+  const Documento d = Documento::Lee(texto);
+  Escenario e;
+  e.presente = Si(d.ValorO("Reader", "present", "yes"), true);
+  e.dispositivos = Lista(d.ValorO("Reader", "devices", "EXCELLA.EXC001"));
+  e.apertura = Numero(d.ValorO("Reader", "open", ""), 0);
+  e.cierre = Numero(d.ValorO("Reader", "close", ""), 0);
+  e.consulta = Numero(d.ValorO("Reader", "query", ""), 0);
+  e.orden = Numero(d.ValorO("Reader", "command", ""), 0);
+  e.estado = d.ValorO("Reader", "status", "<STATUS>READY</STATUS>");
+  e.respuesta_orden = d.ValorO("Reader", "response", "OK");
+  e.retardo_ms = Numero(d.ValorO("Reader", "delay", ""), 0);
+  const std::string diario = Recorta(d.ValorO("Reader", "journal", ""));
+  e.diario = diario.empty() ? "" : Resuelve(directorio, diario);
+  if (const auto tamano = d.Valor("Reader", "returnsize"); tamano && !Recorta(*tamano).empty()) {
+    e.tamano_devuelto = Numero(*tamano, 0);
+  }
+  const std::string carpeta = Resuelve(directorio, Recorta(d.ValorO("Reader", "images", "")));
+
+  e.rellena = Si(d.ValorO("Tray", "refill", "no"), false);
+  e.firma_bandeja = "[Tray]\n" + d.TextoSeccion("Tray");
+  for (int n = 1;; ++n) {
+    const std::string seccion = "Document" + std::to_string(n);
+    if (!d.TieneSeccion(seccion)) {
+      break;
+    }
+    e.firma_bandeja += "[" + seccion + "]\n" + d.TextoSeccion(seccion);
+    DocumentoBandeja documento;
+    documento.res = d.ValorO(seccion, "res", "0");
+    documento.micr = d.ValorO(seccion, "micr", "");
+    for (int k = 1; k <= 3; ++k) {
+      const std::string indice = std::to_string(k);
+      ImagenEscenario& imagen = documento.imagenes[k - 1];
+      imagen = LeeImagen(d.ValorO(seccion, "image" + indice, ""), carpeta);
+      imagen.descarga = Numero(d.ValorO(seccion, "fetch" + indice, ""), 0);
+    }
+    documento.atasco = Si(d.ValorO(seccion, "jam", "no"), false);
+    documento.resultado = Numero(d.ValorO(seccion, "result", ""), 0);
+    if (const auto retardo = d.Valor(seccion, "delay"); retardo && !Recorta(*retardo).empty()) {
+      documento.retardo_ms = Numero(*retardo, 0);
+    }
+    e.bandeja.push_back(documento);
+  }
+  return e;
+}
+
+}  // namespace mtxsim
