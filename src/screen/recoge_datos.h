@@ -1,0 +1,16 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "core/collection.h"
+
+namespace vardel {
+
+// Parses one cheque's magnetic code line into the seven cheque fields, keyed
+// "NumDoc", "Entidad", "Oficina", "Cuenta", "Importe", "TipoDoc", "FechaVto"
+// in that order. Returns null when the line cannot be parsed; it never
+// throws.
+std::shared_ptr<Collection> RecogeDatos(std::string Dato);
+
+}  // namespace vardel
