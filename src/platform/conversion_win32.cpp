@@ -39,12 +39,12 @@ std::optional<double> TextoANumero(std::string_view texto) {
   if (digitos::SoloDigitos(texto)) {
     return digitos::NumeroDeDigitos(texto);
   }
-  const auto ancho = AUtf16(texto);
+  auto ancho = AUtf16(texto);
   if (!ancho) {
     return std::nullopt;
   }
   double valor = 0.0;
-  if (FAILED(VarR8FromStr(ancho->c_str(), LOCALE_USER_DEFAULT, 0, &valor))) {
+  if (FAILED(VarR8FromStr(ancho->data(), LOCALE_USER_DEFAULT, 0, &valor))) {
     return std::nullopt;
   }
   return valor;
@@ -56,12 +56,12 @@ std::optional<Fecha> TextoAFecha(std::string_view texto) {
   if (digitos::SoloDigitos(texto)) {
     return digitos::FechaDeDigitos(texto);
   }
-  const auto ancho = AUtf16(texto);
+  auto ancho = AUtf16(texto);
   if (!ancho) {
     return std::nullopt;
   }
   DATE fecha = 0.0;
-  if (FAILED(VarDateFromStr(ancho->c_str(), LOCALE_USER_DEFAULT, 0, &fecha))) {
+  if (FAILED(VarDateFromStr(ancho->data(), LOCALE_USER_DEFAULT, 0, &fecha))) {
     return std::nullopt;
   }
   return Fecha{fecha};
