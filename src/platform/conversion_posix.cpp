@@ -88,6 +88,9 @@ std::optional<Fecha> FechaConSeparadores(std::string_view texto) {
       ++i;
     }
     largos[parte] = CuentaDigitos(texto, i);
+    if (largos[parte] > 4) {
+      return std::nullopt;  // no part of a date is that long, and it could overflow
+    }
     partes[parte] = digitos::ValorDeDigitos(texto.substr(i, largos[parte]));
     i += largos[parte];
   }

@@ -123,7 +123,8 @@ TEST(TextoAFecha, DiaMesAnioConSeparadores) {
       {"15/00/2026", std::nullopt},      {"01/03-1995", std::nullopt},
       {"01/03/195", std::nullopt},       {"001/03/1995", std::nullopt},
       {"01/03/1995/", std::nullopt},     {"/03/1995", std::nullopt},
-      {"2026-12-31", std::nullopt},
+      {"2026-12-31", std::nullopt},      {"/12345311226", std::nullopt},
+      {"1/3/99999999999", std::nullopt},
   };
   for (const auto& caso : casos) {
     EXPECT_EQ(TextoAFecha(caso.texto), caso.esperado) << caso.texto;
