@@ -84,7 +84,8 @@ Escenario LeeEscenario(const std::string& texto, const std::string& directorio) 
   if (const auto tamano = d.Valor("Reader", "returnsize"); tamano && !Recorta(*tamano).empty()) {
     e.tamano_devuelto = Numero(*tamano, 0);
   }
-  const std::string carpeta = Resuelve(directorio, Recorta(d.ValorO("Reader", "images", "")));
+  const std::string imagenes = Recorta(d.ValorO("Reader", "images", ""));
+  const std::string carpeta = imagenes.empty() ? directorio : Resuelve(directorio, imagenes);
 
   e.rellena = Si(d.ValorO("Tray", "refill", "no"), false);
   e.firma_bandeja = "[Tray]\n" + d.TextoSeccion("Tray");

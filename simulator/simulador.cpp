@@ -90,6 +90,11 @@ void Actualiza(Estado& e) {
   e.existe = existe;
   e.texto = texto;
   e.escenario = existe ? LeeEscenario(texto, DirectorioDe(ruta)) : Escenario{};
+  if (!misma_ruta) {
+    // Another scenario file is another reader: nothing of the last one stays.
+    e.abiertos.clear();
+    e.imagenes = {};
+  }
   if (!misma_ruta || e.escenario.firma_bandeja != e.firma_bandeja) {
     e.firma_bandeja = e.escenario.firma_bandeja;
     e.siguiente = 0;
