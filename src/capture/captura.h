@@ -1,0 +1,36 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "core/boolean.h"
+#include "core/collection.h"
+
+namespace vardel {
+
+class frmConfigLectorUSB;
+
+// The reader initialisation and the capture cycle: private routines of a
+// Comunica, kept apart so each can be tested on its own.
+namespace captura {
+
+// What the cycle uses of the Comunica that runs it.
+struct Contexto {
+  Boolean blnLogActivo = Boolean::False;
+  frmConfigLectorUSB* PantallaConfig = nullptr;
+  // Raises the Comunica's LectoraDatos.
+  std::function<void(const std::shared_ptr<Collection>&)> LectoraDatos;
+};
+
+// Asks the reader for its status and tests the endorser's ink, builds the
+// processing options into strOpciones, and sets the log directory. Leaves
+// the reader closed.
+void InicializaLectora(std::string& strOpciones, Boolean blnLogActivo);
+
+// Feeds the documents in the tray one per pass until the reader reports no
+// further document, raising LectoraDatos for each processed one.
+void ProcesaCheques(const Contexto& contexto);
+
+}  // namespace captura
+}  // namespace vardel

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "core/boolean.h"
+#include "core/collection.h"
+
+namespace vardel::captura {
+
+// The state one run of the capture cycle shares with its image step.
+struct EstadoCiclo {
+  std::string strRespuesta;                // the result document of the capture call
+  std::int16_t intIndiceError = 1;         // numbers the files of unparsed documents
+  std::shared_ptr<Collection> colDatos;    // what LectoraDatos carries
+  std::shared_ptr<Collection> datosLinea;  // the parse result of this document's line
+  Boolean blnLogActivo = Boolean::False;
+};
+
+// Stores image k (1 front, 2 back, 3 second front) of the current document.
+void GuardaImagen(int k, EstadoCiclo& estado);
+
+// The leading number of a text, as the runtime's Val reads it: blanks
+// skipped, then as far as the characters continue a number; 0 when none.
+double NumeroInicial(const std::string& texto);
+
+}  // namespace vardel::captura

@@ -1,0 +1,404 @@
+// The capture cycle and its image step, against the recording fake: passes,
+// markers, the error counter, the event's data, the image files.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <map>
+
+#include "capture/captura.h"
+#include "core/error.h"
+#include "platform/ansi.h"
+#include "screen/frm_config_lector_usb.h"
+#include "settings/registro.h"
+#include "support/directorio_prueba.h"
+#include "support/interaccion_guionizada.h"
+#include "support/lectora_falsa.h"
+
+namespace vardel {
+namespace {
+
+using testing::ElementsAre;
+
+// One document as the fake reader reports it.
+struct Documento {
+  std::int32_t resultado = 0;
+  std::string respuestaExtra;               // more text of the result document (markers)
+  std::string estado = "0";                 // CommandStatus/res
+  std::string linea;                        // DocInfo/MICRRaw
+  std::map<int, std::string> imagenes;      // index -> bytes
+  std::map<int, std::int32_t> falloImagen;  // index -> MTMICRGetImage result
+  std::map<int, std::string> tamanoTexto;   // index -> size text, instead of the real one
+};
+
+const char* const kLinea = "C1234567E0049C1234E0123456789B00B0012A000012345C";
+
+class Ciclo : public testing::Test {
+ protected:
+  void SetUp() override {
+    dir.Escribe("Config.ini",
+                "[LectoraUSB]\r\nName=EXCELLA.EXC001\r\nDirectorioImg=" + dir.Ruta() + "\r\n");
+    // The result document names the pass; values are looked up by it.
+    falsa.al_process_check = [this](const std::string&, const std::string&, std::string& respuesta,
+                                    std::int32_t& longitud) -> std::int32_t {
+      respuestasVistas.push_back(respuesta);
+      longitudesVistas.push_back(longitud);
+      if (bandeja.empty()) {
+        return 13;
+      }
+      actual = bandeja.front();
+      bandeja.pop_front();
+      std::string texto = "DOC" + std::to_string(++pase) + actual.respuestaExtra;
+      if (!bandeja.empty()) {
+        texto += " DOCPRESENT";
+      }
+      prueba::LectoraFalsa::EscribeEnBuffer(respuesta, texto);
+      return actual.resultado;
+    };
+    falsa.al_get_value = [this](const std::string&, const std::string& seccion,
+                                const std::string& clave, std::string& valor, std::int32_t&) {
+      if (seccion == "CommandStatus" && clave == "res") {
+        prueba::LectoraFalsa::EscribeEnBuffer(valor, actual.estado);
+      } else if (seccion == "DocInfo" && clave == "MICRRaw") {
+        prueba::LectoraFalsa::EscribeEnBuffer(valor, actual.linea);
+      }
+      return 0;
+    };
+    falsa.al_get_index_value = [this](const std::string&, const std::string&,
+                                      const std::string& clave, std::int32_t k, std::string& valor,
+                                      std::int32_t&) -> std::int32_t {
+      const auto imagen = actual.imagenes.find(k);
+      if (imagen == actual.imagenes.end()) {
+        return 1;
+      }
+      if (clave == "ImageSize") {
+        const auto texto = actual.tamanoTexto.find(k);
+        prueba::LectoraFalsa::EscribeEnBuffer(valor, texto != actual.tamanoTexto.end()
+                                                         ? texto->second
+                                                         : std::to_string(imagen->second.size()));
+      } else {
+        prueba::LectoraFalsa::EscribeEnBuffer(valor, "img" + std::to_string(k));
+      }
+      return 0;
+    };
+    falsa.al_get_image = [this](const std::string&, const std::string& nombre,
+                                std::vector<std::uint8_t>& bytes, std::int32_t&) -> std::int32_t {
+      const int k = nombre.back() - '0';
+      const auto fallo = actual.falloImagen.find(k);
+      if (fallo != actual.falloImagen.end()) {
+        return fallo->second;
+      }
+      const std::string& contenido = actual.imagenes[k];
+      std::copy(
+          contenido.begin(),
+          contenido.begin() + static_cast<std::ptrdiff_t>(std::min(contenido.size(), bytes.size())),
+          bytes.begin());
+      return 0;
+    };
+    pantalla.TmrOnOff();  // loaded, as a Comunica leaves it
+  }
+
+  void TearDown() override { Configuracion::strDirectorioLog().clear(); }
+
+  void Ejecuta(Boolean log = Boolean::False) {
+    captura::Contexto contexto;
+    contexto.blnLogActivo = log;
+    contexto.PantallaConfig = &pantalla;
+    contexto.LectoraDatos = [this](const std::shared_ptr<Collection>& dato) {
+      eventos.push_back(dato);
+    };
+    captura::ProcesaCheques(contexto);
+  }
+
+  static Documento Cheque(std::string linea = kLinea) {
+    Documento d;
+    d.linea = std::move(linea);
+    d.imagenes = {{1, "frente"}, {2, "dorso"}, {3, "jpeg"}};
+    return d;
+  }
+
+  std::string Log() const { return platform::DesdeAnsi(dir.Lee("Lectora.log")); }
+
+  prueba::DirectorioPrueba dir;
+  prueba::LectoraFalsa falsa;
+  prueba::SustitucionLectora enUso{falsa};
+  prueba::InteraccionGuionizada operador;
+  frmConfigLectorUSB pantalla;
+  std::deque<Documento> bandeja;
+  Documento actual;
+  int pase = 0;
+  std::vector<std::shared_ptr<Collection>> eventos;
+  std::vector<std::string> respuestasVistas;
+  std::vector<std::int32_t> longitudesVistas;
+};
+
+TEST_F(Ciclo, BandejaVaciaUnPaseSinEvento) {
+  Ejecuta();
+  EXPECT_EQ(falsa.Cuenta("MTMICRProcessCheck"), 1);
+  EXPECT_TRUE(eventos.empty());
+  EXPECT_TRUE(pantalla.TmrOnOff().Enabled());
+}
+
+TEST_F(Ciclo, TresDocumentosTresEventosConSusDatosEImagenes) {
+  bandeja = {Cheque(), Cheque("C1E0075C0001E111B22B33A"), Cheque()};
+  Ejecuta();
+  EXPECT_EQ(falsa.Cuenta("MTMICRProcessCheck"), 3);
+  ASSERT_EQ(eventos.size(), 3u);
+  ASSERT_NE(eventos[0], nullptr);
+  EXPECT_EQ(eventos[0]->Item("Entidad").AsString(), "0049");
+  EXPECT_EQ(eventos[1]->Item("NumDoc").AsString(), "1");
+  EXPECT_NE(eventos[0], eventos[2]);  // a new collection for every document
+  EXPECT_EQ(dir.Lee("ANV00491234567.tif"), "frente");
+  EXPECT_EQ(dir.Lee("REV00491234567.tif"), "dorso");
+  EXPECT_EQ(dir.Lee("ANV00491234567.jpg"), "jpeg");
+  EXPECT_EQ(dir.Lee("ANV00751.tif"), "frente");
+}
+
+TEST_F(Ciclo, CadaLlamadaRecibeUnBufferLimpioConSuCapacidad) {
+  bandeja = {Cheque(), Cheque()};
+  falsa.al_process_check = [this, original = falsa.al_process_check](
+                               const std::string& d, const std::string& o, std::string& r,
+                               std::int32_t& l) {
+    const auto resultado = original(d, o, r, l);
+    l = 17;  // whatever the library hands back
+    return resultado;
+  };
+  Ejecuta();
+  ASSERT_EQ(respuestasVistas.size(), 2u);
+  for (std::size_t i = 0; i < respuestasVistas.size(); ++i) {
+    EXPECT_EQ(respuestasVistas[i], std::string(4096, '\0'));
+    EXPECT_EQ(longitudesVistas[i], 4096);
+  }
+}
+
+TEST_F(Ciclo, UnaLlamadaFallidaQueNoEscribeNadaTerminaElCiclo) {
+  // The first document reports a further one; the second call fails and
+  // writes nothing. The old "DOCPRESENT" must not keep the loop going.
+  bandeja = {Cheque(), Cheque()};
+  int llamadas = 0;
+  falsa.al_process_check = [this, &llamadas, original = falsa.al_process_check](
+                               const std::string& d, const std::string& o, std::string& r,
+                               std::int32_t& l) -> std::int32_t {
+    if (++llamadas == 2) {
+      return 99;
+    }
+    return original(d, o, r, l);
+  };
+  Ejecuta();
+  EXPECT_EQ(llamadas, 2);
+  EXPECT_EQ(eventos.size(), 1u);
+}
+
+TEST_F(Ciclo, MarcadoresEnMinusculasNoCuentan) {
+  Documento d = Cheque();
+  d.respuestaExtra = " docpresent >204< ";
+  bandeja = {d, Cheque()};
+  falsa.al_process_check = [this](const std::string&, const std::string&, std::string& r,
+                                  std::int32_t&) {
+    actual = bandeja.front();
+    bandeja.pop_front();
+    prueba::LectoraFalsa::EscribeEnBuffer(r, "x docpresent");
+    return 0;
+  };
+  Ejecuta();
+  EXPECT_EQ(falsa.Cuenta("MTMICRProcessCheck"), 1);
+  EXPECT_TRUE(operador.Mensajes().empty());
+}
+
+TEST_F(Ciclo, AtascoVaciaLaBandejaYSoloRegistraConRegistroActivo) {
+  Documento atasco = Cheque();
+  atasco.respuestaExtra = " >204< ";
+  atasco.resultado = 0;
+  bandeja = {atasco};
+  Ejecuta(Boolean::False);
+  EXPECT_EQ(operador.Mensajes().size(), 1u);
+  EXPECT_EQ(falsa.Cuenta("MTMICRSendCommand"), 2);
+  EXPECT_EQ(eventos.size(), 1u);  // a result 0 goes on with the document
+  EXPECT_FALSE(dir.Existe("Lectora.log"));
+
+  atasco.resultado = 204;
+  bandeja = {atasco};
+  eventos.clear();
+  Ejecuta(Boolean::True);
+  EXPECT_EQ(operador.Mensajes().size(), 2u);
+  EXPECT_TRUE(eventos.empty());
+  const std::string log = Log();
+  EXPECT_NE(log.find(" - 204 - Atasco de cheques en bandeja de entrada/salida \r\n"),
+            std::string::npos)
+      << log;
+}
+
+TEST_F(Ciclo, ElAtascoConResultadoCeroLlevaElCero) {
+  Documento atasco = Cheque();
+  atasco.respuestaExtra = ">204<";
+  bandeja = {atasco};
+  Ejecuta(Boolean::True);
+  EXPECT_NE(Log().find(" - 0 - Atasco de cheques"), std::string::npos);
+}
+
+TEST_F(Ciclo, EstadoDelDocumento) {
+  Documento vacio = Cheque();
+  vacio.estado = "";
+  Documento malo = Cheque();
+  malo.estado = "5 no leido";
+  Documento cero = Cheque("C2E0049C1234E0123456789B00B0012A000012345C");
+  cero.estado = " 0";
+  bandeja = {vacio, malo, cero};
+  Ejecuta();
+  ASSERT_EQ(eventos.size(), 3u);
+  EXPECT_NE(eventos[0], nullptr);
+  // A bad status reads nothing and carries no data, never the earlier one.
+  EXPECT_EQ(eventos[1], nullptr);
+  EXPECT_NE(eventos[2], nullptr);
+  EXPECT_EQ(falsa.Cuenta("MTMICRGetValue"), 2 + 1 + 2);
+  EXPECT_EQ(falsa.Cuenta("MTMICRGetImage"), 3 + 3);
+}
+
+TEST_F(Ciclo, LongitudDeLaLineaSegunLaLecturaDelEstado) {
+  std::vector<std::size_t> capacidades;
+  std::int32_t devuelta = 0;
+  falsa.al_get_value = [&](const std::string&, const std::string&, const std::string& clave,
+                           std::string& valor, std::int32_t& longitud) {
+    if (clave == "res") {
+      prueba::LectoraFalsa::EscribeEnBuffer(valor, "0");
+      longitud = devuelta;
+    } else {
+      capacidades.push_back(valor.size());
+      EXPECT_EQ(static_cast<std::size_t>(longitud), valor.size());
+      prueba::LectoraFalsa::EscribeEnBuffer(valor, kLinea);
+    }
+    return 0;
+  };
+  for (const std::int32_t longitud : {60, 0, -5, 5000, 1024}) {
+    devuelta = longitud;
+    bandeja = {Cheque()};
+    Ejecuta();
+  }
+  EXPECT_THAT(capacidades, ElementsAre(60u, 1024u, 1024u, 1024u, 1024u));
+}
+
+TEST_F(Ciclo, NumerosDeErrorLibres) {
+  dir.Escribe("ERRANV1.tif", "");
+  dir.Escribe("ERRANV2.tif", "");
+  std::filesystem::create_directory(dir.Archivo("ERRANV3.tif"));
+  Documento fallo = Cheque();
+  fallo.resultado = 7;
+  bandeja = {fallo, Cheque("?"), Cheque("?")};
+  Ejecuta();
+  EXPECT_FALSE(dir.Existe("ERRANV4.tif"));  // the failed pass took number 4
+  EXPECT_EQ(dir.Lee("ERRANV5.tif"), "frente");
+  EXPECT_EQ(dir.Lee("ERRREV5.tif"), "dorso");
+  EXPECT_EQ(dir.Lee("ERRANV5.jpg"), "jpeg");
+  EXPECT_TRUE(dir.Existe("ERRANV6.tif"));
+  ASSERT_EQ(eventos.size(), 2u);
+  ASSERT_NE(eventos[0], nullptr);
+  EXPECT_EQ(eventos[0]->Count(), 2);
+  EXPECT_EQ(eventos[0]->Item("IDERR"), Variant::Integer(5));
+  EXPECT_EQ(eventos[0]->Item("Error").AsString(),
+            "Error: 99 - No se ha recogido ningún dato del documento. Vuelva a pasar el talón.");
+  EXPECT_EQ(eventos[1]->Item(1), Variant::Integer(6));
+}
+
+TEST_F(Ciclo, LineaNoLeidaSinImagen3NoLlevaDatos) {
+  Documento d = Cheque("?");
+  d.imagenes.erase(3);
+  bandeja = {d};
+  Ejecuta();
+  ASSERT_EQ(eventos.size(), 1u);
+  EXPECT_EQ(eventos[0], nullptr);
+  EXPECT_TRUE(dir.Existe("ERRANV1.tif"));
+  EXPECT_TRUE(dir.Existe("ERRREV1.tif"));
+}
+
+TEST_F(Ciclo, ImagenDeTamanoCeroYFalloDeLaImagen) {
+  Documento d = Cheque();
+  d.tamanoTexto[2] = "0";
+  d.falloImagen[3] = -3;
+  bandeja = {d};
+  Ejecuta(Boolean::True);
+  EXPECT_TRUE(dir.Existe("ANV00491234567.tif"));
+  EXPECT_FALSE(dir.Existe("REV00491234567.tif"));
+  EXPECT_FALSE(dir.Existe("ANV00491234567.jpg"));
+  const std::string log = Log();
+  EXPECT_NE(log.find(" - -3 - Error al procesar imagen 3 \r\n"), std::string::npos) << log;
+  EXPECT_EQ(log.find("imagen 2"), std::string::npos);
+}
+
+TEST_F(Ciclo, UnaImagenExistenteSeReemplazaEntera) {
+  dir.Escribe("ANV00491234567.tif", "una imagen anterior mucho mas larga");
+  bandeja = {Cheque()};
+  Ejecuta();
+  EXPECT_EQ(dir.Lee("ANV00491234567.tif"), "frente");
+}
+
+TEST_F(Ciclo, LosNombresDeArchivoNoSalenDelDirectorio) {
+  bandeja = {Cheque("C../x/E../.C1234E0123456789B00B0012A000012345C")};
+  Ejecuta();
+  ASSERT_EQ(eventos.size(), 1u);
+  ASSERT_NE(eventos[0], nullptr);
+  EXPECT_EQ(eventos[0]->Item("Entidad").AsString(), "../.");
+  EXPECT_EQ(eventos[0]->Item("NumDoc").AsString(), "../x/");
+  const std::string campos =
+      "____"
+      "___x_";
+  EXPECT_EQ(dir.Lee("ANV" + campos + ".tif"), "frente");
+  EXPECT_EQ(dir.Lee("ANV" + campos + ".jpg"), "jpeg");
+}
+
+TEST_F(Ciclo, TamanoQueNoEsNumeroOSinDirectorioParanElCiclo) {
+  Documento d = Cheque();
+  d.tamanoTexto[1] = "mucho";
+  bandeja = {d};
+  pantalla.TmrOnOff().Enabled(true);
+  EXPECT_THROW(Ejecuta(), ErrorEjecucion);
+  EXPECT_FALSE(pantalla.TmrOnOff().Enabled());  // a failed run leaves it off
+
+  dir.Escribe("Config.ini", "[LectoraUSB]\r\nDirectorioImg=" + dir.Archivo("no-existe") + "\r\n");
+  bandeja = {Cheque()};
+  try {
+    Ejecuta();
+    FAIL();
+  } catch (const ErrorEjecucion& e) {
+    EXPECT_EQ(e.Numero(), 76);
+  }
+}
+
+TEST_F(Ciclo, ElTemporizadorApagadoSeEnciendeAlFinal) {
+  pantalla.TmrOnOff().Enabled(false);
+  bool apagadoDuranteLaCaptura = false;
+  falsa.al_process_check = [&](const std::string&, const std::string&, std::string&,
+                               std::int32_t&) {
+    apagadoDuranteLaCaptura = !pantalla.TmrOnOff().Enabled();
+    return 1;
+  };
+  Ejecuta();
+  EXPECT_TRUE(apagadoDuranteLaCaptura);
+  EXPECT_TRUE(pantalla.TmrOnOff().Enabled());
+}
+
+TEST_F(Ciclo, TodosLosNumerosOcupadosDesbordanAntesDeLaPrimeraCaptura) {
+  for (int i = 1; i <= 32767; ++i) {
+    std::ofstream(dir.Archivo("ERRANV" + std::to_string(i) + ".tif"));
+  }
+  bandeja = {Cheque()};
+  try {
+    Ejecuta();
+    FAIL();
+  } catch (const ErrorEjecucion& e) {
+    EXPECT_EQ(e.Numero(), 6);
+  }
+  EXPECT_EQ(falsa.Cuenta("MTMICRProcessCheck"), 0);
+
+  // With 32767 free, the pass takes it and moving on past it overflows.
+  std::filesystem::remove(dir.Archivo("ERRANV32767.tif"));
+  bandeja = {Cheque("?")};
+  EXPECT_THROW(Ejecuta(), ErrorEjecucion);
+  EXPECT_TRUE(dir.Existe("ERRANV32767.tif"));
+  EXPECT_EQ(eventos.size(), 1u);
+  EXPECT_FALSE(pantalla.TmrOnOff().Enabled());
+}
+
+}  // namespace
+}  // namespace vardel
