@@ -3,6 +3,7 @@
 #include <new>
 
 #include "capture/estado_ciclo.h"
+#include "capture/nombres_imagen.h"
 #include "core/error.h"
 #include "core/text.h"
 #include "device/lectora.h"
@@ -18,35 +19,12 @@ namespace {
 
 constexpr std::int32_t kLargoValor = 1024;
 
-struct NombresImagen {
-  const char* prefijo;
-  const char* extension;
-  const char* errorFetch;
+// The log text of a failed fetch of image 1, 2 or 3.
+constexpr const char* kErrorFetch[] = {
+    " - Error al procesar imagen 1 ",
+    " - Error al procesar imagen 2 ",
+    " - Error al procesar imagen 3 ",
 };
-
-constexpr NombresImagen kImagenes[] = {
-    {"ANV", ".tif", " - Error al procesar imagen 1 "},
-    {"REV", ".tif", " - Error al procesar imagen 2 "},
-    {"ANV", ".jpg", " - Error al procesar imagen 3 "},
-};
-
-// A field as it may stand in a file name: every character that is not an
-// ASCII letter, a digit, "-" or "_" becomes "_", so no name can leave the
-// image directory.
-std::string ParaNombreDeArchivo(const std::string& campo) {
-  std::string nombre;
-  for (std::size_t i = 0; i < campo.size(); ++i) {
-    const auto c = static_cast<unsigned char>(campo[i]);
-    const bool valido = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
-                        (c >= '0' && c <= '9') || c == '-' || c == '_';
-    if (valido) {
-      nombre += static_cast<char>(c);
-    } else if (c < 0x80 || c >= 0xC0) {
-      nombre += '_';  // one "_" per character, not per byte of it
-    }
-  }
-  return nombre;
-}
 
 std::size_t TamanoImagen(const std::string& texto) {
   const auto numero = platform::TextoANumero(texto);
@@ -76,7 +54,6 @@ std::shared_ptr<Collection> ColeccionSinDatos(std::int16_t indice) {
 
 void GuardaImagen(int k, EstadoCiclo& estado) {
   device::Lectora& lectora = device::LectoraActual();
-  const NombresImagen& nombres = kImagenes[k - 1];
 
   std::string strValor(static_cast<std::size_t>(kLargoValor), '\0');
   std::int32_t longitud = kLargoValor;
@@ -103,19 +80,16 @@ void GuardaImagen(int k, EstadoCiclo& estado) {
                                                         HastaNul(strValor), imagen, longitudImagen);
   if (resultado != 0) {
     if (EsVerdadero(estado.blnLogActivo)) {
-      Configuracion::EscribeLog(Configuracion::LineaLog(resultado, nombres.errorFetch));
+      Configuracion::EscribeLog(Configuracion::LineaLog(resultado, kErrorFetch[k - 1]));
     }
     return;
   }
 
   std::string nombre;
   if (estado.datosLinea) {
-    nombre = std::string(nombres.prefijo) +
-             ParaNombreDeArchivo(ATexto(estado.datosLinea->Item("Entidad"))) +
-             ParaNombreDeArchivo(ATexto(estado.datosLinea->Item("NumDoc"))) + nombres.extension;
+    nombre = NombreImagenCheque(k, *estado.datosLinea);
   } else {
-    nombre = std::string("ERR") + nombres.prefijo + std::to_string(estado.intIndiceError) +
-             nombres.extension;
+    nombre = NombreImagenError(k, estado.intIndiceError);
     if (k == 3) {
       estado.colDatos = ColeccionSinDatos(estado.intIndiceError);
     }

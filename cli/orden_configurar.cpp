@@ -1,0 +1,18 @@
+// vardel settings: the operator's settings screen.
+#include "component/comunica.h"
+#include "ordenes.h"
+#include "salida.h"
+
+namespace vardel::cli {
+
+int OrdenConfigurar(const Opciones& opciones) {
+  try {
+    Comunica comunica;
+    comunica.MostrarConfiguracion();
+  } catch (const ErrorEjecucion& error) {
+    return InformaError(error, opciones.json);
+  }
+  return kSalidaCorrecta;
+}
+
+}  // namespace vardel::cli

@@ -1,0 +1,67 @@
+// vardel watch: keeps the thread's loop running and shows every change of
+// the reader's connected state until interrupted.
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+
+#include "component/comunica.h"
+#include "ordenes.h"
+#include "platform/bucle.h"
+#include "platform/reloj.h"
+#include "salida.h"
+
+namespace vardel::cli {
+
+namespace {
+
+std::atomic<bool> interrumpido{false};
+
+extern "C" void AlInterrumpir(int) {
+  interrumpido = true;
+}
+
+class Vigilante final : public OyenteComunica {
+ public:
+  explicit Vigilante(bool json) : json_(json) {}
+  void LectoraDatos(const std::shared_ptr<Collection>&) override {}
+  void LectoraError(std::int32_t, const std::string&) override {}
+  void LectoraActiva(Boolean OnOff) override {
+    const std::string hora = platform::FechaHoraGeneral(platform::Ahora());
+    if (json_) {
+      std::printf("{\"momento\": %s, \"conectada\": %s}\n", Json(hora).c_str(),
+                  EsVerdadero(OnOff) ? "true" : "false");
+    } else {
+      std::printf("%s  %s\n", hora.c_str(),
+                  EsVerdadero(OnOff) ? "lectora conectada" : "lectora desconectada");
+    }
+    std::fflush(stdout);
+  }
+
+ private:
+  bool json_;
+};
+
+}  // namespace
+
+int OrdenVigilar(const Opciones& opciones) {
+  std::signal(SIGINT, AlInterrumpir);
+  std::signal(SIGTERM, AlInterrumpir);
+  Vigilante vigilante(opciones.json);
+  try {
+    Comunica comunica(&vigilante);
+    if (!opciones.json) {
+      std::printf("Vigilando la lectora cada 5 segundos (Ctrl+C para terminar).\n");
+      std::fflush(stdout);
+    }
+    const auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(opciones.segundos);
+    while (!interrumpido && (opciones.segundos <= 0 || std::chrono::steady_clock::now() < limite)) {
+      platform::BombeaMensajes(std::chrono::milliseconds(100));
+    }
+  } catch (const ErrorEjecucion& error) {
+    return InformaError(error, opciones.json);
+  }
+  return kSalidaCorrecta;
+}
+
+}  // namespace vardel::cli

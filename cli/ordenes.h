@@ -1,0 +1,21 @@
+#pragma once
+
+// The vardel command's subcommands. Each returns the process's exit code.
+namespace vardel::cli {
+
+struct Opciones {
+  bool json = false;
+  int segundos = 0;  // watch: 0 runs until interrupted
+};
+
+int OrdenLeer(const Opciones& opciones);
+int OrdenEstado(const Opciones& opciones);
+int OrdenVigilar(const Opciones& opciones);
+int OrdenConfigurar(const Opciones& opciones);
+
+// Exit codes.
+inline constexpr int kSalidaCorrecta = 0;
+inline constexpr int kSalidaUso = 64;
+inline constexpr int kSalidaError = 1;
+
+}  // namespace vardel::cli
