@@ -385,9 +385,6 @@ std::int32_t ProcessCheck(const char* dispositivo, const char* opciones, char* r
     }
     if (e.siguiente >= bandeja.size()) {
       d.Pon("CommandStatus", "res", "7 No document in the feeder");
-      if (e.escenario.rellena) {
-        e.siguiente = 0;
-      }
       const std::int32_t escrito = Escribe(respuesta, tamano, d.Texto());
       return r.Fin(e, escrito == kBien ? kBandejaVacia : escrito);
     }
@@ -438,6 +435,10 @@ std::int32_t ProcessCheck(const char* dispositivo, const char* opciones, char* r
     e.secuencia = secuencia;
     e.imagenes = std::move(imagenes);
     ++e.siguiente;
+    if (e.escenario.rellena && e.siguiente >= bandeja.size()) {
+      // The last document fed: the next read finds the tray full again.
+      e.siguiente = 0;
+    }
     e.salida_atascada = e.entrada_atascada = documento.atasco;
     r.Sale("micr", documento.micr);
     r.Sale("docpresent", quedan_mas ? "yes" : "no");

@@ -40,7 +40,7 @@ TEST(BufferTexto, CapacidadDeLaFormaAnsiYNulDeGuarda) {
   EXPECT_EQ(buffer.Capacidad(), 3);
   EXPECT_EQ(buffer.Datos()[3], '\0');
   buffer.Datos()[0] = 'c';
-  EXPECT_EQ(buffer.Utf8(), "caño");
+  EXPECT_EQ(buffer.Utf8(), "cño");
 }
 
 TEST(BufferTexto, RellenaHastaLaCapacidadMinima) {
