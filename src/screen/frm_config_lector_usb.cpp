@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "core/error.h"
+#include "screen/dialogo_configuracion.h"
 #include "screen/recoge_datos.h"
+#include "screen/vista_configuracion.h"
 
 namespace vardel {
 
@@ -43,6 +45,8 @@ platform::Temporizador& frmConfigLectorUSB::TmrOnOff() {
 }
 
 void frmConfigLectorUSB::Load() {
+  // The window's creation: its fields start with change tracking off.
+  dialogo_ = std::make_shared<DialogoConfiguracion>();
   tmrOnOff_ = std::make_unique<platform::Temporizador>(std::chrono::milliseconds(kIntervaloMs),
                                                        [this] { CompruebaLectora(); });
   tmrOnOff_->Enabled(true);
@@ -53,6 +57,11 @@ void frmConfigLectorUSB::Unload() {
     tmrOnOff_->Enabled(false);
     tmrOnOff_.reset();
   }
+  if (dialogo_) {
+    dialogo_->Hide();
+    dialogo_.reset();
+  }
+  vistaPlataforma_.reset();
 }
 
 void frmConfigLectorUSB::RaiseLectoraActiva(Boolean OnOff) {

@@ -12,6 +12,9 @@
 
 namespace vardel {
 
+class DialogoConfiguracion;
+class VistaConfiguracion;
+
 // The events the settings screen object raises; a Comunica listens to them.
 class OyentePantalla {
  public:
@@ -65,6 +68,11 @@ class frmConfigLectorUSB {
   // modally until the operator closes it.
   void Inicializar();
   void MuestraModal();
+  // The dialog's fields and change flags; the first use loads the window.
+  DialogoConfiguracion& Dialogo();
+  // Test seam: the rendering this thread's screens show (nullptr: the
+  // platform's own).
+  static void SustituyeVista(VistaConfiguracion* vista);
 
  private:
   void Load();
@@ -73,6 +81,8 @@ class frmConfigLectorUSB {
   void RaiseLectoraActiva(Boolean OnOff);
 
   std::unique_ptr<platform::Temporizador> tmrOnOff_;
+  std::shared_ptr<DialogoConfiguracion> dialogo_;
+  std::shared_ptr<VistaConfiguracion> vistaPlataforma_;
   std::vector<OyentePantalla*> oyentes_;
 };
 

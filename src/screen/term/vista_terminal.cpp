@@ -1,0 +1,142 @@
+// The settings screen on a terminal: a line-oriented menu on standard error
+// and standard input, for `vardel settings`. Message boxes and the folder
+// request go through the terminal rendering of the operator layer.
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include "core/text.h"
+#include "platform/terminal.h"
+#include "screen/textos_configuracion.h"
+#include "screen/vista_configuracion.h"
+
+namespace vardel {
+
+namespace {
+
+// Characters on screen: UTF-8 continuation bytes take no column.
+std::size_t Columnas(const std::string& texto) {
+  std::size_t columnas = 0;
+  for (const char c : texto) {
+    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) {
+      ++columnas;
+    }
+  }
+  return columnas;
+}
+
+std::string Rellena(const std::string& texto, std::size_t ancho) {
+  const std::size_t columnas = Columnas(texto);
+  return columnas >= ancho ? texto + " " : texto + std::string(ancho - columnas, ' ');
+}
+
+// A button's caption without its access-key marker.
+std::string SinAcceso(const char* rotulo) {
+  std::string texto;
+  for (const char* c = rotulo; *c != '\0'; ++c) {
+    if (*c != '&') {
+      texto += *c;
+    }
+  }
+  return texto;
+}
+
+constexpr std::size_t kAnchoEtiqueta = 24;
+
+class VistaTerminal final : public VistaConfiguracion {
+ public:
+  void MuestraModal(OyenteVista& oyente) override {
+    mostrada_ = true;
+    while (mostrada_) {
+      Dibuja(oyente);
+      const std::optional<std::string> linea = platform::LeeLineaBombeando();
+      if (!linea) {
+        FinDeEntrada(oyente);
+        break;
+      }
+      Atiende(oyente, MayusculasAscii(Recorta(*linea)));
+    }
+    mostrada_ = false;
+  }
+
+  void Oculta() override { mostrada_ = false; }
+
+  // The menu is drawn afresh before every choice, so texts put by the logic
+  // show then.
+  void PonTexto(Campo, const std::string&) override {}
+  void SenalaCambios() override {}
+
+ private:
+  void Dibuja(const OyenteVista& oyente) const {
+    const auto fila = [&oyente](const char* opcion, const char* etiqueta, Campo campo,
+                                bool soloLectura) {
+      std::fprintf(stderr, "  %s %s%s%s\n", opcion, Rellena(etiqueta, kAnchoEtiqueta).c_str(),
+                   Rellena("[" + oyente.Texto(campo) + "]", 12).c_str(),
+                   soloLectura ? "(solo lectura)" : "");
+    };
+    std::fprintf(stderr, "\n==== %s ====\n\n", textos::kTituloPantalla);
+    std::fprintf(stderr, " %s - %s\n", textos::kMarcoImagenes, textos::kMarcoAnversoReverso);
+    fila("  ", textos::kEtiquetaResolucion, Campo::ResolucionAR, true);
+    fila("  ", textos::kEtiquetaTipo, Campo::TipoAR, true);
+    std::fprintf(stderr, "\n %s\n", textos::kMarcoAuxiliares);
+    fila("  ", textos::kEtiquetaModoLectura, Campo::ModoLectura, true);
+    fila("1)", textos::kEtiquetaCadenaImpre, Campo::CadenaImpre, false);
+    fila("2)", textos::kEtiquetaDirecImagenes, Campo::DirecImagenes, false);
+    std::fprintf(stderr, "  3) %s (elegir carpeta)\n\n", textos::kBotonSelDirectorio);
+    std::fprintf(stderr, "  A) %s%s   C) %s\n", SinAcceso(textos::kBotonAceptar).c_str(),
+                 oyente.CambiosSenalados() ? " [cambios pendientes]" : "",
+                 SinAcceso(textos::kBotonCancelar).c_str());
+    std::fprintf(stderr, "Opción: ");
+    std::fflush(stderr);
+  }
+
+  void Atiende(OyenteVista& oyente, const std::string& opcion) {
+    if (opcion == "1") {
+      Edita(oyente, Campo::CadenaImpre, textos::kEtiquetaCadenaImpre);
+    } else if (opcion == "2") {
+      Edita(oyente, Campo::DirecImagenes, textos::kEtiquetaDirecImagenes);
+    } else if (opcion == "3" || opcion == "...") {
+      oyente.SelDirectorioPulsado();
+    } else if (opcion == "A") {
+      oyente.GuardarPulsado();
+    } else if (opcion == "C") {
+      oyente.CancelarPulsado();
+    } else if (!opcion.empty()) {
+      std::fprintf(stderr, "Opción no válida: %s\n", opcion.c_str());
+    }
+  }
+
+  // A new text for an editable field: Intro keeps it, a lone "-" empties it.
+  void Edita(OyenteVista& oyente, Campo campo, const char* etiqueta) {
+    std::fprintf(stderr, "%s [%s]\n(Intro lo deja igual, - lo deja vacío) > ", etiqueta,
+                 oyente.Texto(campo).c_str());
+    std::fflush(stderr);
+    const std::optional<std::string> linea = platform::LeeLineaBombeando();
+    if (!linea) {
+      FinDeEntrada(oyente);
+      return;
+    }
+    if (linea->empty()) {
+      return;
+    }
+    oyente.TextoCambiado(campo, *linea == "-" ? std::string() : *linea);
+  }
+
+  // The terminal's close command. It asks as Cancelar does; with no input
+  // left nobody can answer again, so the display ends whatever the answer.
+  void FinDeEntrada(OyenteVista& oyente) {
+    std::fprintf(stderr, "\n");
+    oyente.CierrePedido();
+    mostrada_ = false;
+  }
+
+  bool mostrada_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<VistaConfiguracion> CreaVistaPlataforma() {
+  return std::make_unique<VistaTerminal>();
+}
+
+}  // namespace vardel
