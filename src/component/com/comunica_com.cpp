@@ -1,0 +1,337 @@
+#include "component/com/comunica_com.h"
+
+#include <olectl.h>
+
+#include <vector>
+
+#include "component/com/coleccion_com.h"
+#include "component/com/modulo.h"
+#include "component/com/texto_com.h"
+#include "component/com/variante_com.h"
+#include "core/error.h"
+
+namespace vardel::com {
+namespace {
+
+// Objects let go during one of their own events wait here until the
+// thread's message loop runs again: the code that raised the event (the
+// reader watch's timer among it) is still on the stack.
+thread_local std::vector<IUnknown*> pendientes;
+thread_local UINT_PTR temporizador_pendientes = 0;
+
+}  // namespace
+
+HRESULT ComunicaCom::Crea(IUnknown* externo, REFIID iid, void** objeto) {
+  if (objeto == nullptr) {
+    return E_POINTER;
+  }
+  *objeto = nullptr;
+  if (externo != nullptr) {
+    return CLASS_E_NOAGGREGATION;
+  }
+  ComunicaCom* nuevo = nullptr;
+  const HRESULT creado = Protege(IID__Comunica, nullptr, [&] {
+    nuevo = new ComunicaCom();
+    return S_OK;
+  });
+  if (FAILED(creado)) {
+    return creado;
+  }
+  const HRESULT resultado = nuevo->QueryInterface(iid, objeto);
+  nuevo->Release();
+  return resultado;
+}
+
+ComunicaCom::ComunicaCom()
+    : hilo_(GetCurrentThreadId()),
+      punto_eventos_(*static_cast<IConnectionPointContainer*>(this), DIID___Comunica) {
+  HRESULT resultado = InfoTipo(IID__Comunica, &info_despacho_);
+  HREFTYPE vista_vtable = 0;
+  if (SUCCEEDED(resultado)) {
+    resultado = info_despacho_->GetRefTypeOfImplType(static_cast<UINT>(-1), &vista_vtable);
+  }
+  if (SUCCEEDED(resultado)) {
+    resultado = info_despacho_->GetRefTypeInfo(vista_vtable, &info_vtable_);
+  }
+  if (FAILED(resultado)) {
+    if (info_despacho_ != nullptr) {
+      info_despacho_->Release();
+    }
+    LanzaError(errores::kErrorCargandoBiblioteca);
+  }
+  try {
+    comunica_ = std::make_unique<Comunica>(static_cast<OyenteComunica*>(this));
+  } catch (...) {
+    info_vtable_->Release();
+    info_despacho_->Release();
+    throw;
+  }
+  SumaObjeto();
+}
+
+ComunicaCom::~ComunicaCom() {
+  punto_eventos_.DesconectaTodos();
+  comunica_.reset();
+  info_vtable_->Release();
+  info_despacho_->Release();
+  RestaObjeto();
+}
+
+HRESULT ComunicaCom::QueryInterface(REFIID iid, void** objeto) {
+  if (objeto == nullptr) {
+    return E_POINTER;
+  }
+  if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) ||
+      IsEqualIID(iid, IID__Comunica)) {
+    *objeto = static_cast<_Comunica*>(this);
+  } else if (IsEqualIID(iid, IID_IConnectionPointContainer)) {
+    *objeto = static_cast<IConnectionPointContainer*>(this);
+  } else if (IsEqualIID(iid, IID_IProvideClassInfo) || IsEqualIID(iid, IID_IProvideClassInfo2)) {
+    *objeto = static_cast<IProvideClassInfo2*>(this);
+  } else if (IsEqualIID(iid, IID_ISupportErrorInfo)) {
+    *objeto = static_cast<ISupportErrorInfo*>(this);
+  } else {
+    *objeto = nullptr;
+    return E_NOINTERFACE;
+  }
+  AddRef();
+  return S_OK;
+}
+
+ULONG ComunicaCom::AddRef() {
+  return ++referencias_;
+}
+
+ULONG ComunicaCom::Release() {
+  const ULONG quedan = --referencias_;
+  if (quedan != 0) {
+    return quedan;
+  }
+  if (eventos_en_curso_ == 0) {
+    delete this;
+    return 0;
+  }
+  try {
+    pendientes.push_back(static_cast<_Comunica*>(this));
+    if (temporizador_pendientes == 0) {
+      temporizador_pendientes = SetTimer(nullptr, 0, 0, &ComunicaCom::DestruyePendientes);
+    }
+  } catch (...) {
+    // No memory to defer it: the object stays alive rather than dying under
+    // the code that raised the event.
+  }
+  return 0;
+}
+
+void CALLBACK ComunicaCom::DestruyePendientes(HWND, UINT, UINT_PTR, DWORD) {
+  KillTimer(nullptr, temporizador_pendientes);
+  temporizador_pendientes = 0;
+  std::vector<IUnknown*> lista;
+  lista.swap(pendientes);
+  for (IUnknown* objeto : lista) {
+    delete static_cast<ComunicaCom*>(static_cast<_Comunica*>(objeto));
+  }
+}
+
+template <class Cuerpo>
+HRESULT ComunicaCom::Miembro(Cuerpo&& cuerpo) {
+  if (GetCurrentThreadId() != hilo_) {
+    return RPC_E_WRONG_THREAD;
+  }
+  AddRef();
+  FalloCom fallo;
+  const HRESULT resultado = Protege(IID__Comunica, &fallo, std::forward<Cuerpo>(cuerpo));
+  if (FAILED(resultado) && fallo_de_despacho_ != nullptr) {
+    *fallo_de_despacho_ = std::move(fallo);
+  }
+  Release();
+  return resultado;
+}
+
+HRESULT ComunicaCom::GetTypeInfoCount(UINT* cuenta) {
+  if (cuenta == nullptr) {
+    return E_POINTER;
+  }
+  *cuenta = 1;
+  return S_OK;
+}
+
+HRESULT ComunicaCom::GetTypeInfo(UINT indice, LCID, ITypeInfo** info) {
+  if (info == nullptr) {
+    return E_POINTER;
+  }
+  *info = nullptr;
+  if (indice != 0) {
+    return DISP_E_BADINDEX;
+  }
+  info_despacho_->AddRef();
+  *info = info_despacho_;
+  return S_OK;
+}
+
+HRESULT ComunicaCom::GetIDsOfNames(REFIID iid, LPOLESTR* nombres, UINT cuenta, LCID, DISPID* ids) {
+  if (!IsEqualIID(iid, IID_NULL)) {
+    return DISP_E_UNKNOWNINTERFACE;
+  }
+  return DispGetIDsOfNames(info_vtable_, nombres, cuenta, ids);
+}
+
+HRESULT ComunicaCom::Invoke(DISPID id, REFIID iid, LCID, WORD modo, DISPPARAMS* parametros,
+                            VARIANT* resultado, EXCEPINFO* excepcion, UINT* argumento_erroneo) {
+  if (!IsEqualIID(iid, IID_NULL)) {
+    return DISP_E_UNKNOWNINTERFACE;
+  }
+  // A member's own failure is reported with its number and description;
+  // what DispInvoke finds wrong with the call itself goes back unchanged.
+  FalloCom fallo;
+  FalloCom* anterior = fallo_de_despacho_;
+  fallo_de_despacho_ = &fallo;
+  DISPPARAMS sin_argumentos{};
+  HRESULT hr = DispInvoke(static_cast<_Comunica*>(this), info_vtable_, id, modo,
+                          parametros != nullptr ? parametros : &sin_argumentos, resultado,
+                          excepcion, argumento_erroneo);
+  fallo_de_despacho_ = anterior;
+  if (FAILED(hr) && fallo.numero != 0) {
+    LlenaExcepcion(fallo, excepcion);
+    hr = DISP_E_EXCEPTION;
+  }
+  return hr;
+}
+
+HRESULT ComunicaCom::Terminate() {
+  return Miembro([&] {
+    comunica_->Terminate();
+    return S_OK;
+  });
+}
+
+HRESULT ComunicaCom::MostrarConfiguracion(VARIANT* pResultado) {
+  if (pResultado == nullptr) {
+    return E_POINTER;
+  }
+  return Miembro([&] {
+    const Variant resultado = comunica_->MostrarConfiguracion();
+    AVariantCom(resultado, pResultado);
+    return S_OK;
+  });
+}
+
+HRESULT ComunicaCom::LectoraONOFF(VARIANT_BOOL* pResultado) {
+  if (pResultado == nullptr) {
+    return E_POINTER;
+  }
+  return Miembro([&] {
+    *pResultado = static_cast<VARIANT_BOOL>(comunica_->LectoraONOFF());
+    return S_OK;
+  });
+}
+
+HRESULT ComunicaCom::get_blnLogActivo(VARIANT_BOOL* pValor) {
+  if (pValor == nullptr) {
+    return E_POINTER;
+  }
+  return Miembro([&] {
+    *pValor = static_cast<VARIANT_BOOL>(comunica_->blnLogActivo());
+    return S_OK;
+  });
+}
+
+HRESULT ComunicaCom::put_blnLogActivo(VARIANT_BOOL valor) {
+  return Miembro([&] {
+    comunica_->blnLogActivo(static_cast<Boolean>(valor));
+    return S_OK;
+  });
+}
+
+HRESULT ComunicaCom::EnumConnectionPoints(IEnumConnectionPoints** puntos) {
+  if (puntos == nullptr) {
+    return E_POINTER;
+  }
+  *puntos = nullptr;
+  try {
+    *puntos = EnumeradorPuntos::Crea(&punto_eventos_);
+  } catch (...) {
+    return E_OUTOFMEMORY;
+  }
+  return S_OK;
+}
+
+HRESULT ComunicaCom::FindConnectionPoint(REFIID iid, IConnectionPoint** punto) {
+  if (punto == nullptr) {
+    return E_POINTER;
+  }
+  *punto = nullptr;
+  if (!IsEqualIID(iid, DIID___Comunica)) {
+    return CONNECT_E_NOCONNECTION;
+  }
+  punto_eventos_.AddRef();
+  *punto = &punto_eventos_;
+  return S_OK;
+}
+
+HRESULT ComunicaCom::GetClassInfo(ITypeInfo** info) {
+  if (info == nullptr) {
+    return E_POINTER;
+  }
+  return InfoTipo(CLSID_Comunica, info);
+}
+
+HRESULT ComunicaCom::GetGUID(DWORD tipo, GUID* guid) {
+  if (guid == nullptr) {
+    return E_POINTER;
+  }
+  if (tipo != GUIDKIND_DEFAULT_SOURCE_DISP_IID) {
+    *guid = GUID_NULL;
+    return E_INVALIDARG;
+  }
+  *guid = DIID___Comunica;
+  return S_OK;
+}
+
+HRESULT ComunicaCom::InterfaceSupportsErrorInfo(REFIID iid) {
+  return IsEqualIID(iid, IID__Comunica) ? S_OK : S_FALSE;
+}
+
+void ComunicaCom::Dispara(DISPID evento, DISPPARAMS& argumentos) {
+  AddRef();
+  ++eventos_en_curso_;
+  try {
+    punto_eventos_.Dispara(evento, argumentos);
+  } catch (...) {
+    --eventos_en_curso_;
+    Release();
+    throw;
+  }
+  --eventos_en_curso_;
+  Release();
+}
+
+void ComunicaCom::LectoraDatos(const std::shared_ptr<Collection>& Dato) {
+  VARIANT argumento;
+  AVariantCom(Variant::Object(Dato), &argumento);
+  DISPPARAMS argumentos{&argumento, nullptr, 1, 0};
+  Dispara(1, argumentos);
+  VariantClear(&argumento);
+}
+
+void ComunicaCom::LectoraError(std::int32_t Error, const std::string& Descripcion) {
+  // Dispatch order: the last argument first.
+  VARIANT argumentos_evento[2];
+  argumentos_evento[0].vt = VT_BSTR;
+  argumentos_evento[0].bstrVal = ABstr(Descripcion);
+  argumentos_evento[1].vt = VT_I4;
+  argumentos_evento[1].lVal = Error;
+  DISPPARAMS argumentos{argumentos_evento, nullptr, 2, 0};
+  Dispara(2, argumentos);
+  VariantClear(&argumentos_evento[0]);
+}
+
+void ComunicaCom::LectoraActiva(Boolean OnOff) {
+  VARIANT argumento;
+  argumento.vt = VT_BOOL;
+  argumento.boolVal = static_cast<VARIANT_BOOL>(OnOff);
+  DISPPARAMS argumentos{&argumento, nullptr, 1, 0};
+  Dispara(3, argumentos);
+}
+
+}  // namespace vardel::com

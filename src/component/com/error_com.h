@@ -1,0 +1,57 @@
+#pragma once
+
+#include <oaidl.h>
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+namespace vardel::com {
+
+// A run-time error as the host receives it.
+struct FalloCom {
+  std::int32_t numero = 0;
+  std::string descripcion;
+};
+
+// The source every error of the component carries.
+inline constexpr const wchar_t* kOrigenErrores = L"Vardel";
+
+// The error of the exception being handled: ErrorEjecucion as it stands,
+// std::bad_alloc as "out of memory" (7), anything else as error 5. Call it
+// only inside a catch block.
+FalloCom FalloDeExcepcionActual();
+
+// The HRESULT the automation runtime builds for a run-time error number.
+HRESULT HresultDeError(std::int32_t numero);
+
+// Sets the thread's IErrorInfo for the failure (raised on the interface
+// iid) and returns its HRESULT: how a vtable caller learns number and text.
+HRESULT NotificaFallo(const FalloCom& fallo, REFIID iid);
+
+// Fills an EXCEPINFO for a dispatch caller (scode, source, description).
+void LlenaExcepcion(const FalloCom& fallo, EXCEPINFO* excepcion);
+
+// Runs one entry point of an interface: no C++ exception leaves it, and a
+// failure comes back as the HRESULT of its error, with IErrorInfo set.
+// `ultimo` (optional) keeps the failure for a dispatch caller's EXCEPINFO.
+template <class Cuerpo>
+HRESULT Protege(REFIID iid, FalloCom* ultimo, Cuerpo&& cuerpo) noexcept {
+  try {
+    return cuerpo();
+  } catch (...) {
+    FalloCom fallo;
+    try {
+      fallo = FalloDeExcepcionActual();
+    } catch (...) {
+      return E_OUTOFMEMORY;
+    }
+    const HRESULT resultado = NotificaFallo(fallo, iid);
+    if (ultimo != nullptr) {
+      *ultimo = std::move(fallo);
+    }
+    return resultado;
+  }
+}
+
+}  // namespace vardel::com

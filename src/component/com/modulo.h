@@ -1,0 +1,28 @@
+#pragma once
+
+#include <oaidl.h>
+#include <windows.h>
+
+#include <string>
+
+namespace vardel::com {
+
+// The server's own module (Vardel.dll) and its full path.
+HMODULE ModuloServidor();
+std::wstring RutaServidor();
+
+// Live objects and class-factory locks: the DLL may be unloaded only when
+// both are zero.
+void SumaObjeto();
+void RestaObjeto();
+void SumaBloqueo();
+void RestaBloqueo();
+bool PuedeDescargarse();
+
+// The type library embedded in the DLL, loaded once per process (AddRef'd
+// for the caller). Failure: the HRESULT of LoadTypeLibEx.
+HRESULT BibliotecaTipos(ITypeLib** biblioteca);
+// One type description of that library by its identifier (AddRef'd).
+HRESULT InfoTipo(REFGUID guid, ITypeInfo** info);
+
+}  // namespace vardel::com

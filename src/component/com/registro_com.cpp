@@ -1,0 +1,207 @@
+#include "component/com/registro_com.h"
+
+#include <oleauto.h>
+#include <olectl.h>
+
+#include <optional>
+#include <string>
+
+#include "component/com/modulo.h"
+#include "vardel_h.h"
+
+extern "C" {
+HRESULT WINAPI RegisterTypeLibForUser(ITypeLib* biblioteca, OLECHAR* ruta, OLECHAR* ayuda);
+HRESULT WINAPI UnRegisterTypeLibForUser(REFGUID libid, WORD mayor, WORD menor, LCID lcid,
+                                        SYSKIND sistema);
+}
+
+namespace vardel::com {
+namespace {
+
+constexpr const wchar_t* kProgId = L"Vardel.Comunica";
+constexpr const wchar_t* kProgIdVersion = L"Vardel.Comunica.1";
+constexpr const wchar_t* kClases = L"Software\\Classes\\";
+constexpr WORD kVersionMayor = 1;
+constexpr WORD kVersionMenor = 1;
+constexpr LCID kLcid = 0x409;
+#ifdef _WIN64
+constexpr SYSKIND kSistema = SYS_WIN64;
+constexpr const wchar_t* kSubclaveSistema = L"win64";
+constexpr REGSAM kVistaOtraArquitectura = KEY_WOW64_32KEY;
+#else
+constexpr SYSKIND kSistema = SYS_WIN32;
+constexpr const wchar_t* kSubclaveSistema = L"win32";
+constexpr REGSAM kVistaOtraArquitectura = KEY_WOW64_64KEY;
+#endif
+
+std::wstring Texto(REFGUID guid) {
+  wchar_t texto[40] = {};
+  StringFromGUID2(guid, texto, 40);
+  return texto;
+}
+
+HKEY Raiz(Ambito ambito) {
+  return ambito == Ambito::kMaquina ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+}
+
+// Writes one text value (nullptr: the key's default value), creating keys.
+bool Escribe(HKEY raiz, const std::wstring& clave, const wchar_t* nombre,
+             const std::wstring& valor) {
+  HKEY abierta = nullptr;
+  if (RegCreateKeyExW(raiz, clave.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &abierta, nullptr) !=
+      ERROR_SUCCESS) {
+    return false;
+  }
+  const LONG resultado =
+      RegSetValueExW(abierta, nombre, 0, REG_SZ, reinterpret_cast<const BYTE*>(valor.c_str()),
+                     static_cast<DWORD>((valor.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(abierta);
+  return resultado == ERROR_SUCCESS;
+}
+
+std::optional<std::wstring> Lee(HKEY raiz, const std::wstring& clave, const wchar_t* nombre,
+                                REGSAM vista = 0) {
+  HKEY abierta = nullptr;
+  if (RegOpenKeyExW(raiz, clave.c_str(), 0, KEY_READ | vista, &abierta) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  wchar_t valor[512] = {};
+  DWORD bytes = sizeof valor - sizeof(wchar_t);
+  DWORD tipo = 0;
+  const LONG resultado =
+      RegQueryValueExW(abierta, nombre, nullptr, &tipo, reinterpret_cast<BYTE*>(valor), &bytes);
+  RegCloseKey(abierta);
+  if (resultado != ERROR_SUCCESS || tipo != REG_SZ) {
+    return std::nullopt;
+  }
+  return std::wstring(valor);
+}
+
+void BorraArbol(HKEY raiz, const std::wstring& clave) {
+  RegDeleteTreeW(raiz, clave.c_str());
+}
+
+// The data collection's interface belongs to the automation runtime; a
+// registration of it by that runtime (another type library) must survive
+// ours being registered and unregistered.
+class InterfazAjena {
+ public:
+  explicit InterfazAjena(Ambito ambito)
+      : raiz_(Raiz(ambito)),
+        clave_(std::wstring(kClases) + L"Interface\\" + Texto(IID__Collection)) {
+    const std::wstring nuestra = Texto(LIBID_Vardel);
+    const std::wstring biblioteca = clave_ + L"\\TypeLib";
+    // As every host sees it: the machine's and the user's keys merged.
+    const auto vista = Lee(HKEY_CLASSES_ROOT, biblioteca.substr(wcslen(kClases)), nullptr);
+    ajena_ = vista && _wcsicmp(vista->c_str(), nuestra.c_str()) != 0;
+    if (ajena_) {
+      tipo_ = *vista;
+      version_ = Lee(HKEY_CLASSES_ROOT, biblioteca.substr(wcslen(kClases)), L"Version");
+      nombre_ = Lee(HKEY_CLASSES_ROOT, clave_.substr(wcslen(kClases)), nullptr);
+      propia_existia_ = Lee(raiz_, biblioteca, nullptr).has_value();
+    }
+  }
+
+  // After our type library was registered or unregistered in this scope.
+  void Restaura() const {
+    if (!ajena_) {
+      return;
+    }
+    if (!propia_existia_) {
+      // The runtime's registration lives in another scope: ours must not
+      // hide it.
+      BorraArbol(raiz_, clave_);
+      return;
+    }
+    const std::wstring marshaller = L"{00020424-0000-0000-C000-000000000046}";
+    Escribe(raiz_, clave_, nullptr, nombre_.value_or(L"_Collection"));
+    Escribe(raiz_, clave_ + L"\\ProxyStubClsid", nullptr, marshaller);
+    Escribe(raiz_, clave_ + L"\\ProxyStubClsid32", nullptr, marshaller);
+    Escribe(raiz_, clave_ + L"\\TypeLib", nullptr, tipo_);
+    if (version_) {
+      Escribe(raiz_, clave_ + L"\\TypeLib", L"Version", *version_);
+    }
+  }
+
+ private:
+  HKEY raiz_;
+  std::wstring clave_;
+  bool ajena_ = false;
+  bool propia_existia_ = false;
+  std::wstring tipo_;
+  std::optional<std::wstring> version_;
+  std::optional<std::wstring> nombre_;
+};
+
+bool EscribeClaves(HKEY raiz, const std::wstring& ruta) {
+  const std::wstring clsid = Texto(CLSID_Comunica);
+  const std::wstring clases(kClases);
+  const std::wstring clase = clases + L"CLSID\\" + clsid;
+  bool bien = true;
+  bien &= Escribe(raiz, clases + kProgId, nullptr, L"Vardel.Comunica");
+  bien &= Escribe(raiz, clases + kProgId + L"\\CLSID", nullptr, clsid);
+  bien &= Escribe(raiz, clases + kProgId + L"\\CurVer", nullptr, kProgIdVersion);
+  bien &= Escribe(raiz, clases + kProgIdVersion, nullptr, L"Vardel.Comunica");
+  bien &= Escribe(raiz, clases + kProgIdVersion + L"\\CLSID", nullptr, clsid);
+  bien &= Escribe(raiz, clase, nullptr, L"Vardel.Comunica");
+  bien &= Escribe(raiz, clase + L"\\ProgID", nullptr, kProgIdVersion);
+  bien &= Escribe(raiz, clase + L"\\VersionIndependentProgID", nullptr, kProgId);
+  bien &= Escribe(raiz, clase + L"\\InprocServer32", nullptr, ruta);
+  bien &= Escribe(raiz, clase + L"\\InprocServer32", L"ThreadingModel", L"Apartment");
+  bien &= Escribe(raiz, clase + L"\\TypeLib", nullptr, Texto(LIBID_Vardel));
+  bien &= Escribe(raiz, clase + L"\\Version", nullptr, L"1.1");
+  bien &= Escribe(raiz, clase + L"\\Programmable", nullptr, L"");
+  return bien;
+}
+
+}  // namespace
+
+HRESULT RegistraServidor(Ambito ambito) {
+  std::wstring ruta = RutaServidor();
+  if (ruta.empty()) {
+    return SELFREG_E_CLASS;
+  }
+  ITypeLib* biblioteca = nullptr;
+  if (FAILED(BibliotecaTipos(&biblioteca))) {
+    return SELFREG_E_TYPELIB;
+  }
+  const InterfazAjena interfaz(ambito);
+  const HRESULT tipos = ambito == Ambito::kMaquina
+                            ? RegisterTypeLib(biblioteca, ruta.data(), nullptr)
+                            : RegisterTypeLibForUser(biblioteca, ruta.data(), nullptr);
+  biblioteca->Release();
+  if (FAILED(tipos)) {
+    return SELFREG_E_TYPELIB;
+  }
+  interfaz.Restaura();
+  return EscribeClaves(Raiz(ambito), ruta) ? S_OK : SELFREG_E_CLASS;
+}
+
+HRESULT DesregistraServidor(Ambito ambito) {
+  const HKEY raiz = Raiz(ambito);
+  const std::wstring clases(kClases);
+  const std::wstring clase = clases + L"CLSID\\" + Texto(CLSID_Comunica);
+  BorraArbol(raiz, clase);
+
+  // Where there is no other view (a 32-bit system) this reads our own key,
+  // just removed.
+  const bool otra_arquitectura =
+      Lee(raiz, clase + L"\\InprocServer32", nullptr, kVistaOtraArquitectura).has_value();
+  if (otra_arquitectura) {
+    BorraArbol(raiz,
+               clases + L"TypeLib\\" + Texto(LIBID_Vardel) + L"\\1.1\\409\\" + kSubclaveSistema);
+    return S_OK;
+  }
+  BorraArbol(raiz, clases + kProgId);
+  BorraArbol(raiz, clases + kProgIdVersion);
+  const InterfazAjena interfaz(ambito);
+  if (ambito == Ambito::kMaquina) {
+    UnRegisterTypeLib(LIBID_Vardel, kVersionMayor, kVersionMenor, kLcid, kSistema);
+  } else {
+    UnRegisterTypeLibForUser(LIBID_Vardel, kVersionMayor, kVersionMenor, kLcid, kSistema);
+  }
+  interfaz.Restaura();
+  return S_OK;
+}
+
+}  // namespace vardel::com
