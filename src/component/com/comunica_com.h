@@ -1,7 +1,8 @@
 #pragma once
 
-#include <ocidl.h>
 #include <windows.h>
+
+#include <ocidl.h>
 
 #include <atomic>
 #include <memory>

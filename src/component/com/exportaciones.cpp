@@ -1,6 +1,7 @@
 // The entry points of the in-process server. None lets a C++ exception out.
-#include <unknwn.h>
 #include <windows.h>
+
+#include <unknwn.h>
 
 #include "component/com/fabrica.h"
 #include "component/com/modulo.h"

@@ -1,7 +1,8 @@
 #pragma once
 
-#include <unknwn.h>
 #include <windows.h>
+
+#include <unknwn.h>
 
 namespace vardel::com {
 
