@@ -368,6 +368,10 @@ std::int32_t ProcessCheck(const char* dispositivo, const char* opciones, char* r
     }
     const std::int32_t abierto = CompruebaAbierto(e, dispositivo);
     if (abierto != kBien) {
+      // A status of its own, so no earlier result (with its DOCPRESENT)
+      // stays in the caller's buffer.
+      Escribe(respuesta, tamano,
+              "[CommandStatus]\nres=" + std::to_string(abierto) + " Device not available\n");
       return r.Fin(e, abierto);
     }
     const auto& bandeja = e.escenario.bandeja;

@@ -5,8 +5,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <functional>
+#include <thread>
 
 #include "core/error.h"
 #include "device/lectora_biblioteca.h"
@@ -68,6 +70,26 @@ TEST(EnlaceLectora, FuncionQueFaltaEsElError453) {
             errores::kPuntoEntradaNoEncontrado);
   // The library itself is loaded: its other functions answer.
   EXPECT_EQ(lectora.MTMICROpenDevice("EXCELLA.EXC001"), 0);
+}
+
+TEST(EnlaceLectora, PrimerasLlamadasDesdeVariosHilosALaVez) {
+  LectoraBiblioteca lectora({RutaDefectuosa()});
+  std::atomic<int> bien{0};
+  std::vector<std::thread> hilos;
+  for (int i = 0; i < 8; ++i) {
+    hilos.emplace_back([&] {
+      std::string buffer(64, '\0');
+      int32_t longitud = 64;
+      if (lectora.MTMICROpenDevice("D") == 0 &&
+          lectora.MTMICRGetValue("doc", "S", "igual", buffer, longitud) == 64) {
+        ++bien;
+      }
+    });
+  }
+  for (std::thread& hilo : hilos) {
+    hilo.join();
+  }
+  EXPECT_EQ(bien.load(), 8);
 }
 
 TEST(EnlaceLectora, LaBusquedaEmpiezaEnElDirectorioDelComponente) {

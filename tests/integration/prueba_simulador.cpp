@@ -12,6 +12,7 @@
 #include "device/lectora.h"
 #include "platform/componente.h"
 #include "support/directorio_prueba.h"
+#include "support/lectora_falsa.h"
 #include "support/simulador_prueba.h"
 
 namespace vardel {
@@ -224,9 +225,12 @@ TEST_F(Simulador, EstadoDelDocumentoEnCommandStatus) {
 
 TEST_F(Simulador, CapturaSinAbrirFalla) {
   Escenario(kTresDocumentos);
-  std::string respuesta;
-  EXPECT_NE(Procesa(respuesta), 0);
-  EXPECT_THAT(respuesta, Not(HasSubstr("DOCPRESENT")));
+  std::string respuesta(4096, '\0');
+  int32_t longitud = 4096;
+  // An earlier result in the buffer is replaced, not left to be read again.
+  prueba::LectoraFalsa::EscribeEnBuffer(respuesta, "[CommandStatus]\nDocPresent=DOCPRESENT\n");
+  EXPECT_NE(L().MTMICRProcessCheck(kLectora, opciones_, respuesta, longitud), 0);
+  EXPECT_THAT(HastaNul(respuesta), Not(HasSubstr("DOCPRESENT")));
   ASSERT_EQ(L().MTMICROpenDevice(kLectora), 0);
   EXPECT_EQ(Procesa(respuesta), 0) << "the document was not fed";
   EXPECT_EQ(Valor(respuesta, "DocInfo", "MICRRaw"),
