@@ -1,0 +1,448 @@
+// The settings screen on Windows: a modal dialog with no owner, its
+// controls placed from their twips at the screen's resolution. The dialog's
+// modal loop also delivers the thread's timer messages, so the presence
+// watch goes on while it is shown.
+#include <windows.h>
+// After windows.h, which it needs.
+#include <commctrl.h>
+
+#include <string>
+
+#include "screen/textos_configuracion.h"
+#include "screen/vista_configuracion.h"
+#include "screen/win32/identificadores.h"
+#include "screen/win32/imagenes_botones.h"
+#include "screen/win32/plantilla_dialogo.h"
+
+namespace vardel {
+
+namespace {
+
+using win32::ControlDialogo;
+using win32::TipoControl;
+
+std::wstring Ancho(const std::string& utf8) {
+  const int largo =
+      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring salida(static_cast<std::size_t>(largo), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), salida.data(), largo);
+  return salida;
+}
+
+std::string Utf8(const std::wstring& ancho) {
+  const int largo = WideCharToMultiByte(CP_UTF8, 0, ancho.data(), static_cast<int>(ancho.size()),
+                                        nullptr, 0, nullptr, nullptr);
+  std::string salida(static_cast<std::size_t>(largo), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, ancho.data(), static_cast<int>(ancho.size()), salida.data(),
+                      largo, nullptr, nullptr);
+  return salida;
+}
+
+std::wstring TextoDe(HWND control) {
+  std::wstring texto(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+  const int copiados = GetWindowTextW(control, texto.data(), static_cast<int>(texto.size()));
+  texto.resize(static_cast<std::size_t>(copiados > 0 ? copiados : 0));
+  return texto;
+}
+
+int IdDe(Campo campo) {
+  switch (campo) {
+    case Campo::ResolucionAR:
+      return win32::kIdTxtResolucionAR;
+    case Campo::TipoAR:
+      return win32::kIdTxtTipoAR;
+    case Campo::ModoLectura:
+      return win32::kIdTxtModoLectura;
+    case Campo::CadenaImpre:
+      return win32::kIdTxtCadenaImpre;
+    case Campo::DirecImagenes:
+      return win32::kIdTxtDirecImagenes;
+  }
+  return 0;
+}
+
+constexpr Campo kCampos[] = {Campo::ResolucionAR, Campo::TipoAR, Campo::ModoLectura,
+                             Campo::CadenaImpre, Campo::DirecImagenes};
+
+bool EsCampo(int id, Campo& campo) {
+  for (const Campo c : kCampos) {
+    if (IdDe(c) == id) {
+      campo = c;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool EsSoloLectura(int id) {
+  return id == win32::kIdTxtResolucionAR || id == win32::kIdTxtTipoAR ||
+         id == win32::kIdTxtModoLectura;
+}
+
+HMODULE ModuloPropio();
+
+class VistaWin32 final : public VistaConfiguracion {
+ public:
+  ~VistaWin32() override { LiberaRecursos(); }
+
+  void MuestraModal(OyenteVista& oyente) override {
+    oyente_ = &oyente;
+    // -1 at once when there is no desktop to show it on: nothing was shown.
+    DialogBoxIndirectParamW(ModuloPropio(), win32::PlantillaVacia(), nullptr, &Procedimiento,
+                            reinterpret_cast<LPARAM>(this));
+    ventana_ = nullptr;
+    oyente_ = nullptr;
+  }
+
+  void Oculta() override {
+    if (ventana_ != nullptr) {
+      EndDialog(ventana_, 0);
+    }
+  }
+
+  void PonTexto(Campo campo, const std::string& texto) override {
+    if (ventana_ != nullptr) {
+      PonTextoControl(IdDe(campo), texto);
+    }
+  }
+
+  void SenalaCambios() override {
+    if (ventana_ != nullptr) {
+      MuestraCambiosPendientes();
+    }
+  }
+
+ private:
+  static INT_PTR CALLBACK Procedimiento(HWND ventana, UINT mensaje, WPARAM w, LPARAM l) {
+    if (mensaje == WM_INITDIALOG) {
+      SetWindowLongPtrW(ventana, DWLP_USER, l);
+    }
+    auto* vista = reinterpret_cast<VistaWin32*>(GetWindowLongPtrW(ventana, DWLP_USER));
+    if (vista == nullptr) {
+      return FALSE;
+    }
+    try {
+      return vista->Atiende(ventana, mensaje, w, l);
+    } catch (...) {
+      // Nothing may unwind through the dialog manager.
+      return FALSE;
+    }
+  }
+
+  INT_PTR Atiende(HWND ventana, UINT mensaje, WPARAM w, LPARAM l) {
+    switch (mensaje) {
+      case WM_INITDIALOG:
+        ventana_ = ventana;
+        Construye();
+        return TRUE;
+      case WM_CTLCOLORSTATIC:
+        // Read-only fields are grey: the system's scroll-bar colour.
+        if (EsSoloLectura(GetDlgCtrlID(reinterpret_cast<HWND>(l)))) {
+          SetBkColor(reinterpret_cast<HDC>(w), GetSysColor(COLOR_SCROLLBAR));
+          return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_SCROLLBAR));
+        }
+        return FALSE;
+      case WM_DRAWITEM:
+        DibujaBoton(*reinterpret_cast<const DRAWITEMSTRUCT*>(l));
+        return TRUE;
+      case WM_COMMAND:
+        Orden(LOWORD(w), HIWORD(w));
+        return TRUE;
+      case WM_CLOSE:
+        // The close box and Alt+F4 ask as Cancelar does.
+        Accion([this] { oyente_->CierrePedido(); });
+        return TRUE;
+      case WM_DESTROY:
+        ventana_ = nullptr;
+        return FALSE;
+      default:
+        return FALSE;
+    }
+  }
+
+  void Orden(int id, int notificacion) {
+    Campo campo{};
+    if (notificacion == EN_CHANGE && EsCampo(id, campo)) {
+      if (!poniendo_) {
+        oyente_->TextoCambiado(campo, Utf8(TextoDe(GetDlgItem(ventana_, id))));
+      }
+      return;
+    }
+    if (notificacion == CBN_SELCHANGE) {
+      if (id == win32::kIdCboResolucionAR) {
+        oyente_->ListaPulsada(Lista::ResolucionAR);
+      } else if (id == win32::kIdCboTipoAR) {
+        oyente_->ListaPulsada(Lista::TipoAR);
+      } else if (id == win32::kIdCboModoLectura) {
+        oyente_->ListaPulsada(Lista::ModoLectura);
+      }
+      return;
+    }
+    if (notificacion != BN_CLICKED) {
+      return;
+    }
+    switch (id) {
+      case win32::kIdCmdSelDirectorio:
+        Accion([this] { oyente_->SelDirectorioPulsado(); });
+        break;
+      case win32::kIdCmdGuardar:
+        Accion([this] { oyente_->GuardarPulsado(); });
+        break;
+      case win32::kIdCmdOK:
+        Accion([this] { oyente_->CancelarPulsado(); });
+        break;
+      case IDCANCEL:  // Escape
+        Accion([this] { oyente_->CierrePedido(); });
+        break;
+      default:
+        break;
+    }
+  }
+
+  // One operator action. The message boxes and the folder browser it may
+  // show have no owner, so the screen is disabled meanwhile: a second click
+  // cannot start the same action inside the first.
+  template <typename F>
+  void Accion(F accion) {
+    if (ocupada_) {
+      return;
+    }
+    ocupada_ = true;
+    HWND ventana = ventana_;
+    EnableWindow(ventana, FALSE);
+    accion();
+    ocupada_ = false;
+    if (IsWindow(ventana)) {
+      EnableWindow(ventana, TRUE);
+      if (ventana_ != nullptr) {
+        SetForegroundWindow(ventana);
+      }
+    }
+  }
+
+  void Construye() {
+    HDC pantalla = GetDC(nullptr);
+    const int ppp = GetDeviceCaps(pantalla, LOGPIXELSY);
+    ReleaseDC(nullptr, pantalla);
+    const int px = ppp;  // square pixels
+
+    LiberaRecursos();
+    // 8.25-point "MS Sans Serif", regular for the controls, bold for the
+    // frames.
+    const int altura = -MulDiv(825, ppp, 7200);
+    fuente_ = CreateFontW(altura, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                          DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif");
+    fuenteNegrita_ = CreateFontW(altura, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                 DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif");
+    imagenAceptar_ = win32::CreaImagenAceptar();
+    imagenCancelar_ = win32::CreaImagenCancelar();
+
+    SetWindowTextW(ventana_, Ancho(textos::kTituloPantalla).c_str());
+    Dimensiona(px);
+
+    for (const ControlDialogo& control : win32::ControlesDialogo()) {
+      CreaControl(control, px);
+    }
+    for (const Campo campo : kCampos) {
+      PonTextoControl(IdDe(campo), oyente_->Texto(campo));
+    }
+    // The operator may type at most 3 characters in the two short fields.
+    SendDlgItemMessageW(ventana_, win32::kIdTxtResolucionAR, EM_SETLIMITTEXT, 3, 0);
+    SendDlgItemMessageW(ventana_, win32::kIdTxtTipoAR, EM_SETLIMITTEXT, 3, 0);
+    LlenaLista(win32::kIdCboResolucionAR, textos::kElementosResolucion);
+    LlenaLista(win32::kIdCboTipoAR, textos::kElementosTipo);
+    LlenaLista(win32::kIdCboModoLectura, textos::kElementosModoLectura);
+    PonAyuda(win32::kIdCboModoLectura, textos::kAyudaModosLectura);
+    if (oyente_->CambiosSenalados()) {
+      MuestraCambiosPendientes();
+    }
+  }
+
+  // Client area of the fixed size, centred on the work area.
+  void Dimensiona(int ppp) {
+    const DWORD estilo = static_cast<DWORD>(GetWindowLongW(ventana_, GWL_STYLE));
+    const DWORD estiloExtendido = static_cast<DWORD>(GetWindowLongW(ventana_, GWL_EXSTYLE));
+    RECT marco{0, 0, win32::APixeles(win32::kAnchoClienteTwips, ppp),
+               win32::APixeles(win32::kAltoClienteTwips, ppp)};
+    AdjustWindowRectEx(&marco, estilo, FALSE, estiloExtendido);
+    const int ancho = marco.right - marco.left;
+    const int alto = marco.bottom - marco.top;
+    RECT trabajo{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &trabajo, 0);
+    const int x = trabajo.left + (trabajo.right - trabajo.left - ancho) / 2;
+    const int y = trabajo.top + (trabajo.bottom - trabajo.top - alto) / 2;
+    SetWindowPos(ventana_, nullptr, x, y, ancho, alto, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+
+  void CreaControl(const ControlDialogo& control, int ppp) {
+    const wchar_t* clase = L"BUTTON";
+    DWORD estilo = WS_CHILD | WS_VISIBLE;
+    DWORD estiloExtendido = 0;
+    HFONT fuente = fuente_;
+    switch (control.tipo) {
+      case TipoControl::Marco:
+        estilo |= BS_GROUPBOX;
+        fuente = fuenteNegrita_;
+        break;
+      case TipoControl::Etiqueta:
+        clase = L"STATIC";
+        estilo |= SS_LEFT | SS_NOPREFIX;
+        break;
+      case TipoControl::Texto:
+        clase = L"EDIT";
+        estilo |= WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT;
+        estiloExtendido = WS_EX_CLIENTEDGE;
+        break;
+      case TipoControl::TextoSoloLectura:
+        clase = L"EDIT";
+        estilo |= WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT | ES_READONLY;
+        estiloExtendido = WS_EX_CLIENTEDGE;
+        break;
+      case TipoControl::Boton:
+        estilo |= WS_TABSTOP | BS_PUSHBUTTON;
+        break;
+      case TipoControl::BotonConImagen:
+        estilo |= WS_TABSTOP | BS_OWNERDRAW;
+        break;
+      case TipoControl::Lista:
+        // Defined but never shown: they take no part in loading or saving.
+        clase = L"COMBOBOX";
+        estilo = WS_CHILD | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST;
+        break;
+    }
+    const int alto = control.tipo == TipoControl::Lista ? control.alto * 6 : control.alto;
+    HWND hijo = CreateWindowExW(
+        estiloExtendido, clase, Ancho(control.rotulo).c_str(), estilo,
+        win32::APixeles(control.izquierda, ppp), win32::APixeles(control.arriba, ppp),
+        win32::APixeles(control.ancho, ppp), win32::APixeles(alto, ppp), ventana_,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), ModuloPropio(), nullptr);
+    SendMessageW(hijo, WM_SETFONT, reinterpret_cast<WPARAM>(fuente), FALSE);
+  }
+
+  template <std::size_t N>
+  void LlenaLista(int id, const char* const (&elementos)[N]) {
+    for (const char* elemento : elementos) {
+      SendDlgItemMessageW(ventana_, id, CB_ADDSTRING, 0,
+                          reinterpret_cast<LPARAM>(Ancho(elemento).c_str()));
+    }
+  }
+
+  void PonAyuda(int id, const char* texto) {
+    INITCOMMONCONTROLSEX comunes{sizeof comunes, ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&comunes);
+    HWND ayuda = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                 ventana_, nullptr, ModuloPropio(), nullptr);
+    if (ayuda == nullptr) {
+      return;
+    }
+    std::wstring ancho = Ancho(texto);
+    TOOLINFOW herramienta{};
+    herramienta.cbSize = TTTOOLINFOW_V1_SIZE;
+    herramienta.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    herramienta.hwnd = ventana_;
+    herramienta.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(ventana_, id));
+    herramienta.lpszText = ancho.data();
+    SendMessageW(ayuda, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&herramienta));
+  }
+
+  void PonTextoControl(int id, const std::string& texto) {
+    // A text put by the logic is no operator's edit.
+    poniendo_ = true;
+    SetDlgItemTextW(ventana_, id, Ancho(texto).c_str());
+    poniendo_ = false;
+  }
+
+  // Aceptar becomes the default button, drawn with a bold caption and the
+  // default frame; Enter presses it.
+  void MuestraCambiosPendientes() {
+    SendMessageW(ventana_, DM_SETDEFID, win32::kIdCmdGuardar, 0);
+    InvalidateRect(GetDlgItem(ventana_, win32::kIdCmdGuardar), nullptr, TRUE);
+  }
+
+  void DibujaBoton(const DRAWITEMSTRUCT& boton) {
+    const bool aceptar = boton.CtlID == static_cast<UINT>(win32::kIdCmdGuardar);
+    const bool resaltado = aceptar && oyente_ != nullptr && oyente_->CambiosSenalados();
+    const bool pulsado = (boton.itemState & ODS_SELECTED) != 0;
+    HDC dc = boton.hDC;
+    RECT caja = boton.rcItem;
+    if (resaltado) {
+      FrameRect(dc, &caja, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+      InflateRect(&caja, -1, -1);
+    }
+    DrawFrameControl(dc, &caja, DFC_BUTTON, DFCS_BUTTONPUSH | (pulsado ? DFCS_PUSHED : 0));
+
+    const std::wstring rotulo = Ancho(aceptar ? textos::kBotonAceptar : textos::kBotonCancelar);
+    HBITMAP imagen = aceptar ? imagenAceptar_ : imagenCancelar_;
+    const SIZE tamanoImagen = aceptar ? SIZE{18, 15} : SIZE{20, 18};
+    HGDIOBJ fuenteAnterior = SelectObject(dc, resaltado ? fuenteNegrita_ : fuente_);
+    RECT medida{0, 0, 0, 0};
+    DrawTextW(dc, rotulo.c_str(), -1, &medida, DT_CALCRECT | DT_SINGLELINE);
+    constexpr int kSeparacion = 4;
+    const int total = tamanoImagen.cx + kSeparacion + (medida.right - medida.left);
+    const int desplazamiento = pulsado ? 1 : 0;
+    int x = caja.left + ((caja.right - caja.left) - total) / 2 + desplazamiento;
+    const int centro = (caja.top + caja.bottom) / 2 + desplazamiento;
+
+    HDC memoria = CreateCompatibleDC(dc);
+    HGDIOBJ anterior = SelectObject(memoria, imagen);
+    BitBlt(dc, x, centro - tamanoImagen.cy / 2, tamanoImagen.cx, tamanoImagen.cy, memoria, 0, 0,
+           SRCCOPY);
+    SelectObject(memoria, anterior);
+    DeleteDC(memoria);
+
+    x += tamanoImagen.cx + kSeparacion;
+    RECT texto{x, caja.top + desplazamiento, caja.right, caja.bottom + desplazamiento};
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(
+        dc, GetSysColor((boton.itemState & ODS_DISABLED) != 0 ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
+    DrawTextW(dc, rotulo.c_str(), -1, &texto, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
+    SelectObject(dc, fuenteAnterior);
+
+    if ((boton.itemState & ODS_FOCUS) != 0) {
+      RECT foco = caja;
+      InflateRect(&foco, -3, -3);
+      DrawFocusRect(dc, &foco);
+    }
+  }
+
+  void LiberaRecursos() {
+    for (HGDIOBJ* objeto :
+         {reinterpret_cast<HGDIOBJ*>(&fuente_), reinterpret_cast<HGDIOBJ*>(&fuenteNegrita_),
+          reinterpret_cast<HGDIOBJ*>(&imagenAceptar_),
+          reinterpret_cast<HGDIOBJ*>(&imagenCancelar_)}) {
+      if (*objeto != nullptr) {
+        DeleteObject(*objeto);
+        *objeto = nullptr;
+      }
+    }
+  }
+
+  OyenteVista* oyente_ = nullptr;
+  HWND ventana_ = nullptr;
+  bool poniendo_ = false;
+  bool ocupada_ = false;
+  HFONT fuente_ = nullptr;
+  HFONT fuenteNegrita_ = nullptr;
+  HBITMAP imagenAceptar_ = nullptr;
+  HBITMAP imagenCancelar_ = nullptr;
+};
+
+// The module this code lives in (the component's DLL, or a test's exe).
+HMODULE ModuloPropio() {
+  HMODULE modulo = nullptr;
+  GetModuleHandleExW(
+      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+      reinterpret_cast<LPCWSTR>(&ModuloPropio), &modulo);
+  return modulo;
+}
+
+}  // namespace
+
+std::unique_ptr<VistaConfiguracion> CreaVistaPlataforma() {
+  return std::make_unique<VistaWin32>();
+}
+
+}  // namespace vardel
