@@ -379,6 +379,12 @@ TEST_F(Ciclo, ElTemporizadorApagadoSeEnciendeAlFinal) {
 }
 
 TEST_F(Ciclo, TodosLosNumerosOcupadosDesbordanAntesDeLaPrimeraCaptura) {
+#ifdef _WIN32
+  // 32767 files and as many settings reads take minutes under Wine; the
+  // code is the same portable loop, and the platform calls it makes are
+  // covered by the other cases.
+  GTEST_SKIP() << "natively only";
+#endif
   for (int i = 1; i <= 32767; ++i) {
     std::ofstream(dir.Archivo("ERRANV" + std::to_string(i) + ".tif"));
   }
