@@ -84,7 +84,7 @@ std::string Documento::Texto() const {
   for (const Seccion& seccion : secciones_) {
     texto += "[" + seccion.nombre + "]\n";
     for (const auto& [clave, valor] : seccion.claves) {
-      texto += clave + "=" + valor + "\n";
+      texto.append(clave).append("=").append(valor).append("\n");
     }
   }
   return texto;
@@ -154,7 +154,7 @@ std::string Documento::TextoSeccion(std::string_view seccion) const {
   }
   std::string texto;
   for (const auto& [clave, valor] : s->claves) {
-    texto += clave + "=" + valor + "\n";
+    texto.append(clave).append("=").append(valor).append("\n");
   }
   return texto;
 }

@@ -68,7 +68,7 @@ bool LeeArchivo(const std::string& ruta, std::string& bytes) {
 }
 
 std::string RutaEscenario() {
-  const std::string elegida = VariableEntorno(kVariableEscenario);
+  std::string elegida = VariableEntorno(kVariableEscenario);
   if (!elegida.empty()) {
     return elegida;
   }

@@ -76,6 +76,7 @@ TEST(EnlaceLectora, PrimerasLlamadasDesdeVariosHilosALaVez) {
   LectoraBiblioteca lectora({RutaDefectuosa()});
   std::atomic<int> bien{0};
   std::vector<std::thread> hilos;
+  hilos.reserve(8);
   for (int i = 0; i < 8; ++i) {
     hilos.emplace_back([&] {
       std::string buffer(64, '\0');
