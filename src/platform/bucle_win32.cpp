@@ -41,16 +41,27 @@ LRESULT CALLBACK ProcedimientoVentana(HWND ventana, UINT mensaje, WPARAM w, LPAR
   return DefWindowProcA(ventana, mensaje, w, l);
 }
 
+// The module holding the window procedure: the component's DLL when the core
+// is linked into it. A class registered under the program's module would
+// keep the procedure of the first copy loaded, even after it is unloaded.
+HINSTANCE ModuloPropio() {
+  HMODULE modulo = nullptr;
+  GetModuleHandleExA(
+      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+      reinterpret_cast<LPCSTR>(&ProcedimientoVentana), &modulo);
+  return modulo;
+}
+
 HWND VentanaOculta() {
   if (ventanaOculta == nullptr) {
     static const char* const kClase = "VardelTemporizadores";
     WNDCLASSA clase{};
     clase.lpfnWndProc = ProcedimientoVentana;
-    clase.hInstance = GetModuleHandleA(nullptr);
+    clase.hInstance = ModuloPropio();
     clase.lpszClassName = kClase;
     RegisterClassA(&clase);  // fails harmlessly when already registered
     ventanaOculta = CreateWindowExA(0, kClase, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                    GetModuleHandleA(nullptr), nullptr);
+                                    ModuloPropio(), nullptr);
   }
   return ventanaOculta;
 }

@@ -83,54 +83,52 @@ void BorraArbol(HKEY raiz, const std::wstring& clave) {
 
 // The data collection's interface belongs to the automation runtime; a
 // registration of it by that runtime (another type library) must survive
-// ours being registered and unregistered.
+// ours being registered and unregistered. Both scopes are kept as they
+// were: a per-user registration may reach the machine's keys too (Wine's
+// RegisterTypeLibForUser writes there).
 class InterfazAjena {
  public:
-  explicit InterfazAjena(Ambito ambito)
-      : raiz_(Raiz(ambito)),
-        clave_(std::wstring(kClases) + L"Interface\\" + Texto(IID__Collection)) {
+  InterfazAjena() {
     const std::wstring nuestra = Texto(LIBID_Vardel);
-    const std::wstring biblioteca = clave_ + L"\\TypeLib";
-    // As every host sees it: the machine's and the user's keys merged.
-    const auto vista = Lee(HKEY_CLASSES_ROOT, biblioteca.substr(wcslen(kClases)), nullptr);
-    ajena_ = vista && _wcsicmp(vista->c_str(), nuestra.c_str()) != 0;
-    if (ajena_) {
-      tipo_ = *vista;
-      version_ = Lee(HKEY_CLASSES_ROOT, biblioteca.substr(wcslen(kClases)), L"Version");
-      nombre_ = Lee(HKEY_CLASSES_ROOT, clave_.substr(wcslen(kClases)), nullptr);
-      propia_existia_ = Lee(raiz_, biblioteca, nullptr).has_value();
+    for (Estado& estado : estados_) {
+      estado.valor = Lee(estado.raiz, clave_ + L"\\TypeLib", nullptr);
+      estado.version = Lee(estado.raiz, clave_ + L"\\TypeLib", L"Version");
+      estado.nombre = Lee(estado.raiz, clave_, nullptr);
+      ajena_ |= estado.valor && _wcsicmp(estado.valor->c_str(), nuestra.c_str()) != 0;
     }
   }
 
-  // After our type library was registered or unregistered in this scope.
+  // After our type library was registered or unregistered.
   void Restaura() const {
     if (!ajena_) {
       return;
     }
-    if (!propia_existia_) {
-      // The runtime's registration lives in another scope: ours must not
-      // hide it.
-      BorraArbol(raiz_, clave_);
-      return;
-    }
     const std::wstring marshaller = L"{00020424-0000-0000-C000-000000000046}";
-    Escribe(raiz_, clave_, nullptr, nombre_.value_or(L"_Collection"));
-    Escribe(raiz_, clave_ + L"\\ProxyStubClsid", nullptr, marshaller);
-    Escribe(raiz_, clave_ + L"\\ProxyStubClsid32", nullptr, marshaller);
-    Escribe(raiz_, clave_ + L"\\TypeLib", nullptr, tipo_);
-    if (version_) {
-      Escribe(raiz_, clave_ + L"\\TypeLib", L"Version", *version_);
+    for (const Estado& estado : estados_) {
+      if (!estado.valor) {
+        BorraArbol(estado.raiz, clave_);
+        continue;
+      }
+      Escribe(estado.raiz, clave_, nullptr, estado.nombre.value_or(L"_Collection"));
+      Escribe(estado.raiz, clave_ + L"\\ProxyStubClsid", nullptr, marshaller);
+      Escribe(estado.raiz, clave_ + L"\\ProxyStubClsid32", nullptr, marshaller);
+      Escribe(estado.raiz, clave_ + L"\\TypeLib", nullptr, *estado.valor);
+      if (estado.version) {
+        Escribe(estado.raiz, clave_ + L"\\TypeLib", L"Version", *estado.version);
+      }
     }
   }
 
  private:
-  HKEY raiz_;
-  std::wstring clave_;
+  struct Estado {
+    HKEY raiz;
+    std::optional<std::wstring> valor;
+    std::optional<std::wstring> version;
+    std::optional<std::wstring> nombre;
+  };
+  std::wstring clave_ = std::wstring(kClases) + L"Interface\\" + Texto(IID__Collection);
+  Estado estados_[2] = {{HKEY_LOCAL_MACHINE, {}, {}, {}}, {HKEY_CURRENT_USER, {}, {}, {}}};
   bool ajena_ = false;
-  bool propia_existia_ = false;
-  std::wstring tipo_;
-  std::optional<std::wstring> version_;
-  std::optional<std::wstring> nombre_;
 };
 
 bool EscribeClaves(HKEY raiz, const std::wstring& ruta) {
@@ -165,7 +163,7 @@ HRESULT RegistraServidor(Ambito ambito) {
   if (FAILED(BibliotecaTipos(&biblioteca))) {
     return SELFREG_E_TYPELIB;
   }
-  const InterfazAjena interfaz(ambito);
+  const InterfazAjena interfaz;
   const HRESULT tipos = ambito == Ambito::kMaquina
                             ? RegisterTypeLib(biblioteca, ruta.data(), nullptr)
                             : RegisterTypeLibForUser(biblioteca, ruta.data(), nullptr);
@@ -194,7 +192,7 @@ HRESULT DesregistraServidor(Ambito ambito) {
   }
   BorraArbol(raiz, clases + kProgId);
   BorraArbol(raiz, clases + kProgIdVersion);
-  const InterfazAjena interfaz(ambito);
+  const InterfazAjena interfaz;
   if (ambito == Ambito::kMaquina) {
     UnRegisterTypeLib(LIBID_Vardel, kVersionMayor, kVersionMenor, kLcid, kSistema);
   } else {

@@ -1,0 +1,430 @@
+// The class Comunica as a C++ host uses it: registered with regsvr32,
+// created by ProgID, called late-bound and through its vtable, its events
+// sunk, the data collections read, errors with number and description.
+#include <windows.h>
+
+#include <olectl.h>
+
+#include <gmock/gmock.h>
+
+#include <functional>
+
+#include "entorno_com.h"
+#include "receptor_eventos.h"
+#include "vardel_h.h"
+
+namespace vardel::prueba {
+namespace {
+
+using testing::ElementsAre;
+
+constexpr HRESULT kErrorArgumento = static_cast<HRESULT>(0x800A0005);
+constexpr HRESULT kErrorSubindice = static_cast<HRESULT>(0x800A0009);
+constexpr HRESULT kErrorClaveDuplicada = static_cast<HRESULT>(0x800A01C9);
+constexpr HRESULT kErrorRutaNoEncontrada = static_cast<HRESULT>(0x800A004C);
+
+VARIANT Texto(const wchar_t* texto) {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_BSTR;
+  v.bstrVal = SysAllocString(texto);
+  return v;
+}
+
+VARIANT Entero(LONG valor) {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_I4;
+  v.lVal = valor;
+  return v;
+}
+
+class ComunicaCom : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    carpeta_ = new CarpetaServidor();
+    ASSERT_EQ(RegSvr32(L"/s", carpeta_->RutaDll()), 0u);
+  }
+  static void TearDownTestSuite() {
+    RegSvr32(L"/s /u", carpeta_->RutaDll());
+    CoFreeUnusedLibraries();
+    CoUninitialize();
+    delete carpeta_;
+  }
+  void SetUp() override {
+    carpeta_->EscribeConfig(carpeta_->DirectorioImagenes());
+    carpeta_->EscribeEscenario(kEscenarioBandeja);
+  }
+
+  // A new object by ProgID, as scripts and late-bound hosts create it.
+  static _Comunica* Crea() {
+    CLSID clsid{};
+    EXPECT_EQ(CLSIDFromProgID(L"Vardel.Comunica", &clsid), S_OK);
+    _Comunica* objeto = nullptr;
+    EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID__Comunica,
+                               reinterpret_cast<void**>(&objeto)),
+              S_OK);
+    return objeto;
+  }
+
+  // The item `clave` of a collection, read late-bound (c("Clave")).
+  static void Item(IDispatch* coleccion, VARIANT indice, VARIANT* resultado) {
+    DISPPARAMS parametros{&indice, nullptr, 1, 0};
+    UINT erroneo = 0;
+    ASSERT_EQ(coleccion->Invoke(DISPID_VALUE, IID_NULL, 0, DISPATCH_METHOD | DISPATCH_PROPERTYGET,
+                                &parametros, resultado, nullptr, &erroneo),
+              S_OK);
+    VariantClear(&indice);
+  }
+
+  static CarpetaServidor* carpeta_;
+};
+
+CarpetaServidor* ComunicaCom::carpeta_ = nullptr;
+
+TEST_F(ComunicaCom, SeCreaPorSusDosProgIdYOfreceSusInterfaces) {
+  for (const wchar_t* progid : {L"Vardel.Comunica", L"Vardel.Comunica.1"}) {
+    CLSID clsid{};
+    ASSERT_EQ(CLSIDFromProgID(progid, &clsid), S_OK);
+    EXPECT_TRUE(IsEqualCLSID(clsid, CLSID_Comunica));
+  }
+  IUnknown* objeto = nullptr;
+  ASSERT_EQ(CoCreateInstance(CLSID_Comunica, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                             reinterpret_cast<void**>(&objeto)),
+            S_OK);
+  for (REFIID iid : {IID_IDispatch, IID__Comunica, IID_IConnectionPointContainer,
+                     IID_IProvideClassInfo, IID_IProvideClassInfo2, IID_ISupportErrorInfo}) {
+    IUnknown* interfaz = nullptr;
+    EXPECT_EQ(objeto->QueryInterface(iid, reinterpret_cast<void**>(&interfaz)), S_OK)
+        << Utf8(TextoGuid(iid).c_str());
+    if (interfaz != nullptr) {
+      interfaz->Release();
+    }
+  }
+  IProvideClassInfo2* clase = nullptr;
+  ASSERT_EQ(objeto->QueryInterface(IID_IProvideClassInfo2, reinterpret_cast<void**>(&clase)), S_OK);
+  GUID fuente{};
+  EXPECT_EQ(clase->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &fuente), S_OK);
+  EXPECT_TRUE(IsEqualIID(fuente, DIID___Comunica));
+  ITypeInfo* info = nullptr;
+  ASSERT_EQ(clase->GetClassInfo(&info), S_OK);
+  TYPEATTR* atributos = nullptr;
+  info->GetTypeAttr(&atributos);
+  EXPECT_TRUE(IsEqualCLSID(atributos->guid, CLSID_Comunica));
+  info->ReleaseTypeAttr(atributos);
+  info->Release();
+  clase->Release();
+  ISupportErrorInfo* errores = nullptr;
+  objeto->QueryInterface(IID_ISupportErrorInfo, reinterpret_cast<void**>(&errores));
+  EXPECT_EQ(errores->InterfaceSupportsErrorInfo(IID__Comunica), S_OK);
+  errores->Release();
+  EXPECT_EQ(objeto->Release(), 0u);
+}
+
+TEST_F(ComunicaCom, LosMiembrosRespondenPorNombreYPorVtable) {
+  _Comunica* objeto = Crea();
+  ASSERT_NE(objeto, nullptr);
+  Variante resultado;
+  EXCEPINFO excepcion{};
+
+  // LectoraONOFF: the simulated reader is present.
+  ASSERT_EQ(LlamaPorNombre(objeto, L"lectoraonoff", DISPATCH_METHOD, &resultado.v, &excepcion),
+            S_OK);
+  EXPECT_EQ(resultado.v.vt, VT_BOOL);
+  EXPECT_EQ(resultado.v.boolVal, VARIANT_TRUE);
+  VARIANT_BOOL conectada = VARIANT_FALSE;
+  ASSERT_EQ(objeto->LectoraONOFF(&conectada), S_OK);
+  EXPECT_EQ(conectada, VARIANT_TRUE);
+
+  // blnLogActivo: False at creation; a Long -1 from a script is True.
+  VARIANT_BOOL registro = VARIANT_TRUE;
+  ASSERT_EQ(objeto->get_blnLogActivo(&registro), S_OK);
+  EXPECT_EQ(registro, VARIANT_FALSE);
+  ASSERT_EQ(LlamaPorNombre(objeto, L"blnLogActivo", DISPATCH_PROPERTYPUT, nullptr, &excepcion,
+                           {Entero(-1)}),
+            S_OK);
+  ASSERT_EQ(objeto->get_blnLogActivo(&registro), S_OK);
+  EXPECT_EQ(registro, VARIANT_TRUE);
+  ASSERT_EQ(objeto->put_blnLogActivo(VARIANT_FALSE), S_OK);
+  VariantClear(&resultado.v);
+  ASSERT_EQ(LlamaPorNombre(objeto, L"blnLogActivo", DISPATCH_PROPERTYGET, &resultado.v, &excepcion),
+            S_OK);
+  EXPECT_EQ(resultado.v.vt, VT_BOOL);
+  EXPECT_EQ(resultado.v.boolVal, VARIANT_FALSE);
+
+  // Terminate with an empty tray, late-bound: logging follows "LogActivo".
+  carpeta_->EscribeEscenario(kEscenarioVacio);
+  ASSERT_EQ(LlamaPorNombre(objeto, L"Terminate", DISPATCH_METHOD, nullptr, &excepcion), S_OK);
+  ASSERT_EQ(objeto->get_blnLogActivo(&registro), S_OK);
+  EXPECT_EQ(registro, VARIANT_TRUE);
+  ASSERT_EQ(objeto->Terminate(), S_OK);
+
+  EXPECT_EQ(LlamaPorNombre(objeto, L"NoExiste", DISPATCH_METHOD, nullptr, &excepcion),
+            DISP_E_UNKNOWNNAME);
+  objeto->Release();
+}
+
+TEST_F(ComunicaCom, TerminateEntregaLosDatosDeCadaDocumentoConSusTipos) {
+  _Comunica* objeto = Crea();
+  ReceptorEventos receptor;
+  ASSERT_EQ(receptor.Conecta(objeto), S_OK);
+  ASSERT_EQ(objeto->Terminate(), S_OK);
+  receptor.Desconecta();
+  ASSERT_EQ(receptor.eventos.size(), 3u);
+  for (const auto& evento : receptor.eventos) {
+    EXPECT_EQ(evento.id, 1);
+    ASSERT_EQ(evento.argumentos.size(), 1u);
+    ASSERT_EQ(evento.argumentos[0].vt, VT_DISPATCH);
+    ASSERT_NE(evento.argumentos[0].pdispVal, nullptr);
+  }
+
+  // The first cheque by key: texts, and the amount as a Double.
+  IDispatch* primero = receptor.eventos[0].argumentos[0].pdispVal;
+  struct Campo {
+    const wchar_t* clave;
+    const wchar_t* texto;
+  };
+  for (const Campo& campo :
+       {Campo{L"NumDoc", L"1234567"}, Campo{L"Entidad", L"0049"}, Campo{L"oficina", L"1234"},
+        Campo{L"CUENTA", L"0123456789"}, Campo{L"TipoDoc", L"0012"}, Campo{L"FechaVto", L""}}) {
+    Variante valor;
+    Item(primero, Texto(campo.clave), &valor.v);
+    ASSERT_EQ(valor.v.vt, VT_BSTR) << Utf8(campo.clave);
+    EXPECT_EQ(Utf8(valor.v.bstrVal), Utf8(campo.texto));
+  }
+  Variante importe;
+  Item(primero, Texto(L"Importe"), &importe.v);
+  ASSERT_EQ(importe.v.vt, VT_R8);
+  EXPECT_DOUBLE_EQ(importe.v.dblVal, 123.45);
+  Variante quinto;
+  Item(primero, Entero(5), &quinto.v);
+  EXPECT_EQ(quinto.v.vt, VT_R8);
+
+  // The second by position and For Each: the due date as a Date.
+  IDispatch* segundo = receptor.eventos[1].argumentos[0].pdispVal;
+  Variante enumerador;
+  EXCEPINFO excepcion{};
+  ASSERT_EQ(LlamaPorNombre(segundo, L"_NewEnum", DISPATCH_METHOD | DISPATCH_PROPERTYGET,
+                           &enumerador.v, &excepcion),
+            S_OK);
+  ASSERT_EQ(enumerador.v.vt, VT_UNKNOWN);
+  IEnumVARIANT* recorrido = nullptr;
+  ASSERT_EQ(
+      enumerador.v.punkVal->QueryInterface(IID_IEnumVARIANT, reinterpret_cast<void**>(&recorrido)),
+      S_OK);
+  std::vector<VARTYPE> tipos;
+  VARIANT elemento;
+  VariantInit(&elemento);
+  ULONG leidos = 0;
+  double fecha = 0;
+  while (recorrido->Next(1, &elemento, &leidos) == S_OK && leidos == 1) {
+    tipos.push_back(elemento.vt);
+    if (elemento.vt == VT_DATE) {
+      fecha = elemento.date;
+    }
+    VariantClear(&elemento);
+  }
+  recorrido->Release();
+  EXPECT_THAT(tipos, ElementsAre(VT_BSTR, VT_BSTR, VT_BSTR, VT_BSTR, VT_BSTR, VT_BSTR, VT_DATE));
+  EXPECT_DOUBLE_EQ(fecha, 46387.0);  // 31/12/2026
+
+  // The unreadable line: the no-data collection, IDERR an Integer.
+  _Collection* tercero = nullptr;
+  ASSERT_EQ(receptor.eventos[2].argumentos[0].pdispVal->QueryInterface(
+                IID__Collection, reinterpret_cast<void**>(&tercero)),
+            S_OK);
+  LONG cuenta = 0;
+  ASSERT_EQ(tercero->Count(&cuenta), S_OK);
+  EXPECT_EQ(cuenta, 2);
+  Variante clave_id;
+  clave_id.v = Texto(L"IDERR");
+  Variante id_error;
+  ASSERT_EQ(tercero->Item(&clave_id.v, &id_error.v), S_OK);
+  EXPECT_EQ(id_error.v.vt, VT_I2);
+  Variante clave_error;
+  clave_error.v = Texto(L"Error");
+  Variante texto_error;
+  ASSERT_EQ(tercero->Item(&clave_error.v, &texto_error.v), S_OK);
+  ASSERT_EQ(texto_error.v.vt, VT_BSTR);
+  EXPECT_EQ(Utf8(texto_error.v.bstrVal),
+            "Error: 99 - No se ha recogido ningún dato del documento. Vuelva a pasar el talón.");
+  tercero->Release();
+  objeto->Release();
+}
+
+TEST_F(ComunicaCom, LaColeccionFallaComoLaDelRuntime) {
+  _Comunica* objeto = Crea();
+  ReceptorEventos receptor;
+  receptor.Conecta(objeto);
+  carpeta_->EscribeEscenario(
+      std::string(kEscenarioBandeja).substr(0, std::string(kEscenarioBandeja).find("[Document2]")));
+  ASSERT_EQ(objeto->Terminate(), S_OK);
+  ASSERT_EQ(receptor.eventos.size(), 1u);
+  IDispatch* datos = receptor.eventos[0].argumentos[0].pdispVal;
+
+  struct Caso {
+    const char* nombre;
+    std::function<VARIANT()> indice;
+    HRESULT scode;
+  };
+  const Caso casos[] = {
+      {"clave que falta", [] { return Texto(L"NoEsta"); }, kErrorArgumento},
+      {"posición 0", [] { return Entero(0); }, kErrorSubindice},
+      {"posición 8", [] { return Entero(8); }, kErrorSubindice},
+  };
+  for (const Caso& caso : casos) {
+    SCOPED_TRACE(caso.nombre);
+    Variante resultado;
+    EXCEPINFO excepcion{};
+    VARIANT indice = caso.indice();
+    ASSERT_EQ(LlamaPorNombre(datos, L"Item", DISPATCH_METHOD, &resultado.v, &excepcion, {indice}),
+              DISP_E_EXCEPTION);
+    VariantClear(&indice);
+    EXPECT_EQ(excepcion.scode, caso.scode);
+    EXPECT_EQ(excepcion.wCode, 0);
+    EXPECT_EQ(Utf8(excepcion.bstrSource), "Vardel");
+    EXPECT_FALSE(Utf8(excepcion.bstrDescription).empty());
+    Libera(excepcion);
+  }
+
+  // Through the vtable: the HRESULT, and the description in IErrorInfo.
+  _Collection* coleccion = nullptr;
+  datos->QueryInterface(IID__Collection, reinterpret_cast<void**>(&coleccion));
+  Variante falta;
+  falta.v = Texto(L"NoEsta");
+  Variante nada;
+  EXPECT_EQ(coleccion->Item(&falta.v, &nada.v), kErrorArgumento);
+  IErrorInfo* info = nullptr;
+  ASSERT_EQ(GetErrorInfo(0, &info), S_OK);
+  BSTR descripcion = nullptr;
+  info->GetDescription(&descripcion);
+  EXPECT_EQ(Utf8(descripcion), "Argumento o llamada a procedimiento no válida");
+  SysFreeString(descripcion);
+  info->Release();
+
+  // Add and Remove behave as the runtime's; a duplicate key is error 457.
+  Variante nuevo;
+  nuevo.v = Texto(L"valor");
+  Variante clave;
+  clave.v = Texto(L"Extra");
+  Variante sin;
+  sin.v.vt = VT_ERROR;
+  sin.v.scode = DISP_E_PARAMNOTFOUND;
+  ASSERT_EQ(coleccion->Add(&nuevo.v, &clave.v, &sin.v, &sin.v), S_OK);
+  LONG cuenta = 0;
+  coleccion->Count(&cuenta);
+  EXPECT_EQ(cuenta, 8);
+  Variante otra;
+  otra.v = Texto(L"EXTRA");
+  EXPECT_EQ(coleccion->Add(&nuevo.v, &otra.v, nullptr, nullptr), kErrorClaveDuplicada);
+  ASSERT_EQ(coleccion->Remove(&otra.v), S_OK);
+  coleccion->Count(&cuenta);
+  EXPECT_EQ(cuenta, 7);
+  coleccion->Release();
+  objeto->Release();
+}
+
+TEST_F(ComunicaCom, UnFalloDeTerminateLlegaConNumeroYDescripcion) {
+  _Comunica* objeto = Crea();
+  carpeta_->EscribeConfig(carpeta_->Archivo("no-existe"));
+  EXCEPINFO excepcion{};
+  ASSERT_EQ(LlamaPorNombre(objeto, L"Terminate", DISPATCH_METHOD, nullptr, &excepcion),
+            DISP_E_EXCEPTION);
+  EXPECT_EQ(excepcion.scode, kErrorRutaNoEncontrada);
+  EXPECT_EQ(excepcion.wCode, 0);
+  EXPECT_EQ(Utf8(excepcion.bstrSource), "Vardel");
+  EXPECT_EQ(Utf8(excepcion.bstrDescription), "No se ha encontrado la ruta de acceso");
+  Libera(excepcion);
+
+  SetErrorInfo(0, nullptr);
+  EXPECT_EQ(objeto->Terminate(), kErrorRutaNoEncontrada);
+  IErrorInfo* info = nullptr;
+  ASSERT_EQ(GetErrorInfo(0, &info), S_OK);
+  BSTR fuente = nullptr;
+  BSTR descripcion = nullptr;
+  GUID guid{};
+  info->GetSource(&fuente);
+  info->GetDescription(&descripcion);
+  info->GetGUID(&guid);
+  EXPECT_EQ(Utf8(fuente), "Vardel");
+  EXPECT_EQ(Utf8(descripcion), "No se ha encontrado la ruta de acceso");
+  EXPECT_TRUE(IsEqualIID(guid, IID__Comunica));
+  SysFreeString(fuente);
+  SysFreeString(descripcion);
+  info->Release();
+  objeto->Release();
+}
+
+TEST_F(ComunicaCom, UnReceptorQueFallaOSeDesconectaNoPrivaALosDemas) {
+  _Comunica* objeto = Crea();
+  ReceptorEventos que_falla;
+  ReceptorEventos que_se_va;
+  ReceptorEventos tranquilo;
+  que_falla.resultado_invoke = E_FAIL;
+  que_se_va.al_recibir = [&](const ReceptorEventos::Evento&) { que_se_va.Desconecta(); };
+  ASSERT_EQ(que_falla.Conecta(objeto), S_OK);
+  ASSERT_EQ(que_se_va.Conecta(objeto), S_OK);
+  ASSERT_EQ(tranquilo.Conecta(objeto), S_OK);
+  EXPECT_NE(que_falla.Cookie(), que_se_va.Cookie());
+
+  IConnectionPointContainer* contenedor = nullptr;
+  objeto->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&contenedor));
+  IConnectionPoint* punto = nullptr;
+  ASSERT_EQ(contenedor->FindConnectionPoint(DIID___Comunica, &punto), S_OK);
+  IConnectionPoint* ninguno = nullptr;
+  EXPECT_EQ(contenedor->FindConnectionPoint(IID_IDispatch, &ninguno), CONNECT_E_NOCONNECTION);
+  IEnumConnections* conexiones = nullptr;
+  ASSERT_EQ(punto->EnumConnections(&conexiones), S_OK);
+  CONNECTDATA datos[4] = {};
+  ULONG leidas = 0;
+  EXPECT_EQ(conexiones->Next(4, datos, &leidas), S_FALSE);
+  EXPECT_EQ(leidas, 3u);
+  for (ULONG i = 0; i < leidas; ++i) {
+    datos[i].pUnk->Release();
+  }
+  conexiones->Release();
+  EXPECT_EQ(punto->Unadvise(12345), CONNECT_E_NOCONNECTION);
+
+  ASSERT_EQ(objeto->Terminate(), S_OK);
+  EXPECT_EQ(que_falla.eventos.size(), 3u);
+  EXPECT_EQ(que_se_va.eventos.size(), 1u);
+  EXPECT_EQ(tranquilo.eventos.size(), 3u);
+  que_falla.Desconecta();
+  tranquilo.Desconecta();
+  punto->Release();
+  contenedor->Release();
+  objeto->Release();
+}
+
+// The watch's interval is 5 s: this case waits for one or two ticks.
+TEST_F(ComunicaCom, LaVigilanciaAvisaCuandoLaLectoraLlegaYElAnfitrionPuedeSoltarlo) {
+  carpeta_->EscribeEscenario(kEscenarioAusente);
+  _Comunica* objeto = Crea();
+  VARIANT_BOOL conectada = VARIANT_TRUE;
+  ASSERT_EQ(objeto->LectoraONOFF(&conectada), S_OK);
+  EXPECT_EQ(conectada, VARIANT_FALSE);
+  ReceptorEventos receptor;
+  ASSERT_EQ(receptor.Conecta(objeto), S_OK);
+  // The host lets the object go inside the event itself.
+  receptor.al_recibir = [&](const ReceptorEventos::Evento&) {
+    receptor.Desconecta();
+    if (objeto != nullptr) {
+      objeto->Release();
+      objeto = nullptr;
+    }
+  };
+  carpeta_->EscribeEscenario(kEscenarioVacio);
+  BombeaMensajes(12000, [&] { return !receptor.eventos.empty(); });
+  ASSERT_EQ(receptor.eventos.size(), 1u);
+  EXPECT_EQ(receptor.eventos[0].id, 3);
+  ASSERT_EQ(receptor.eventos[0].argumentos.size(), 1u);
+  EXPECT_EQ(receptor.eventos[0].argumentos[0].vt, VT_BOOL);
+  EXPECT_EQ(receptor.eventos[0].argumentos[0].boolVal, VARIANT_TRUE);
+  EXPECT_EQ(objeto, nullptr);
+  // The object goes once the loop runs again; nothing is left to unload.
+  BombeaMensajes(300, [] { return false; });
+}
+
+}  // namespace
+}  // namespace vardel::prueba
