@@ -1,51 +1,23 @@
 #include <windows.h>
 
-#include "core/error.h"
-#include "platform/biblioteca.h"
+#include "platform/biblioteca_plataforma.h"
 
-namespace vardel::platform {
+namespace vardel::platform::detalle {
 
-BibliotecaDinamica::BibliotecaDinamica(std::vector<std::string> candidatos)
-    : candidatos_([lista = std::move(candidatos)] { return lista; }) {}
-
-BibliotecaDinamica::BibliotecaDinamica(std::function<std::vector<std::string>()> candidatos)
-    : candidatos_(std::move(candidatos)) {}
-
-BibliotecaDinamica::~BibliotecaDinamica() {
-  if (modulo_ != nullptr) {
-    FreeLibrary(static_cast<HMODULE>(modulo_));
-  }
-}
-
-void BibliotecaDinamica::Carga() {
-  if (modulo_ != nullptr) {
-    return;
-  }
+void* AbreModulo(const std::string& ruta) {
   // No "insert the disk" box from the system while probing candidates.
-  const UINT modo_anterior = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-  for (const std::string& candidato : candidatos_()) {
-    if (candidato.empty()) {
-      continue;
-    }
-    modulo_ = LoadLibraryA(candidato.c_str());
-    if (modulo_ != nullptr) {
-      break;
-    }
-  }
-  SetErrorMode(modo_anterior);
-  if (modulo_ == nullptr) {
-    LanzaError(errores::kErrorCargandoBiblioteca);
-  }
+  const UINT modoAnterior = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+  HMODULE modulo = LoadLibraryA(ruta.c_str());
+  SetErrorMode(modoAnterior);
+  return modulo;
 }
 
-void* BibliotecaDinamica::Funcion(const char* nombre) {
-  std::lock_guard<std::mutex> cerrojo(mutex_);
-  Carga();
-  FARPROC funcion = GetProcAddress(static_cast<HMODULE>(modulo_), nombre);
-  if (funcion == nullptr) {
-    LanzaError(errores::kPuntoEntradaNoEncontrado);
-  }
-  return reinterpret_cast<void*>(funcion);
+void* SimboloDe(void* modulo, const char* nombre) {
+  return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(modulo), nombre));
 }
 
-}  // namespace vardel::platform
+void CierraModulo(void* modulo) {
+  FreeLibrary(static_cast<HMODULE>(modulo));
+}
+
+}  // namespace vardel::platform::detalle
