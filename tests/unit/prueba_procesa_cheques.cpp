@@ -9,8 +9,10 @@
 #include <map>
 
 #include "capture/captura.h"
+#include "capture/nombres_imagen.h"
 #include "core/error.h"
 #include "platform/ansi.h"
+#include "platform/componente.h"
 #include "screen/frm_config_lector_usb.h"
 #include "settings/registro.h"
 #include "support/directorio_prueba.h"
@@ -331,6 +333,17 @@ TEST_F(Ciclo, UnaImagenExistenteSeReemplazaEntera) {
   bandeja = {Cheque()};
   Ejecuta();
   EXPECT_EQ(dir.Lee("ANV00491234567.tif"), "frente");
+}
+
+TEST_F(Ciclo, UnDirectorioConSeparadorFinalDaDosSeparadores) {
+  dir.Escribe("Config.ini", std::string("[LectoraUSB]\r\nDirectorioImg=") + dir.Ruta() +
+                                platform::kSeparador + "\r\n");
+  bandeja = {Cheque()};
+  Ejecuta();
+  // The platform accepts the doubled separator: the files land in the folder.
+  EXPECT_EQ(dir.Lee("ANV00491234567.tif"), "frente");
+  EXPECT_EQ(dir.Lee("ANV00491234567.jpg"), "jpeg");
+  EXPECT_EQ(captura::NombreArchivoImagen(2, eventos.at(0)), "REV00491234567.tif");
 }
 
 TEST_F(Ciclo, LosNombresDeArchivoNoSalenDelDirectorio) {
