@@ -136,7 +136,10 @@ class VistaWin32 final : public VistaConfiguracion {
         Construye();
         return TRUE;
       case WM_CTLCOLORSTATIC:
-        // Read-only fields are grey: the system's scroll-bar colour.
+      case WM_CTLCOLOREDIT:
+        // Read-only fields are grey: the system's scroll-bar colour. (Windows
+        // asks for a read-only edit's colours with the first, Wine with the
+        // second.)
         if (EsSoloLectura(GetDlgCtrlID(reinterpret_cast<HWND>(l)))) {
           SetBkColor(reinterpret_cast<HDC>(w), GetSysColor(COLOR_SCROLLBAR));
           return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_SCROLLBAR));
@@ -288,7 +291,7 @@ class VistaWin32 final : public VistaConfiguracion {
         break;
       case TipoControl::Etiqueta:
         clase = L"STATIC";
-        estilo |= SS_LEFT | SS_NOPREFIX;
+        estilo |= SS_LEFTNOWORDWRAP | SS_NOPREFIX;
         break;
       case TipoControl::Texto:
         clase = L"EDIT";
@@ -312,13 +315,32 @@ class VistaWin32 final : public VistaConfiguracion {
         estilo = WS_CHILD | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST;
         break;
     }
-    const int alto = control.tipo == TipoControl::Lista ? control.alto * 6 : control.alto;
+    const std::wstring rotulo = Ancho(control.rotulo);
+    // A list's height includes its dropped-down part.
+    int ancho = win32::APixeles(control.ancho, ppp);
+    int alto =
+        win32::APixeles(control.tipo == TipoControl::Lista ? control.alto * 6 : control.alto, ppp);
+    if (control.tipo == TipoControl::Etiqueta) {
+      // Labels size themselves to their caption in the font actually used.
+      const SIZE medida = MideTexto(rotulo, fuente);
+      ancho = medida.cx;
+      alto = medida.cy;
+    }
     HWND hijo = CreateWindowExW(
-        estiloExtendido, clase, Ancho(control.rotulo).c_str(), estilo,
-        win32::APixeles(control.izquierda, ppp), win32::APixeles(control.arriba, ppp),
-        win32::APixeles(control.ancho, ppp), win32::APixeles(alto, ppp), ventana_,
+        estiloExtendido, clase, rotulo.c_str(), estilo, win32::APixeles(control.izquierda, ppp),
+        win32::APixeles(control.arriba, ppp), ancho, alto, ventana_,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), ModuloPropio(), nullptr);
     SendMessageW(hijo, WM_SETFONT, reinterpret_cast<WPARAM>(fuente), FALSE);
+  }
+
+  SIZE MideTexto(const std::wstring& texto, HFONT fuente) const {
+    HDC dc = GetDC(ventana_);
+    HGDIOBJ anterior = SelectObject(dc, fuente);
+    SIZE medida{0, 0};
+    GetTextExtentPoint32W(dc, texto.c_str(), static_cast<int>(texto.size()), &medida);
+    SelectObject(dc, anterior);
+    ReleaseDC(ventana_, dc);
+    return medida;
   }
 
   template <std::size_t N>
