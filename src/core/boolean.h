@@ -9,7 +9,11 @@ namespace vardel {
 // "exactly True" compare with -1.
 enum class Boolean : std::int16_t { False = 0, True = -1 };
 
-constexpr Boolean ABoolean(bool valor) { return valor ? Boolean::True : Boolean::False; }
-constexpr bool EsVerdadero(Boolean valor) { return valor == Boolean::True; }
+constexpr Boolean ABoolean(bool valor) {
+  return valor ? Boolean::True : Boolean::False;
+}
+constexpr bool EsVerdadero(Boolean valor) {
+  return valor == Boolean::True;
+}
 
 }  // namespace vardel

@@ -44,7 +44,9 @@ ErrorEjecucion::ErrorEjecucion(int32_t numero, std::string descripcion)
       numero_(numero),
       descripcion_(std::move(descripcion)) {}
 
-void LanzaError(int32_t numero) { throw ErrorEjecucion(numero); }
+void LanzaError(int32_t numero) {
+  throw ErrorEjecucion(numero);
+}
 
 void LanzaError(int32_t numero, std::string descripcion) {
   throw ErrorEjecucion(numero, std::move(descripcion));

@@ -30,7 +30,9 @@ void CivilDesdeDias(long long z, int& y, int& m, int& d) {
 
 constexpr long long kDiasHasta1899_12_30 = -25569;  // DiasDesdeCivil(1899, 12, 30)
 
-bool EsBisiesto(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+bool EsBisiesto(int y) {
+  return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 
 int DiasDelMes(int y, int m) {
   static constexpr int kDias[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -45,14 +47,14 @@ std::optional<Fecha> FechaDesdeCivil(const FechaCivil& c) {
       c.minuto > 59 || c.segundo < 0 || c.segundo > 59) {
     return std::nullopt;
   }
-  const long long dias = DiasDesdeCivil(c.anio, static_cast<unsigned>(c.mes),
-                                        static_cast<unsigned>(c.dia)) -
-                         kDiasHasta1899_12_30;
+  const long long dias =
+      DiasDesdeCivil(c.anio, static_cast<unsigned>(c.mes), static_cast<unsigned>(c.dia)) -
+      kDiasHasta1899_12_30;
   const double fraccion = (c.hora * 3600 + c.minuto * 60 + c.segundo) / 86400.0;
   // Automation dates before 1899-12-30 keep the time as a positive fraction
   // after a negative whole day.
-  const double serial = dias >= 0 ? static_cast<double>(dias) + fraccion
-                                  : static_cast<double>(dias) - fraccion;
+  const double serial =
+      dias >= 0 ? static_cast<double>(dias) + fraccion : static_cast<double>(dias) - fraccion;
   return Fecha{serial};
 }
 

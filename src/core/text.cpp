@@ -12,9 +12,13 @@ std::string RecortaDerecha(std::string_view texto) {
   return fin == std::string_view::npos ? std::string() : std::string(texto.substr(0, fin + 1));
 }
 
-std::string Recorta(std::string_view texto) { return RecortaDerecha(RecortaIzquierda(texto)); }
+std::string Recorta(std::string_view texto) {
+  return RecortaDerecha(RecortaIzquierda(texto));
+}
 
-static char MayusculaAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+static char MayusculaAscii(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+}
 
 std::string MayusculasAscii(std::string_view texto) {
   std::string resultado(texto);

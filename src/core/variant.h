@@ -51,8 +51,8 @@ class Variant {
   friend bool operator==(const Variant&, const Variant&) = default;
 
  private:
-  using Valor = std::variant<std::monostate, std::int16_t, std::int32_t, double, Fecha,
-                             std::string, vardel::Boolean, std::shared_ptr<Collection>>;
+  using Valor = std::variant<std::monostate, std::int16_t, std::int32_t, double, Fecha, std::string,
+                             vardel::Boolean, std::shared_ptr<Collection>>;
   explicit Variant(Valor v) : valor_(std::move(v)) {}
   Valor valor_;
 };

@@ -14,7 +14,8 @@ std::string Convierte(std::string_view texto, UINT desde, UINT hacia) {
   const int anchos = MultiByteToWideChar(desde, 0, texto.data(), largo, nullptr, 0);
   std::wstring ancho(static_cast<std::size_t>(anchos), L'\0');
   MultiByteToWideChar(desde, 0, texto.data(), largo, ancho.data(), anchos);
-  const int bytes = WideCharToMultiByte(hacia, 0, ancho.data(), anchos, nullptr, 0, nullptr, nullptr);
+  const int bytes =
+      WideCharToMultiByte(hacia, 0, ancho.data(), anchos, nullptr, 0, nullptr, nullptr);
   std::string salida(static_cast<std::size_t>(bytes), '\0');
   WideCharToMultiByte(hacia, 0, ancho.data(), anchos, salida.data(), bytes, nullptr, nullptr);
   return salida;
@@ -22,8 +23,12 @@ std::string Convierte(std::string_view texto, UINT desde, UINT hacia) {
 
 }  // namespace
 
-std::string AAnsi(std::string_view utf8) { return Convierte(utf8, CP_UTF8, CP_ACP); }
+std::string AAnsi(std::string_view utf8) {
+  return Convierte(utf8, CP_UTF8, CP_ACP);
+}
 
-std::string DesdeAnsi(std::string_view ansi) { return Convierte(ansi, CP_ACP, CP_UTF8); }
+std::string DesdeAnsi(std::string_view ansi) {
+  return Convierte(ansi, CP_ACP, CP_UTF8);
+}
 
 }  // namespace vardel::platform

@@ -64,8 +64,8 @@ void CreaDirectorio(const std::string& ruta) {
 void EscribeArchivoCompleto(const std::string& ruta, const std::vector<std::uint8_t>& bytes) {
   static std::atomic<unsigned> contador{0};
   const std::string destino = AAnsi(ruta);
-  const std::string temporal = destino + ".tmp-" + std::to_string(GetCurrentProcessId()) + "-" +
-                               std::to_string(contador++);
+  const std::string temporal =
+      destino + ".tmp-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(contador++);
   HANDLE archivo = CreateFileA(temporal.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                FILE_ATTRIBUTE_NORMAL, nullptr);
   if (archivo == INVALID_HANDLE_VALUE) {
@@ -89,9 +89,9 @@ void EscribeArchivoCompleto(const std::string& ruta, const std::vector<std::uint
 }
 
 void AnadeLinea(const std::string& ruta, std::string_view bytes) {
-  HANDLE archivo = CreateFileA(AAnsi(ruta).c_str(), FILE_APPEND_DATA,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE archivo =
+      CreateFileA(AAnsi(ruta).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                  nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (archivo == INVALID_HANDLE_VALUE) {
     LanzaErrorDeArchivo(GetLastError());
   }

@@ -39,7 +39,9 @@ Temporizador::~Temporizador() {
                        temporizadores.end());
 }
 
-bool Temporizador::Enabled() const { return impl_->activo; }
+bool Temporizador::Enabled() const {
+  return impl_->activo;
+}
 
 void Temporizador::Enabled(bool activo) {
   if (activo && !impl_->activo) {
@@ -48,7 +50,9 @@ void Temporizador::Enabled(bool activo) {
   impl_->activo = activo;
 }
 
-std::chrono::milliseconds Temporizador::Interval() const { return impl_->intervalo; }
+std::chrono::milliseconds Temporizador::Interval() const {
+  return impl_->intervalo;
+}
 
 void Temporizador::Interval(std::chrono::milliseconds intervalo) {
   impl_->intervalo = intervalo;

@@ -88,7 +88,9 @@ Temporizador::~Temporizador() {
   temporizadores.erase(impl_->id);
 }
 
-bool Temporizador::Enabled() const { return impl_->activo; }
+bool Temporizador::Enabled() const {
+  return impl_->activo;
+}
 
 void Temporizador::Enabled(bool activo) {
   if (activo == impl_->activo) {
@@ -102,7 +104,9 @@ void Temporizador::Enabled(bool activo) {
   }
 }
 
-std::chrono::milliseconds Temporizador::Interval() const { return impl_->intervalo; }
+std::chrono::milliseconds Temporizador::Interval() const {
+  return impl_->intervalo;
+}
 
 void Temporizador::Interval(std::chrono::milliseconds intervalo) {
   impl_->intervalo = intervalo;

@@ -15,9 +15,9 @@ std::string DirectorioComponente() {
   // The module that holds this very function: Vardel.dll, or the program
   // the core is linked into.
   HMODULE modulo = nullptr;
-  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                         GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCSTR>(&DirectorioComponente), &modulo);
+  GetModuleHandleExA(
+      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+      reinterpret_cast<LPCSTR>(&DirectorioComponente), &modulo);
   char ruta[MAX_PATH * 4] = {};
   const DWORD largo = GetModuleFileNameA(modulo, ruta, sizeof ruta);
   std::string completa = DesdeAnsi(std::string_view(ruta, largo));

@@ -6,8 +6,12 @@ namespace {
 thread_local Interaccion* sustituta = nullptr;
 }  // namespace
 
-Interaccion& InteraccionActual() { return sustituta != nullptr ? *sustituta : InteraccionPlataforma(); }
+Interaccion& InteraccionActual() {
+  return sustituta != nullptr ? *sustituta : InteraccionPlataforma();
+}
 
-void SustituyeInteraccion(Interaccion* nueva) { sustituta = nueva; }
+void SustituyeInteraccion(Interaccion* nueva) {
+  sustituta = nueva;
+}
 
 }  // namespace vardel::platform

@@ -1,4 +1,5 @@
 #include <windows.h>
+
 #include <shlobj.h>
 
 #include <string>
@@ -14,11 +15,10 @@ namespace vardel::platform {
 namespace {
 
 std::wstring Ancho(const std::string& utf8) {
-  const int largo = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                        nullptr, 0);
+  const int largo =
+      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
   std::wstring salida(static_cast<std::size_t>(largo), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), salida.data(),
-                      largo);
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), salida.data(), largo);
   return salida;
 }
 

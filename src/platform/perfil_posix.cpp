@@ -36,7 +36,8 @@ bool ReemplazaArchivo(const std::string& archivo, const std::string& contenido) 
   if (salida == nullptr) {
     return false;
   }
-  const bool escrito = std::fwrite(contenido.data(), 1, contenido.size(), salida) == contenido.size();
+  const bool escrito =
+      std::fwrite(contenido.data(), 1, contenido.size(), salida) == contenido.size();
   const bool cerrado = std::fclose(salida) == 0;
   if (!escrito || !cerrado) {
     std::remove(temporal.c_str());

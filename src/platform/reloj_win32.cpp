@@ -1,4 +1,5 @@
 #include <windows.h>
+
 #include <oleauto.h>
 
 #include "platform/reloj.h"

@@ -27,7 +27,9 @@ Boolean EscribeIni(const std::string& seccion, const std::string& clave, const s
   return ABoolean(platform::EscribePerfilPrivado(seccion, clave, valor, archivo));
 }
 
-std::string LeeAjuste(const std::string& clave) { return LeeIni(kSeccion, clave, RutaConfig()); }
+std::string LeeAjuste(const std::string& clave) {
+  return LeeIni(kSeccion, clave, RutaConfig());
+}
 
 std::shared_ptr<Collection> LeeConfiguracion() {
   const std::string archivo = RutaConfig();

@@ -18,7 +18,8 @@ std::string RutaConfig();
 
 // One key's value, at most 127 characters; "" when the file, the section or
 // the key is missing.
-std::string LeeIni(const std::string& seccion, const std::string& clave, const std::string& archivo);
+std::string LeeIni(const std::string& seccion, const std::string& clave,
+                   const std::string& archivo);
 
 // True when the platform reported the write as done.
 Boolean EscribeIni(const std::string& seccion, const std::string& clave, const std::string& valor,

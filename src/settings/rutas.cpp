@@ -4,6 +4,8 @@
 
 namespace vardel::Configuracion {
 
-std::string RutaCorta(const std::string& ruta) { return platform::RutaCortaPlataforma(ruta); }
+std::string RutaCorta(const std::string& ruta) {
+  return platform::RutaCortaPlataforma(ruta);
+}
 
 }  // namespace vardel::Configuracion

@@ -47,8 +47,7 @@ const CasoLectura kLecturas[] = {
      "a ; b"},
     {"primer igual", "[LectoraUSB]\r\nName=a=b\r\n", "LectoraUSB", "Name", "a=b"},
     {"linea sin igual", "[LectoraUSB]\r\nName\r\n", "LectoraUSB", "Name", ""},
-    {"primera clave gana", "[LectoraUSB]\r\nName=uno\r\nName=dos\r\n", "LectoraUSB", "Name",
-     "uno"},
+    {"primera clave gana", "[LectoraUSB]\r\nName=uno\r\nName=dos\r\n", "LectoraUSB", "Name", "uno"},
     {"primera seccion gana", "[LectoraUSB]\r\nA=1\r\n[LectoraUSB]\r\nName=dos\r\n", "LectoraUSB",
      "Name", ""},
     {"solo LF", "[LectoraUSB]\nA=1\nName=lf\n", "LectoraUSB", "Name", "lf"},
@@ -56,8 +55,7 @@ const CasoLectura kLecturas[] = {
     {"sin fin de linea", "[LectoraUSB]\r\nName=fin", "LectoraUSB", "Name", "fin"},
     {"corchete sin cerrar no es seccion", "[LectoraUSB]\r\n[Otra\r\nName=x\r\n", "LectoraUSB",
      "Name", "x"},
-    {"nombre hasta el ultimo corchete", "[Lectora]USB]\r\nName=x\r\n", "Lectora]USB", "Name",
-     "x"},
+    {"nombre hasta el ultimo corchete", "[Lectora]USB]\r\nName=x\r\n", "Lectora]USB", "Name", "x"},
     {"clave fuera de seccion", "Name=x\r\n[LectoraUSB]\r\n", "LectoraUSB", "Name", ""},
     {"seccion siguiente no cuenta", "[LectoraUSB]\r\nA=1\r\n[Otra]\r\nName=x\r\n", "LectoraUSB",
      "Name", ""},
@@ -128,7 +126,8 @@ TEST(EscribeIni, ReemplazaAnadeYCrea) {
 
 TEST(EscribeIni, ConservaLoDemasDelArchivo) {
   prueba::DirectorioPrueba dir;
-  dir.Escribe("Config.ini", "[Antes]\r\nA=1\r\n[LectoraUSB]\r\nName=n\r\nLogActivo=S\r\n[Despues]\r\nB=2\r\n");
+  dir.Escribe("Config.ini",
+              "[Antes]\r\nA=1\r\n[LectoraUSB]\r\nName=n\r\nLogActivo=S\r\n[Despues]\r\nB=2\r\n");
   const std::string archivo = dir.Archivo("Config.ini");
   EXPECT_EQ(EscribeIni("LectoraUSB", "DirectorioImg", "/img/", archivo), Boolean::True);
   EXPECT_EQ(LeeIni("Antes", "A", archivo), "1");
