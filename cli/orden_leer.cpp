@@ -8,6 +8,7 @@
 #include "capture/nombres_imagen.h"
 #include "component/comunica.h"
 #include "ordenes.h"
+#include "platform/archivos.h"
 #include "platform/componente.h"
 #include "salida.h"
 #include "settings/configuracion.h"
@@ -129,6 +130,17 @@ class Lector final : public OyenteComunica {
 int OrdenLeer(const Opciones& opciones) {
   Lector lector(opciones.json);
   try {
+    // A missing image directory would stop the read at the first image,
+    // after its cheque has already left the tray: refuse before feeding any.
+    const std::string directorio = Configuracion::LeeAjuste("DirectorioImg");
+    if (!platform::ExisteRuta(directorio)) {
+      return InformaError(
+          ErrorEjecucion(errores::kRutaNoEncontrada,
+                         DescripcionError(errores::kRutaNoEncontrada) +
+                             ": no existe el directorio de imágenes \"" + directorio +
+                             "\" (DirectorioImg en " + Configuracion::RutaConfig() + ")"),
+          opciones.json);
+    }
     Comunica comunica(&lector);
     if (!opciones.json) {
       std::printf("Leyendo los cheques de la bandeja (configuración: %s)\n",

@@ -1,0 +1,292 @@
+// The vardel command end to end: the command, the component library and
+// the reader simulator copied into a fresh folder with their Config.ini and
+// a scenario, run as an operator runs them, checked by what they print,
+// the image files and the activity log they leave.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "device/lectora_biblioteca.h"
+#include "ejecuta_programa.h"
+#include "platform/componente.h"
+#include "support/directorio_prueba.h"
+#include "support/simulador_prueba.h"
+
+namespace vardel {
+namespace {
+
+namespace fs = std::filesystem;
+using prueba::DirectorioEjecutable;
+using prueba::DirectorioPrueba;
+using prueba::EjecutaPrograma;
+using prueba::ResultadoPrograma;
+using testing::AllOf;
+using testing::ElementsAre;
+using testing::HasSubstr;
+using testing::IsEmpty;
+using testing::Not;
+using testing::StartsWith;
+
+// A cheque with an amount, an unreadable line, a jam, a document the
+// reader did not read well, and a cheque with a due date whose back image
+// cannot be fetched.
+constexpr const char* kBandeja = R"([Reader]
+journal=diario.log
+
+[Document1]
+micr=C1234567E0049C1234E0123456789B00B0012A000012345C
+image1=imagenes-bandeja/cheque01-anverso.tif
+image2=imagenes-bandeja/cheque01-reverso.tif
+image3=imagenes-bandeja/cheque01-anverso.jpg
+
+[Document2]
+micr=C7890123E0049C?234E01234?6789B00B0012A000004999C
+image1=imagenes-bandeja/cheque07-anverso.tif
+image2=imagenes-bandeja/cheque07-reverso.tif
+image3=imagenes-bandeja/cheque07-anverso.jpg
+
+[Document3]
+micr=C8901234E0182C0100E0209876543B00B0012A000099999C
+jam=yes
+result=204
+image1=imagenes-bandeja/cheque08-anverso.tif
+
+[Document4]
+res=5 Double feed
+micr=C2345678E0075C0310E0200012345B00B0012A
+image1=imagenes-bandeja/cheque02-anverso.tif
+
+[Document5]
+micr=C4567890E2100C0813E0200098765B00B0017A311226D
+image1=imagenes-bandeja/cheque04-anverso.tif
+image2=imagenes-bandeja/cheque04-reverso.tif
+fetch2=-3
+image3=imagenes-bandeja/cheque04-anverso.jpg
+)";
+
+std::string Json(const std::string& texto) {
+  std::string salida = "\"";
+  for (const char c : texto) {
+    salida += (c == '\\' || c == '"') ? std::string{'\\', c} : std::string{c};
+  }
+  return salida + "\"";
+}
+
+std::vector<std::string> Lineas(const std::string& texto) {
+  std::vector<std::string> lineas;
+  std::istringstream entrada(texto);
+  std::string linea;
+  while (std::getline(entrada, linea)) {
+    if (!linea.empty() && linea.back() == '\r') {
+      linea.pop_back();
+    }
+    lineas.push_back(linea);
+  }
+  return lineas;
+}
+
+class OrdenVardel : public testing::Test {
+ protected:
+  void SetUp() override {
+    const fs::path origen = DirectorioEjecutable();
+    const fs::path destino = dir_.Ruta();
+    fs::copy_file(origen / VARDEL_ORDEN, destino / VARDEL_ORDEN);
+#ifdef VARDEL_BIBLIOTECA
+    // Under the name the command was linked against; it finds it through
+    // its rpath $ORIGIN, and the component's directory is this folder.
+    fs::copy_file(origen / VARDEL_BIBLIOTECA, destino / VARDEL_BIBLIOTECA_SONAME);
+#endif
+    fs::copy_file(origen / device::kArchivoLectora, destino / device::kArchivoLectora);
+    fs::create_directory(destino / "imagenes-bandeja");
+    for (const char* cheque : {"cheque01", "cheque02", "cheque04", "cheque07", "cheque08"}) {
+      for (const char* cara : {"-anverso.tif", "-reverso.tif", "-anverso.jpg"}) {
+        const std::string nombre = std::string(cheque) + cara;
+        fs::copy_file(origen / "tray" / nombre, destino / "imagenes-bandeja" / nombre);
+      }
+    }
+    fs::create_directory(destino / "imagenes");
+    Configura(Imagenes());
+    Escenario(kBandeja);
+    // The simulator beside the command reads its own scenario file; a
+    // display would make Wine show the jam's message box and wait.
+    prueba::PonVariableEntorno("MTXSIM_SCENARIO", "");
+    prueba::PonVariableEntorno("DISPLAY", "");
+  }
+
+  std::string Imagenes() const {
+    return dir_.Archivo("imagenes");
+  }
+  std::string Imagen(const std::string& nombre) const {
+    return Imagenes() + platform::kSeparador + nombre;
+  }
+  std::string Bandeja(const std::string& nombre) const {
+    return dir_.Lee(std::string("imagenes-bandeja") + platform::kSeparador + nombre);
+  }
+  std::string LeeImagen(const std::string& nombre) const {
+    return dir_.Lee(std::string("imagenes") + platform::kSeparador + nombre);
+  }
+
+  void Configura(const std::string& directorioImagenes) const {
+    dir_.Escribe("Config.ini",
+                 "[LectoraUSB]\r\nName=EXCELLA.EXC001\r\nLogActivo=S\r\nDirectorioLog=\r\n"
+                 "DirectorioImg=" +
+                     directorioImagenes +
+                     "\r\nEndorse=BACK\r\nNumber=3\r\nFileType1=TIF\r\nFileType3=JPG\r\n");
+  }
+  void Escenario(const std::string& texto) const {
+    dir_.Escribe("mtxmlmcr.scenario", texto);
+  }
+
+  ResultadoPrograma Vardel(const std::vector<std::string>& argumentos) const {
+    return EjecutaPrograma(dir_.Archivo(VARDEL_ORDEN), argumentos, dir_.Ruta());
+  }
+
+  // Lines of the journal that are captures.
+  int Capturas() const {
+    int capturas = 0;
+    for (const std::string& linea : Lineas(dir_.Lee("diario.log"))) {
+      capturas += linea.rfind("MTMICRProcessCheck\t", 0) == 0 ? 1 : 0;
+    }
+    return capturas;
+  }
+
+  DirectorioPrueba dir_;
+};
+
+TEST_F(OrdenVardel, LeeLaBandejaEnJson) {
+  const ResultadoPrograma r = Vardel({"read", "--json"});
+  ASSERT_EQ(r.codigo, 0) << r.errores;
+
+  const std::vector<std::string> lineas = Lineas(r.salida);
+  ASSERT_EQ(lineas.size(), 5u) << r.salida;
+  EXPECT_EQ(lineas[0],
+            "{\"documento\": 1, \"datos\": {\"NumDoc\": \"1234567\", \"Entidad\": \"0049\", "
+            "\"Oficina\": \"1234\", \"Cuenta\": \"0123456789\", \"Importe\": 123.45, "
+            "\"TipoDoc\": \"0012\", \"FechaVto\": \"\"}, \"imagenes\": [" +
+                Json(Imagen("ANV00491234567.tif")) + ", " + Json(Imagen("REV00491234567.tif")) +
+                ", " + Json(Imagen("ANV00491234567.jpg")) + "]}");
+  EXPECT_EQ(lineas[1],
+            "{\"documento\": 2, \"datos\": {\"IDERR\": 2, \"Error\": \"Error: 99 - No se ha "
+            "recogido ningún dato del documento. Vuelva a pasar el talón.\"}, \"imagenes\": [" +
+                Json(Imagen("ERRANV2.tif")) + ", " + Json(Imagen("ERRREV2.tif")) + ", " +
+                Json(Imagen("ERRANV2.jpg")) + "]}");
+  // The jammed document raises nothing; the one with a bad status carries
+  // no data at all, never the cheque before it.
+  EXPECT_EQ(lineas[2], "{\"documento\": 3, \"datos\": null, \"imagenes\": []}");
+  EXPECT_EQ(lineas[3],
+            "{\"documento\": 4, \"datos\": {\"NumDoc\": \"4567890\", \"Entidad\": \"2100\", "
+            "\"Oficina\": \"0813\", \"Cuenta\": \"0200098765\", \"Importe\": \"\", "
+            "\"TipoDoc\": \"0017\", \"FechaVto\": \"2026-12-31\"}, \"imagenes\": [" +
+                Json(Imagen("ANV21004567890.tif")) + ", " + Json(Imagen("ANV21004567890.jpg")) +
+                "]}");
+  EXPECT_THAT(lineas[4], StartsWith("{\"resumen\": {\"documentos\": 4, \"cheques\": 2, "
+                                    "\"no_leidos\": 1, \"sin_datos\": 1, \"imagenes\": 8, "
+                                    "\"directorio_imagenes\": " +
+                                    Json(Imagenes()) + ", \"segundos\": "));
+
+  // Every image the cycle stored holds the reader's bytes unchanged; the
+  // jammed document, the bad status and the failed fetch stored none.
+  const std::pair<const char*, const char*> imagenes[] = {
+      {"ANV00491234567.tif", "cheque01-anverso.tif"},
+      {"REV00491234567.tif", "cheque01-reverso.tif"},
+      {"ANV00491234567.jpg", "cheque01-anverso.jpg"},
+      {"ERRANV2.tif", "cheque07-anverso.tif"},
+      {"ERRREV2.tif", "cheque07-reverso.tif"},
+      {"ERRANV2.jpg", "cheque07-anverso.jpg"},
+      {"ANV21004567890.tif", "cheque04-anverso.tif"},
+      {"ANV21004567890.jpg", "cheque04-anverso.jpg"},
+  };
+  for (const auto& [guardada, original] : imagenes) {
+    SCOPED_TRACE(guardada);
+    ASSERT_FALSE(Bandeja(original).empty());
+    EXPECT_EQ(LeeImagen(guardada), Bandeja(original));
+  }
+  std::vector<std::string> escritas;
+  for (const auto& entrada : fs::directory_iterator(Imagenes())) {
+    escritas.push_back(entrada.path().filename().string());
+  }
+  EXPECT_EQ(escritas.size(), std::size(imagenes)) << "no other file, no temporary left behind";
+
+  // Logging is on: the jam and the failed fetch, each one line.
+  const std::vector<std::string> registro = Lineas(dir_.Lee("Lectora.log"));
+  EXPECT_THAT(registro, ElementsAre(HasSubstr(" - 204 - Atasco de cheques en bandeja de "
+                                              "entrada/salida "),
+                                    HasSubstr(" - -3 - Error al procesar imagen 2 ")));
+  EXPECT_THAT(dir_.Lee("Lectora.log"), HasSubstr("salida \r\n"));
+  // The operator is told of the jam apart from the JSON lines.
+  EXPECT_THAT(r.salida, Not(HasSubstr("atascado")));
+}
+
+TEST_F(OrdenVardel, LeeLaBandejaEnTexto) {
+  const ResultadoPrograma r = Vardel({"read"});
+  ASSERT_EQ(r.codigo, 0) << r.errores;
+  const std::vector<std::string> lineas = Lineas(r.salida);
+  EXPECT_THAT(lineas, testing::IsSupersetOf({
+                          "Documento 1: cheque",
+                          "  NumDoc    1234567",
+                          "  Entidad   0049",
+                          "Documento 2: línea no legible (IDERR 2)",
+                          "Documento 3: la lectora no dio datos del documento.",
+                          "Documento 4: cheque",
+                          "Resumen: 4 documentos: 2 cheques leídos, 1 sin línea legible, 1 sin "
+                          "datos.",
+                      }));
+  EXPECT_THAT(r.salida,
+              HasSubstr("  imagen    " + Imagen("ANV00491234567.jpg") + " (" +
+                        std::to_string(Bandeja("cheque01-anverso.jpg").size()) + " bytes)"));
+#ifndef _WIN32
+  // The terminal's message box; on Windows it is a real one.
+  EXPECT_THAT(r.errores, HasSubstr("Error 204 - Cheque atascado en bandeja."));
+#endif
+}
+
+TEST_F(OrdenVardel, SinDirectorioDeImagenesNoAlimentaNingunCheque) {
+  const std::string ausente = dir_.Archivo("no-existe");
+  Configura(ausente);
+  const ResultadoPrograma r = Vardel({"read"});
+  EXPECT_EQ(r.codigo, 1);
+  EXPECT_THAT(r.errores, AllOf(HasSubstr("error 76"), HasSubstr(ausente)));
+  // Refused before the reader was touched: no cheque left the tray to be
+  // lost at its first image.
+  EXPECT_EQ(Capturas(), 0);
+
+  const ResultadoPrograma json = Vardel({"read", "--json"});
+  EXPECT_EQ(json.codigo, 1);
+  EXPECT_THAT(json.salida, StartsWith("{\"error\": 76, \"descripcion\": "));
+}
+
+TEST_F(OrdenVardel, EstadoConLaLectoraPresenteYAusente) {
+  const ResultadoPrograma presente = Vardel({"status"});
+  EXPECT_EQ(presente.codigo, 0) << presente.errores;
+  EXPECT_THAT(Lineas(presente.salida), ElementsAre("Lectora conectada."));
+  EXPECT_THAT(dir_.Lee("Lectora.log"), IsEmpty());
+
+  Escenario("[Reader]\npresent=no\n");
+  const ResultadoPrograma ausente = Vardel({"status", "--json"});
+  EXPECT_EQ(ausente.codigo, 0) << ausente.errores;
+  EXPECT_THAT(Lineas(ausente.salida), ElementsAre("{\"conectada\": false}"));
+  // The failed open at creation is logged whatever the logging switch says,
+  // in the 8-bit code page ("ó" is 0xF3).
+  EXPECT_THAT(Lineas(dir_.Lee("Lectora.log")),
+              ElementsAre(HasSubstr(" - -1 - No se ha podido establecer conexi\xF3n con la "
+                                    "lectora EXCELLA.EXC001")));
+}
+
+TEST_F(OrdenVardel, AyudaYOrdenDesconocida) {
+  const ResultadoPrograma ayuda = Vardel({"--help"});
+  EXPECT_EQ(ayuda.codigo, 0);
+  EXPECT_THAT(ayuda.salida, AllOf(StartsWith("Uso: vardel ORDEN"), HasSubstr("  read "),
+                                  HasSubstr("  status "), HasSubstr("  watch ")));
+
+  const ResultadoPrograma desconocida = Vardel({"leer"});
+  EXPECT_EQ(desconocida.codigo, 64);
+  EXPECT_THAT(desconocida.errores, HasSubstr("orden desconocida: leer"));
+  EXPECT_THAT(desconocida.salida, IsEmpty());
+  EXPECT_EQ(Capturas(), 0);
+}
+
+}  // namespace
+}  // namespace vardel
