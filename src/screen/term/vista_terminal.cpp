@@ -1,6 +1,9 @@
 // The settings screen on a terminal: a line-oriented menu on standard error
 // and standard input, for `vardel settings`. Message boxes and the folder
 // request go through the terminal rendering of the operator layer.
+#include <poll.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -52,7 +55,7 @@ class VistaTerminal final : public VistaConfiguracion {
       const std::optional<std::string> linea = platform::LeeLineaBombeando();
       if (!linea) {
         FinDeEntrada(oyente);
-        break;
+        continue;
       }
       Atiende(oyente, MayusculasAscii(Recorta(*linea)));
     }
@@ -122,12 +125,25 @@ class VistaTerminal final : public VistaConfiguracion {
     oyente.TextoCambiado(campo, *linea == "-" ? std::string() : *linea);
   }
 
-  // The terminal's close command. It asks as Cancelar does; with no input
-  // left nobody can answer again, so the display ends whatever the answer.
+  // End of input is the terminal's close command: it asks as Cancelar does.
+  // A terminal can go on after Ctrl-D, so an answer of No keeps the screen;
+  // a pipe, a file or a hung-up terminal has nobody left to answer, so the
+  // display ends whatever the answer.
   void FinDeEntrada(OyenteVista& oyente) {
     std::fprintf(stderr, "\n");
     oyente.CierrePedido();
-    mostrada_ = false;
+    if (!TerminalVivo()) {
+      mostrada_ = false;
+    }
+  }
+
+  // A terminal that can still send input: not a pipe or file, not hung up.
+  static bool TerminalVivo() {
+    if (!isatty(STDIN_FILENO)) {
+      return false;
+    }
+    pollfd entrada{STDIN_FILENO, POLLIN, 0};
+    return ::poll(&entrada, 1, 0) >= 0 && (entrada.revents & (POLLHUP | POLLERR | POLLNVAL)) == 0;
   }
 
   bool mostrada_ = false;
