@@ -137,6 +137,49 @@ TEST_F(RegistroCom, ElRegistroDeLaColeccionDelRuntimeSobrevive) {
   RegDeleteTreeW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\" + kColeccion).c_str());
 }
 
+// The 32-bit and the 64-bit DLL registered side by side: removing one
+// keeps what the other needs. The other architecture is stood in for by its
+// keys (its own registry view for the class, its entry of the type library).
+TEST_F(RegistroCom, DesregistrarUnaArquitecturaNoRompeLaOtra) {
+#ifdef _WIN64
+  const REGSAM otra_vista = KEY_WOW64_32KEY;
+  const std::wstring propia = L"win64";
+  const std::wstring otra = L"win32";
+#else
+  const REGSAM otra_vista = KEY_WOW64_64KEY;
+  const std::wstring propia = L"win32";
+  const std::wstring otra = L"win64";
+#endif
+  const std::wstring version = L"TypeLib\\" + TextoGuid(LIBID_Vardel) + L"\\1.1\\409\\";
+  ASSERT_EQ(RegSvr32(L"/s", carpeta_.RutaDll()), 0u);
+  HKEY clave = nullptr;
+  const std::wstring servidor_otro = L"Software\\Classes\\" + kClase + L"\\InprocServer32";
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, servidor_otro.c_str(), 0, nullptr, 0,
+                            KEY_WRITE | otra_vista, nullptr, &clave, nullptr),
+            ERROR_SUCCESS);
+  RegCloseKey(clave);
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, (version + otra).c_str(), 0, nullptr, 0, KEY_WRITE,
+                            nullptr, &clave, nullptr),
+            ERROR_SUCCESS);
+  RegCloseKey(clave);
+
+  ASSERT_EQ(RegSvr32(L"/s /u", carpeta_.RutaDll()), 0u);
+  EXPECT_FALSE(ExisteClave(HKEY_CLASSES_ROOT, kClase));
+  EXPECT_FALSE(ExisteClave(HKEY_CLASSES_ROOT, version + propia));
+  EXPECT_TRUE(ExisteClave(HKEY_CLASSES_ROOT, version + otra));
+  EXPECT_TRUE(ExisteClave(HKEY_CLASSES_ROOT, L"Vardel.Comunica\\CLSID"));
+  EXPECT_TRUE(ExisteClave(HKEY_CLASSES_ROOT, L"Interface\\" + TextoGuid(IID__Comunica)));
+
+  // Once the other one goes too, nothing of the component is left.
+  RegDeleteTreeW(HKEY_CLASSES_ROOT, (version + otra).c_str());
+  RegDeleteKeyExW(HKEY_LOCAL_MACHINE, servidor_otro.c_str(), otra_vista, 0);
+  RegDeleteKeyExW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\" + kClase).c_str(), otra_vista, 0);
+  ASSERT_EQ(RegSvr32(L"/s /u", carpeta_.RutaDll()), 0u);
+  EXPECT_FALSE(ExisteClave(HKEY_CLASSES_ROOT, L"Vardel.Comunica"));
+  EXPECT_FALSE(ExisteClave(HKEY_CLASSES_ROOT, L"Interface\\" + TextoGuid(IID__Comunica)));
+  EXPECT_FALSE(ExisteClave(HKEY_CLASSES_ROOT, L"TypeLib\\" + TextoGuid(LIBID_Vardel)));
+}
+
 TEST_F(RegistroCom, SeDescargaSoloSinObjetosNiBloqueos) {
   HMODULE dll = LoadLibraryW(carpeta_.RutaDll().c_str());
   ASSERT_NE(dll, nullptr);

@@ -77,6 +77,15 @@ std::optional<std::wstring> Lee(HKEY raiz, const std::wstring& clave, const wcha
   return std::wstring(valor);
 }
 
+bool Existe(HKEY raiz, const std::wstring& clave, REGSAM vista) {
+  HKEY abierta = nullptr;
+  if (RegOpenKeyExW(raiz, clave.c_str(), 0, KEY_READ | vista, &abierta) != ERROR_SUCCESS) {
+    return false;
+  }
+  RegCloseKey(abierta);
+  return true;
+}
+
 void BorraArbol(HKEY raiz, const std::wstring& clave) {
   RegDeleteTreeW(raiz, clave.c_str());
 }
@@ -183,8 +192,7 @@ HRESULT DesregistraServidor(Ambito ambito) {
 
   // Where there is no other view (a 32-bit system) this reads our own key,
   // just removed.
-  const bool otra_arquitectura =
-      Lee(raiz, clase + L"\\InprocServer32", nullptr, kVistaOtraArquitectura).has_value();
+  const bool otra_arquitectura = Existe(raiz, clase + L"\\InprocServer32", kVistaOtraArquitectura);
   if (otra_arquitectura) {
     BorraArbol(raiz,
                clases + L"TypeLib\\" + Texto(LIBID_Vardel) + L"\\1.1\\409\\" + kSubclaveSistema);
@@ -197,6 +205,16 @@ HRESULT DesregistraServidor(Ambito ambito) {
     UnRegisterTypeLib(LIBID_Vardel, kVersionMayor, kVersionMenor, kLcid, kSistema);
   } else {
     UnRegisterTypeLibForUser(LIBID_Vardel, kVersionMayor, kVersionMenor, kLcid, kSistema);
+  }
+  // What UnRegisterTypeLib cannot find when this architecture's entry is
+  // already gone (an earlier unregistration while the other was present).
+  BorraArbol(raiz, clases + L"TypeLib\\" + Texto(LIBID_Vardel));
+  BorraArbol(raiz, clases + L"Interface\\" + Texto(IID__Comunica));
+  BorraArbol(raiz, clases + L"Interface\\" + Texto(DIID___Comunica));
+  const std::wstring coleccion = clases + L"Interface\\" + Texto(IID__Collection);
+  const auto biblioteca = Lee(raiz, coleccion + L"\\TypeLib", nullptr);
+  if (biblioteca && _wcsicmp(biblioteca->c_str(), Texto(LIBID_Vardel).c_str()) == 0) {
+    BorraArbol(raiz, coleccion);
   }
   interfaz.Restaura();
   return S_OK;
