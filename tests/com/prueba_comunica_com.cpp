@@ -162,6 +162,20 @@ TEST_F(ComunicaCom, LosMiembrosRespondenPorNombreYPorVtable) {
 
   EXPECT_EQ(LlamaPorNombre(objeto, L"NoExiste", DISPATCH_METHOD, nullptr, &excepcion),
             DISP_E_UNKNOWNNAME);
+
+  // MostrarConfiguracion always gives Empty. Without a display the modal
+  // screen returns at once; with one it would wait for an operator.
+  if (GetEnvironmentVariableW(L"DISPLAY", nullptr, 0) == 0) {
+    Variante vacio;
+    ASSERT_EQ(
+        LlamaPorNombre(objeto, L"MostrarConfiguracion", DISPATCH_METHOD, &vacio.v, &excepcion),
+        S_OK);
+    EXPECT_EQ(vacio.v.vt, VT_EMPTY);
+    Variante por_vtable;
+    por_vtable.v.vt = VT_I4;
+    ASSERT_EQ(objeto->MostrarConfiguracion(&por_vtable.v), S_OK);
+    EXPECT_EQ(por_vtable.v.vt, VT_EMPTY);
+  }
   objeto->Release();
 }
 
