@@ -8,6 +8,7 @@
 #include <gmock/gmock.h>
 
 #include <functional>
+#include <thread>
 
 #include "entorno_com.h"
 #include "receptor_eventos.h"
@@ -408,6 +409,22 @@ TEST_F(ComunicaCom, UnReceptorQueFallaOSeDesconectaNoPrivaALosDemas) {
   tranquilo.Desconecta();
   punto->Release();
   contenedor->Release();
+  objeto->Release();
+}
+
+// Apartment-threaded: a pointer smuggled to another thread, unmarshalled,
+// is refused rather than run off the object's thread.
+TEST_F(ComunicaCom, RechazaLlamadasDesdeOtroHilo) {
+  _Comunica* objeto = Crea();
+  HRESULT desde_otro = S_OK;
+  std::thread otro([&] {
+    VARIANT_BOOL conectada = VARIANT_FALSE;
+    desde_otro = objeto->LectoraONOFF(&conectada);
+  });
+  otro.join();
+  EXPECT_EQ(desde_otro, RPC_E_WRONG_THREAD);
+  VARIANT_BOOL conectada = VARIANT_FALSE;
+  EXPECT_EQ(objeto->LectoraONOFF(&conectada), S_OK);
   objeto->Release();
 }
 
