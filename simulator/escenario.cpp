@@ -67,6 +67,14 @@ ImagenEscenario LeeImagen(const std::string& valor, const std::string& carpeta) 
 
 }  // namespace
 
+std::size_t LargoBandeja(const Escenario& e) {
+  return e.bandeja.size() * e.copias;
+}
+
+const DocumentoBandeja& DocumentoEn(const Escenario& e, std::size_t posicion) {
+  return e.bandeja[posicion % e.bandeja.size()];
+}
+
 Escenario LeeEscenario(const std::string& texto, const std::string& directorio) {
   const Documento d = Documento::Lee(texto);
   Escenario e;
@@ -88,6 +96,8 @@ Escenario LeeEscenario(const std::string& texto, const std::string& directorio) 
   const std::string carpeta = imagenes.empty() ? directorio : Resuelve(directorio, imagenes);
 
   e.rellena = Si(d.ValorO("Tray", "refill", "no"), false);
+  const std::int32_t copias = Numero(d.ValorO("Tray", "copies", ""), 1);
+  e.copias = copias > 1 ? static_cast<std::size_t>(copias) : 1;
   e.firma_bandeja = "[Tray]\n" + d.TextoSeccion("Tray");
   for (int n = 1;; ++n) {
     const std::string seccion = "Document" + std::to_string(n);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -41,11 +42,18 @@ struct Escenario {
   std::string diario;                           // resolved path of the journal, "" for none
   std::optional<std::int32_t> tamano_devuelto;  // size written back by every call
   std::vector<DocumentoBandeja> bandeja;
+  // The tray holds its documents this many times over, in the same order,
+  // so a long tray needs no long scenario.
+  std::size_t copias = 1;
   bool rellena = false;
   // The text of the tray's sections: the tray position is kept while it
   // stays the same.
   std::string firma_bandeja;
 };
+
+// How many documents the tray holds in all, and the one at a position.
+std::size_t LargoBandeja(const Escenario& e);
+const DocumentoBandeja& DocumentoEn(const Escenario& e, std::size_t posicion);
 
 // Reads a scenario's text; relative paths are taken from its folder.
 Escenario LeeEscenario(const std::string& texto, const std::string& directorio);

@@ -1,5 +1,6 @@
 #include "simulador.h"
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstring>
@@ -7,6 +8,7 @@
 #include <iterator>
 #include <mutex>
 #include <set>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -63,7 +65,10 @@ bool LeeArchivo(const std::string& ruta, std::string& bytes) {
   if (!entrada) {
     return false;
   }
-  bytes.assign(std::istreambuf_iterator<char>(entrada), std::istreambuf_iterator<char>());
+  // In one piece: the scenario is read at every call.
+  std::ostringstream contenido;
+  contenido << entrada.rdbuf();
+  bytes = std::move(contenido).str();
   return true;
 }
 
@@ -225,10 +230,16 @@ std::int32_t CompruebaAbierto(const Estado& e, const char* dispositivo) {
 std::vector<unsigned char> BytesGenerados(std::int32_t tamano, std::uint32_t semilla) {
   std::vector<unsigned char> bytes(static_cast<std::size_t>(tamano > 0 ? tamano : 0));
   static constexpr char kCabecera[] = "MTXSIM";
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    bytes[i] = i < sizeof kCabecera - 1 ? static_cast<unsigned char>(kCabecera[i])
-                                        : static_cast<unsigned char>((i * 31 + semilla) & 0xFF);
+  // Byte i is (i * 31 + semilla) mod 256, which repeats every 256 bytes:
+  // one period is computed and copied along, so a long image costs little.
+  std::array<unsigned char, 256> periodo{};
+  for (std::size_t i = 0; i < periodo.size(); ++i) {
+    periodo[i] = static_cast<unsigned char>((i * 31 + semilla) & 0xFF);
   }
+  for (std::size_t i = 0; i < bytes.size(); i += periodo.size()) {
+    std::memcpy(bytes.data() + i, periodo.data(), std::min(periodo.size(), bytes.size() - i));
+  }
+  std::memcpy(bytes.data(), kCabecera, std::min(sizeof kCabecera - 1, bytes.size()));
   return bytes;
 }
 
@@ -374,25 +385,25 @@ std::int32_t ProcessCheck(const char* dispositivo, const char* opciones, char* r
               "[CommandStatus]\nres=" + std::to_string(abierto) + " Device not available\n");
       return r.Fin(e, abierto);
     }
-    const auto& bandeja = e.escenario.bandeja;
-    const bool quedan_mas = e.siguiente + 1 < bandeja.size();
+    const std::size_t largo = LargoBandeja(e.escenario);
+    const bool quedan_mas = e.siguiente + 1 < largo;
     Documento d;
     if (e.salida_atascada || e.entrada_atascada) {
       // The paper path must be cleared before the next document is fed.
       d.Pon("CommandStatus", "res", "9 Paper path blocked");
       d.Pon("CommandStatus", "Error", "<CODE>204</CODE> Document jammed");
-      if (e.siguiente < bandeja.size()) {
+      if (e.siguiente < largo) {
         d.Pon("CommandStatus", "DocPresent", "DOCPRESENT");
       }
       const std::int32_t escrito = Escribe(respuesta, tamano, d.Texto());
       return r.Fin(e, escrito == kBien ? kAtascada : escrito);
     }
-    if (e.siguiente >= bandeja.size()) {
+    if (e.siguiente >= largo) {
       d.Pon("CommandStatus", "res", "7 No document in the feeder");
       const std::int32_t escrito = Escribe(respuesta, tamano, d.Texto());
       return r.Fin(e, escrito == kBien ? kBandejaVacia : escrito);
     }
-    const DocumentoBandeja& documento = bandeja[e.siguiente];
+    const DocumentoBandeja& documento = DocumentoEn(e.escenario, e.siguiente);
     const int retardo = documento.retardo_ms.value_or(e.escenario.retardo_ms);
     if (retardo > 0) {
       std::this_thread::sleep_for(std::chrono::milliseconds(retardo));
@@ -439,7 +450,7 @@ std::int32_t ProcessCheck(const char* dispositivo, const char* opciones, char* r
     e.secuencia = secuencia;
     e.imagenes = std::move(imagenes);
     ++e.siguiente;
-    if (e.escenario.rellena && e.siguiente >= bandeja.size()) {
+    if (e.escenario.rellena && e.siguiente >= largo) {
       // The last document fed: the next read finds the tray full again.
       e.siguiente = 0;
     }

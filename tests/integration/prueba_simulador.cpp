@@ -406,6 +406,23 @@ TEST_F(Simulador, RellenaLaBandejaTrasElUltimoDocumentoSiSePide) {
   EXPECT_THAT(respuesta, Not(HasSubstr("DOCPRESENT"))) << "each read ends at the last document";
 }
 
+TEST_F(Simulador, UnaBandejaConCopiasRepiteSusDocumentosEnOrden) {
+  for (const auto& [copias, capturas] : {std::pair{"3", 6}, {"1", 2}, {"0", 2}, {"x", 2}}) {
+    SCOPED_TRACE(copias);
+    Escenario(std::string("[Tray]\ncopies=") + copias +
+              "\n[Document1]\nmicr=C1E0049C1E1B1A\n[Document2]\nmicr=C2E0049C1E1B1A\n");
+    ASSERT_EQ(L().MTMICROpenDevice(kLectora), 0);
+    std::string respuesta;
+    for (int n = 1; n <= capturas; ++n) {
+      ASSERT_EQ(Procesa(respuesta), 0);
+      EXPECT_EQ(Valor(respuesta, "DocInfo", "MICRRaw"),
+                n % 2 == 1 ? "C1E0049C1E1B1A" : "C2E0049C1E1B1A");
+      EXPECT_EQ(respuesta.find("DOCPRESENT") != std::string::npos, n < capturas) << n;
+    }
+    EXPECT_EQ(Procesa(respuesta), -7) << "the tray is empty";
+  }
+}
+
 }  // namespace
 }  // namespace vardel
 
