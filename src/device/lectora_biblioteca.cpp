@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <string_view>
 
 #include "core/error.h"
 #include "device/buffer_lectora.h"
@@ -42,10 +43,13 @@ std::vector<std::string> NombresExportados(const Exportada& exportada) {
   return nombres;
 }
 
-// One text argument the library only reads.
+// One text argument the library only reads. The library reads it up to
+// its first NUL, so only that part is converted: a result document is a
+// 4096-byte buffer of mostly NULs, passed to every value read.
 class Entrada {
  public:
-  explicit Entrada(const std::string& utf8) : ansi_(platform::AAnsi(utf8)) {}
+  explicit Entrada(const std::string& utf8)
+      : ansi_(platform::AAnsi(std::string_view(utf8).substr(0, utf8.find('\0')))) {}
   const char* c_str() const { return ansi_.c_str(); }
 
  private:

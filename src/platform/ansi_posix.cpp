@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdint>
 
 #include "platform/ansi.h"
@@ -39,12 +40,24 @@ char AByte(char32_t c) {
   return '?';
 }
 
+// How many leading bytes are ASCII. Both encodings keep those as they are,
+// and most text is ASCII (the reader's 4096-byte buffers mostly NULs), so
+// that part is copied in one piece instead of converted byte by byte.
+std::size_t LargoAscii(std::string_view texto) {
+  return static_cast<std::size_t>(
+      std::find_if(texto.begin(), texto.end(),
+                   [](char c) { return static_cast<unsigned char>(c) >= 0x80; }) -
+      texto.begin());
+}
+
 }  // namespace
 
 std::string DesdeAnsi(std::string_view ansi) {
   std::string salida;
   salida.reserve(ansi.size());
-  for (const char byte : ansi) {
+  const std::size_t ascii = LargoAscii(ansi);
+  salida.assign(ansi.substr(0, ascii));
+  for (const char byte : ansi.substr(ascii)) {
     const auto b = static_cast<unsigned char>(byte);
     if (b >= 0x80 && b < 0xA0) {
       // Bytes the code page leaves undefined map to the same C1 control,
@@ -60,7 +73,9 @@ std::string DesdeAnsi(std::string_view ansi) {
 std::string AAnsi(std::string_view utf8) {
   std::string salida;
   salida.reserve(utf8.size());
-  for (std::size_t i = 0; i < utf8.size();) {
+  const std::size_t ascii = LargoAscii(utf8);
+  salida.assign(utf8.substr(0, ascii));
+  for (std::size_t i = ascii; i < utf8.size();) {
     const auto b = static_cast<unsigned char>(utf8[i]);
     char32_t c = 0;
     std::size_t largo = 1;
