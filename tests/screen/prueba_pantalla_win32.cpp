@@ -214,22 +214,31 @@ TEST_F(PantallaWin32, ElCierreDeLaVentanaPreguntaComoCancelarYNoDescarga) {
   EXPECT_TRUE(pantalla->TmrOnOff().Enabled());
 }
 
-TEST_F(PantallaWin32, ElTemporizadorSigueMientrasSeMuestra) {
+TEST_F(PantallaWin32, ElTemporizadorSigueYLaVentanaDelAnfitrionNoTomaEntrada) {
   falsa.ListaDispositivos({"EXCELLA.EXC001"});
   auto pantalla = frmConfigLectorUSB::Instancia();
   pantalla->TmrOnOff().Interval(50ms);
+  // A window of the host, on the thread that shows the screen.
+  HWND anfitrion = CreateWindowExW(0, L"STATIC", L"anfitrion", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0,
+                                   0, 200, 100, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(anfitrion, nullptr);
+  bool habilitadaDurante = true;
   Muestra([&](ConductorVentanas& o) {
     HWND d = o.EsperaDialogo();
     if (d == nullptr) {
       return;
     }
     std::this_thread::sleep_for(400ms);
+    habilitadaDurante = IsWindowEnabled(anfitrion) != FALSE;
     ConductorVentanas::Pulsa(d, id::kIdCmdOK);
     if (!o.EsperaCierre(d)) {
       o.Anota("Cancelar did not close the screen");
     }
   });
   EXPECT_THAT(oyente.activas, testing::ElementsAre(Boolean::True));
+  EXPECT_FALSE(habilitadaDurante);
+  EXPECT_TRUE(IsWindowEnabled(anfitrion));
+  DestroyWindow(anfitrion);
 }
 
 TEST_F(PantallaWin32, ElBotonDeCarpetaAbreElExploradorDeCarpetas) {

@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include <string>
+#include <vector>
 
 #include "screen/textos_configuracion.h"
 #include "screen/vista_configuracion.h"
@@ -87,9 +88,17 @@ class VistaWin32 final : public VistaConfiguracion {
 
   void MuestraModal(OyenteVista& oyente) override {
     oyente_ = &oyente;
+    // With no owner the dialog manager disables nothing: the host's windows
+    // on this thread are disabled by hand, so they take no input meanwhile.
+    const std::vector<HWND> deshabilitadas = DeshabilitaVentanasDelHilo();
     // -1 at once when there is no desktop to show it on: nothing was shown.
     DialogBoxIndirectParamW(ModuloPropio(), win32::PlantillaVacia(), nullptr, &Procedimiento,
                             reinterpret_cast<LPARAM>(this));
+    for (HWND ventana : deshabilitadas) {
+      if (IsWindow(ventana)) {
+        EnableWindow(ventana, TRUE);
+      }
+    }
     ventana_ = nullptr;
     oyente_ = nullptr;
   }
@@ -113,6 +122,22 @@ class VistaWin32 final : public VistaConfiguracion {
   }
 
  private:
+  static BOOL CALLBACK AnotaHabilitada(HWND ventana, LPARAM l) {
+    if (IsWindowVisible(ventana) && IsWindowEnabled(ventana)) {
+      reinterpret_cast<std::vector<HWND>*>(l)->push_back(ventana);
+    }
+    return TRUE;
+  }
+
+  static std::vector<HWND> DeshabilitaVentanasDelHilo() {
+    std::vector<HWND> ventanas;
+    EnumThreadWindows(GetCurrentThreadId(), &AnotaHabilitada, reinterpret_cast<LPARAM>(&ventanas));
+    for (HWND ventana : ventanas) {
+      EnableWindow(ventana, FALSE);
+    }
+    return ventanas;
+  }
+
   static INT_PTR CALLBACK Procedimiento(HWND ventana, UINT mensaje, WPARAM w, LPARAM l) {
     if (mensaje == WM_INITDIALOG) {
       SetWindowLongPtrW(ventana, DWLP_USER, l);
