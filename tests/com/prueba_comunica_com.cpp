@@ -7,6 +7,7 @@
 
 #include <gmock/gmock.h>
 
+#include <cstring>
 #include <functional>
 #include <thread>
 
@@ -291,7 +292,8 @@ TEST_F(ComunicaCom, LaColeccionFallaComoLaDelRuntime) {
   for (const Caso& caso : casos) {
     SCOPED_TRACE(caso.nombre);
     Variante resultado;
-    EXCEPINFO excepcion{};
+    EXCEPINFO excepcion;
+    std::memset(&excepcion, 0xA5, sizeof excepcion);
     VARIANT indice = caso.indice();
     ASSERT_EQ(LlamaPorNombre(datos, L"Item", DISPATCH_METHOD, &resultado.v, &excepcion, {indice}),
               DISP_E_EXCEPTION);
@@ -343,7 +345,9 @@ TEST_F(ComunicaCom, LaColeccionFallaComoLaDelRuntime) {
 TEST_F(ComunicaCom, UnFalloDeTerminateLlegaConNumeroYDescripcion) {
   _Comunica* objeto = Crea();
   carpeta_->EscribeConfig(carpeta_->Archivo("no-existe"));
-  EXCEPINFO excepcion{};
+  // An out parameter: a host may hand it over uninitialised.
+  EXCEPINFO excepcion;
+  std::memset(&excepcion, 0xA5, sizeof excepcion);
   ASSERT_EQ(LlamaPorNombre(objeto, L"Terminate", DISPATCH_METHOD, nullptr, &excepcion),
             DISP_E_EXCEPTION);
   EXPECT_EQ(excepcion.scode, kErrorRutaNoEncontrada);

@@ -172,6 +172,9 @@ HRESULT ColeccionCom::Invoke(DISPID id, REFIID iid, LCID, WORD modo, DISPPARAMS*
   if (!IsEqualIID(iid, IID_NULL)) {
     return DISP_E_UNKNOWNINTERFACE;
   }
+  if (excepcion != nullptr) {
+    *excepcion = EXCEPINFO{};  // out-only: it may arrive uninitialised
+  }
   DISPPARAMS sin_argumentos{};
   const DISPPARAMS& recibidos = parametros != nullptr ? *parametros : sin_argumentos;
   FalloCom fallo;

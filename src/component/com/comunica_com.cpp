@@ -183,6 +183,11 @@ HRESULT ComunicaCom::Invoke(DISPID id, REFIID iid, LCID, WORD modo, DISPPARAMS* 
   }
   // A member's own failure is reported with its number and description;
   // what DispInvoke finds wrong with the call itself goes back unchanged.
+  // EXCEPINFO is out-only: it may arrive uninitialised, and is freed below
+  // only after DispInvoke had the chance to fill it.
+  if (excepcion != nullptr) {
+    *excepcion = EXCEPINFO{};
+  }
   FalloCom fallo;
   FalloCom* anterior = fallo_de_despacho_;
   fallo_de_despacho_ = &fallo;
