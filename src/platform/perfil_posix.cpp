@@ -3,8 +3,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 
 #include "core/text.h"
 #include "platform/ansi.h"
@@ -15,12 +13,29 @@ namespace vardel::platform {
 
 namespace {
 
+// The file's bytes; nullopt when it is missing, unreadable or not a file
+// (a folder named Config.ini reads as no file, as on Windows).
 std::optional<std::string> LeeArchivo(const std::string& archivo) {
-  std::ifstream entrada(archivo, std::ios::binary);
-  if (!entrada) {
+  struct stat datos {};
+  if (::stat(archivo.c_str(), &datos) != 0 || !S_ISREG(datos.st_mode)) {
     return std::nullopt;
   }
-  return std::string(std::istreambuf_iterator<char>(entrada), std::istreambuf_iterator<char>());
+  std::FILE* entrada = std::fopen(archivo.c_str(), "rb");
+  if (entrada == nullptr) {
+    return std::nullopt;
+  }
+  std::string contenido;
+  char trozo[4096];
+  std::size_t leidos = 0;
+  while ((leidos = std::fread(trozo, 1, sizeof trozo, entrada)) > 0) {
+    contenido.append(trozo, leidos);
+  }
+  const bool error = std::ferror(entrada) != 0;
+  std::fclose(entrada);
+  if (error) {
+    return std::nullopt;
+  }
+  return contenido;
 }
 
 // The whole file replaced through a temporary file in the same directory,

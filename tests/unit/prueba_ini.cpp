@@ -4,6 +4,8 @@
 // difference between the two shows as a failure on one side.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "platform/motor_ini.h"
 #include "settings/configuracion.h"
 #include "support/directorio_prueba.h"
@@ -98,6 +100,13 @@ TEST(LeeIni, ArchivoODirectorioInexistentesLeenVacio) {
   prueba::DirectorioPrueba dir;
   EXPECT_EQ(LeeIni("LectoraUSB", "Name", dir.Archivo("Config.ini")), "");
   EXPECT_EQ(LeeIni("LectoraUSB", "Name", dir.Archivo("no") + "/Config.ini"), "");
+}
+
+TEST(LeeIni, UnDirectorioEnLugarDelArchivoLeeVacio) {
+  prueba::DirectorioPrueba dir;
+  std::filesystem::create_directory(dir.Archivo("Config.ini"));
+  EXPECT_EQ(LeeIni("LectoraUSB", "Name", dir.Archivo("Config.ini")), "");
+  EXPECT_EQ(EscribeIni("LectoraUSB", "Name", "x", dir.Archivo("Config.ini")), Boolean::False);
 }
 
 TEST(LeeIni, TextoDeLaPaginaDeCodigosSeLeeComoUtf8) {
