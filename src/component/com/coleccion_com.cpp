@@ -17,15 +17,6 @@ namespace {
 const IID kIidColeccionPropia = {
     0x1dd3c5e3, 0x7eb3, 0x449c, {0xa1, 0xbd, 0x6f, 0x32, 0x1f, 0x4f, 0x40, 0x80}};
 
-class VarianteLocal {
- public:
-  VarianteLocal() { VariantInit(&v); }
-  ~VarianteLocal() { VariantClear(&v); }
-  VarianteLocal(const VarianteLocal&) = delete;
-  VarianteLocal& operator=(const VarianteLocal&) = delete;
-  VARIANT v;
-};
-
 // An index or a Before/After argument: a key when it is text, otherwise a
 // 1-based position.
 struct Indice {

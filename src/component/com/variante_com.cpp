@@ -5,19 +5,6 @@
 #include "core/error.h"
 
 namespace vardel::com {
-namespace {
-
-// Frees what a VARIANT holds on every way out.
-class VarianteLocal {
- public:
-  VarianteLocal() { VariantInit(&v); }
-  ~VarianteLocal() { VariantClear(&v); }
-  VarianteLocal(const VarianteLocal&) = delete;
-  VarianteLocal& operator=(const VarianteLocal&) = delete;
-  VARIANT v;
-};
-
-}  // namespace
 
 void AVariantCom(const Variant& valor, VARIANT* destino) {
   VariantInit(destino);

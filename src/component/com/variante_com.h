@@ -8,6 +8,16 @@
 
 namespace vardel::com {
 
+// Frees what a VARIANT holds on every way out.
+class VarianteLocal {
+ public:
+  VarianteLocal() { VariantInit(&v); }
+  ~VarianteLocal() { VariantClear(&v); }
+  VarianteLocal(const VarianteLocal&) = delete;
+  VarianteLocal& operator=(const VarianteLocal&) = delete;
+  VARIANT v;
+};
+
 // A core value in the host's form: text as BSTR, Integer VT_I2, Long VT_I4,
 // Double VT_R8, Date VT_DATE, Boolean VT_BOOL, a collection as a new
 // _Collection object over the same data, no object as a null VT_DISPATCH.
