@@ -106,7 +106,7 @@ class Ciclo : public testing::Test {
 
   void Ejecuta(Boolean log = Boolean::False) {
     captura::Contexto contexto;
-    contexto.blnLogActivo = log;
+    contexto.blnLogActivo = [log] { return log; };
     contexto.PantallaConfig = &pantalla;
     contexto.LectoraDatos = [this](const std::shared_ptr<Collection>& dato) {
       eventos.push_back(dato);
@@ -258,6 +258,23 @@ TEST_F(Ciclo, EstadoDelDocumento) {
   EXPECT_EQ(falsa.Cuenta("MTMICRGetImage"), 3 + 3);
 }
 
+// Only spaces lead the status's number: after a tab or a line break there
+// is no number, which reads as 0 and lets the document be read.
+TEST_F(Ciclo, ElEstadoSoloSaltaBlancosDelante) {
+  Documento tabulador = Cheque();
+  tabulador.estado = "\t5";
+  Documento salto = Cheque();
+  salto.estado = "\r\n5";
+  Documento blancos = Cheque();
+  blancos.estado = "  5";
+  bandeja = {tabulador, salto, blancos};
+  Ejecuta();
+  ASSERT_EQ(eventos.size(), 3u);
+  EXPECT_NE(eventos[0], nullptr);
+  EXPECT_NE(eventos[1], nullptr);
+  EXPECT_EQ(eventos[2], nullptr);
+}
+
 TEST_F(Ciclo, LongitudDeLaLineaSegunLaLecturaDelEstado) {
   std::vector<std::size_t> capacidades;
   std::int32_t devuelta = 0;
@@ -326,6 +343,23 @@ TEST_F(Ciclo, ImagenDeTamanoCeroYFalloDeLaImagen) {
   const std::string log = Log();
   EXPECT_NE(log.find(" - -3 - Error al procesar imagen 3 \r\n"), std::string::npos) << log;
   EXPECT_EQ(log.find("imagen 2"), std::string::npos);
+}
+
+// A size is tested for 0 as the number it reads as, before rounding: "0.4"
+// and "0.5" round to 0 bytes yet are named, fetched and written. The size
+// text reads as the platform's conversion reads it, blanks and exponent too.
+TEST_F(Ciclo, ElCeroSeMiraAntesDeRedondearElTamano) {
+  Documento d = Cheque();
+  d.tamanoTexto = {{1, "0.4"}, {2, "0.5"}, {3, " 1e1 "}};
+  bandeja = {d};
+  Ejecuta();
+  EXPECT_EQ(falsa.Cuenta("MTMICRGetIndexValue"), 6);
+  EXPECT_THAT(falsa.Llamadas(), testing::Contains("MTMICRGetImage(EXCELLA.EXC001, img1, [0], 0)"));
+  EXPECT_EQ(falsa.Cuenta("MTMICRGetImage"), 3);
+  EXPECT_TRUE(dir.Existe("ANV00491234567.tif"));
+  EXPECT_EQ(dir.Lee("ANV00491234567.tif"), "");
+  EXPECT_EQ(dir.Lee("REV00491234567.tif"), "");
+  EXPECT_EQ(dir.Lee("ANV00491234567.jpg"), std::string("jpeg\0\0\0\0\0\0", 10));
 }
 
 TEST_F(Ciclo, UnaImagenExistenteSeReemplazaEntera) {
