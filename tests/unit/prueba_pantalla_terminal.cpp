@@ -190,6 +190,22 @@ TEST_F(PantallaTerminal, CtrlDEsElCierreYPreguntaComoCancelar) {
   EXPECT_EQ(Ajuste("DirectorioImg"), dir.Ruta() + "/");
 }
 
+// "sí" is yes: the accented letter is upper-cased with the rest.
+TEST_F(PantallaTerminal, SiConTildeEsSi) {
+  Arranca();
+  ASSERT_TRUE(Espera("Opción: ")) << salida_;
+  Teclea("1\n");
+  ASSERT_TRUE(Espera("> ")) << salida_;
+  Teclea("CAJA 78\n");
+  ASSERT_TRUE(Espera("[cambios pendientes]")) << salida_;
+  ASSERT_TRUE(Espera("Opción: ")) << salida_;
+  Teclea("a\n");
+  ASSERT_TRUE(Espera("¿Está seguro de querer guardar estos cambios?")) << salida_;
+  Teclea("sí\n");
+  EXPECT_EQ(Termina(), 0) << salida_;
+  EXPECT_EQ(Ajuste("PrintData"), "CAJA 78");
+}
+
 TEST_F(PantallaTerminal, SinCambiosCancelarCierraSinPreguntar) {
   Arranca();
   ASSERT_TRUE(Espera("Opción: ")) << salida_;
