@@ -23,7 +23,8 @@ struct EstadoCiclo {
 void GuardaImagen(int k, EstadoCiclo& estado);
 
 // The leading number of a text, as the runtime's Val reads it: leading
-// blanks (spaces only) skipped, then as far as the characters continue a number; 0 when none.
+// spaces skipped (no other blank), then as far as the characters continue a
+// number; 0 when none.
 double NumeroInicial(const std::string& texto);
 
 }  // namespace vardel::captura

@@ -261,18 +261,16 @@ TEST_F(Ciclo, EstadoDelDocumento) {
 // Only spaces lead the status's number: after a tab or a line break there
 // is no number, which reads as 0 and lets the document be read.
 TEST_F(Ciclo, ElEstadoSoloSaltaBlancosDelante) {
-  Documento tabulador = Cheque();
-  tabulador.estado = "\t5";
-  Documento salto = Cheque();
-  salto.estado = "\r\n5";
-  Documento blancos = Cheque();
-  blancos.estado = "  5";
-  bandeja = {tabulador, salto, blancos};
+  const std::pair<const char*, bool> casos[] = {{"\t5", true}, {"\r\n5", true}, {"  5", false}};
+  for (const auto& caso : casos) {
+    bandeja.push_back(Cheque());
+    bandeja.back().estado = caso.first;
+  }
   Ejecuta();
-  ASSERT_EQ(eventos.size(), 3u);
-  EXPECT_NE(eventos[0], nullptr);
-  EXPECT_NE(eventos[1], nullptr);
-  EXPECT_EQ(eventos[2], nullptr);
+  ASSERT_EQ(eventos.size(), std::size(casos));
+  for (std::size_t i = 0; i < eventos.size(); ++i) {
+    EXPECT_EQ(eventos[i] != nullptr, casos[i].second) << casos[i].first;
+  }
 }
 
 TEST_F(Ciclo, LongitudDeLaLineaSegunLaLecturaDelEstado) {
