@@ -174,10 +174,10 @@ TEST_F(ClaseComunica, ElRegistroSigueLaPropiedadCambiadaDuranteLaLectura) {
     std::filesystem::remove(dir.Archivo("Lectora.log"));
     pase = 0;
     Config(activo ? "LogActivo=S\r\n" : "LogActivo=N\r\n");
-    Cambiante host;
-    host.nuevo = activo ? Boolean::False : Boolean::True;
-    Comunica comunica(&host);
-    host.comunica = &comunica;
+    Cambiante cambiante;
+    cambiante.nuevo = activo ? Boolean::False : Boolean::True;
+    Comunica comunica(&cambiante);
+    cambiante.comunica = &comunica;
     comunica.Terminate();
     const std::string log = dir.Existe("Lectora.log") ? Log() : "";
     const bool atasco = log.find(" - 7 - Atasco de cheques") != std::string::npos;
