@@ -106,6 +106,7 @@ TEST_F(RegistroCom, Regsvr32EscribeYBorraLasClavesDeLaMaquina) {
   EXPECT_EQ(ProgIdDeLaClase(), L"Vardel.Comunica");
   EXPECT_FALSE(ExisteClave(clases, L"Vardel.Comunica\\CurVer"));
   EXPECT_FALSE(ExisteClave(clases, L"Vardel.Comunica.1"));
+  EXPECT_EQ(LeeRegistro(clases, kClase + L"\\VersionIndependentProgID"), L"Vardel.Comunica");
   EXPECT_EQ(LeeRegistro(clases, kClase + L"\\TypeLib"), TextoGuid(LIBID_Vardel));
   EXPECT_EQ(LeeRegistro(clases, kClase + L"\\InprocServer32", L"ThreadingModel"), L"Apartment");
   const auto servidor = LeeRegistro(clases, kClase + L"\\InprocServer32");
