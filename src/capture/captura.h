@@ -17,7 +17,9 @@ namespace captura {
 
 // What the cycle uses of the Comunica that runs it.
 struct Contexto {
-  Boolean blnLogActivo = Boolean::False;
+  // Reads the object's logging switch: at every log line, so a host that
+  // changes it from an event handler is heard from that line on.
+  std::function<Boolean()> blnLogActivo = [] { return Boolean::False; };
   frmConfigLectorUSB* PantallaConfig = nullptr;
   // Raises the Comunica's LectoraDatos.
   std::function<void(const std::shared_ptr<Collection>&)> LectoraDatos;

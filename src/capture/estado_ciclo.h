@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -15,14 +16,15 @@ struct EstadoCiclo {
   std::int16_t intIndiceError = 1;         // numbers the files of unparsed documents
   std::shared_ptr<Collection> colDatos;    // what LectoraDatos carries
   std::shared_ptr<Collection> datosLinea;  // the parse result of this document's line
-  Boolean blnLogActivo = Boolean::False;
+  std::function<Boolean()> blnLogActivo;   // the object's switch, read at each log line
 };
 
 // Stores image k (1 front, 2 back, 3 second front) of the current document.
 void GuardaImagen(int k, EstadoCiclo& estado);
 
-// The leading number of a text, as the runtime's Val reads it: blanks
-// skipped, then as far as the characters continue a number; 0 when none.
+// The leading number of a text, as the runtime's Val reads it: leading
+// spaces skipped (no other blank), then as far as the characters continue a
+// number; 0 when none.
 double NumeroInicial(const std::string& texto);
 
 }  // namespace vardel::captura

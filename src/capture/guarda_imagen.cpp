@@ -1,6 +1,7 @@
 #include <cmath>
 #include <limits>
 #include <new>
+#include <optional>
 
 #include "capture/estado_ciclo.h"
 #include "capture/nombres_imagen.h"
@@ -26,10 +27,16 @@ constexpr const char* kErrorFetch[] = {
     " - Error al procesar imagen 3 ",
 };
 
-std::size_t TamanoImagen(const std::string& texto) {
+// The image's byte count from its size text, or nullopt when the text reads
+// as 0: no image. That test comes before rounding, so "0.4" is an image of
+// 0 bytes that is still named and fetched.
+std::optional<std::size_t> TamanoImagen(const std::string& texto) {
   const auto numero = platform::TextoANumero(texto);
   if (!numero) {
     LanzaError(errores::kTiposNoCoinciden);
+  }
+  if (*numero == 0) {
+    return std::nullopt;
   }
   const double redondeado = std::nearbyint(*numero);  // halves to the even neighbour
   if (redondeado < 0) {
@@ -61,10 +68,11 @@ void GuardaImagen(int k, EstadoCiclo& estado) {
                                   longitud) != 0) {
     return;
   }
-  const std::size_t tamano = TamanoImagen(HastaNul(strValor));
-  if (tamano == 0) {
+  const auto talla = TamanoImagen(HastaNul(strValor));
+  if (!talla) {
     return;
   }
+  const std::size_t tamano = *talla;
   std::vector<std::uint8_t> imagen;
   try {
     imagen.assign(tamano, 0);
@@ -79,7 +87,7 @@ void GuardaImagen(int k, EstadoCiclo& estado) {
   const std::int32_t resultado = lectora.MTMICRGetImage(Configuracion::LeeAjuste("Name"),
                                                         HastaNul(strValor), imagen, longitudImagen);
   if (resultado != 0) {
-    if (EsVerdadero(estado.blnLogActivo)) {
+    if (EsVerdadero(estado.blnLogActivo())) {
       Configuracion::EscribeLog(Configuracion::LineaLog(resultado, kErrorFetch[k - 1]));
     }
     return;

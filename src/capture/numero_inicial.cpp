@@ -8,8 +8,7 @@ namespace vardel::captura {
 
 double NumeroInicial(const std::string& texto) {
   std::size_t i = 0;
-  while (i < texto.size() &&
-         (texto[i] == ' ' || texto[i] == '\t' || texto[i] == '\n' || texto[i] == '\r')) {
+  while (i < texto.size() && texto[i] == ' ') {
     ++i;
   }
   std::string numero;

@@ -74,7 +74,7 @@ void ProcesaCheques(const Contexto& contexto) {
   frmConfigLectorUSB& pantalla = *contexto.PantallaConfig;
 
   std::string strOpciones(kLargoRespuesta, '\0');
-  InicializaLectora(strOpciones, contexto.blnLogActivo);
+  InicializaLectora(strOpciones, contexto.blnLogActivo());
 
   EstadoCiclo estado;
   estado.blnLogActivo = contexto.blnLogActivo;
@@ -102,7 +102,7 @@ void ProcesaCheques(const Contexto& contexto) {
 
     if (textoRespuesta.find(">204<") != std::string::npos) {
       pantalla.VaciarBandeja();
-      if (EsVerdadero(contexto.blnLogActivo)) {
+      if (EsVerdadero(contexto.blnLogActivo())) {
         Configuracion::EscribeLog(Configuracion::LineaLog(
             resultado, " - Atasco de cheques en bandeja de entrada/salida "));
       }

@@ -79,7 +79,7 @@ void Comunica::Terminate() {
 
 void Comunica::ProcesaCheques() {
   captura::Contexto contexto;
-  contexto.blnLogActivo = blnLogActivo_;
+  contexto.blnLogActivo = [this] { return blnLogActivo_; };
   contexto.PantallaConfig = PantallaConfig.get();
   contexto.LectoraDatos = [this](const std::shared_ptr<Collection>& Dato) {
     if (oyente_ != nullptr) {

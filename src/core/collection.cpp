@@ -14,7 +14,7 @@ std::size_t Collection::IndiceDePosicion(std::int32_t posicion) const {
 
 std::size_t Collection::IndiceDeClave(std::string_view clave) const {
   for (std::size_t i = 0; i < elementos_.size(); ++i) {
-    if (elementos_[i].clave && IgualesSinCaso(*elementos_[i].clave, clave)) {
+    if (elementos_[i].clave && IgualesSinCasoUtf8(*elementos_[i].clave, clave)) {
       return i;
     }
   }
@@ -23,7 +23,7 @@ std::size_t Collection::IndiceDeClave(std::string_view clave) const {
 
 bool Collection::Contiene(std::string_view clave) const {
   for (const auto& e : elementos_) {
-    if (e.clave && IgualesSinCaso(*e.clave, clave)) {
+    if (e.clave && IgualesSinCasoUtf8(*e.clave, clave)) {
       return true;
     }
   }

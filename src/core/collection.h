@@ -11,7 +11,8 @@
 namespace vardel {
 
 // The automation runtime's ordered keyed collection: 1-based positions,
-// optional unique keys matched without regard to ASCII letter case. Errors
+// optional unique keys matched without regard to letter case (ASCII and the
+// letters of the 8-bit code page: "Año" and "AÑO" are one key). Errors
 // are those the runtime raises: a duplicate key 457, a missing key 5, a
 // position out of range 9.
 class Collection {

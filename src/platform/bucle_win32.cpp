@@ -3,6 +3,7 @@
 #include <map>
 
 #include "platform/bucle.h"
+#include "platform/modulo_win32.h"
 
 // Timers on a hidden message-only window of the creating thread. WM_TIMER
 // reaches it through whatever loop the thread runs: the host's, a modal
@@ -41,22 +42,14 @@ LRESULT CALLBACK ProcedimientoVentana(HWND ventana, UINT mensaje, WPARAM w, LPAR
   return DefWindowProcA(ventana, mensaje, w, l);
 }
 
-// The module holding the window procedure: the component's DLL when the core
-// is linked into it. A class registered under the program's module would
-// keep the procedure of the first copy loaded, even after it is unloaded.
-HINSTANCE ModuloPropio() {
-  HMODULE modulo = nullptr;
-  GetModuleHandleExA(
-      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-      reinterpret_cast<LPCSTR>(&ProcedimientoVentana), &modulo);
-  return modulo;
-}
-
 HWND VentanaOculta() {
   if (ventanaOculta == nullptr) {
     static const char* const kClase = "VardelTemporizadores";
     WNDCLASSA clase{};
     clase.lpfnWndProc = ProcedimientoVentana;
+    // Under the component's own module: a class registered under the
+    // program's would keep the procedure of the first copy loaded, even
+    // after it is unloaded.
     clase.hInstance = ModuloPropio();
     clase.lpszClassName = kClase;
     RegisterClassA(&clase);  // fails harmlessly when already registered

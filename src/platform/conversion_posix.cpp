@@ -1,3 +1,4 @@
+#include <charconv>
 #include <clocale>
 #include <cstring>
 #include <string>
@@ -29,12 +30,19 @@ std::string_view SeparadorDecimal() {
 
 }  // namespace
 
-// Strict: an optional sign, digits, and at most one decimal separator of the
-// locale. Grouping, exponents, currency and blanks are not numbers here.
+// A plain number as the runtime's conversion reads one: blanks on either
+// side, an optional sign, digits with at most one decimal separator of the
+// locale, and an optional exponent ("1e2"). Grouping and currency are not
+// numbers here.
 std::optional<double> TextoANumero(std::string_view texto) {
   if (digitos::SoloDigitos(texto)) {
     return digitos::NumeroDeDigitos(texto);
   }
+  const auto inicio = texto.find_first_not_of(' ');
+  if (inicio == std::string_view::npos) {
+    return std::nullopt;
+  }
+  texto = texto.substr(inicio, texto.find_last_not_of(' ') + 1 - inicio);
   std::size_t i = 0;
   bool negativo = false;
   if (i < texto.size() && (texto[i] == '+' || texto[i] == '-')) {
@@ -53,17 +61,35 @@ std::optional<double> TextoANumero(std::string_view texto) {
     normalizado.append(texto.substr(i, decimales));
     i += decimales;
   }
-  if (i != texto.size() || enteros + decimales == 0) {
+  if (enteros + decimales == 0) {
     return std::nullopt;
   }
   if (normalizado.front() == '.') {
     normalizado.insert(normalizado.begin(), '0');
   }
-  const auto valor = digitos::NumeroDeDigitos(normalizado);
-  if (!valor) {
+  if (i < texto.size() && (texto[i] == 'e' || texto[i] == 'E')) {
+    normalizado += 'e';
+    ++i;
+    if (i < texto.size() && (texto[i] == '+' || texto[i] == '-')) {
+      normalizado += texto[i++];
+    }
+    const std::size_t exponente = CuentaDigitos(texto, i);
+    if (exponente == 0) {
+      return std::nullopt;
+    }
+    normalizado.append(texto.substr(i, exponente));
+    i += exponente;
+  }
+  if (i != texto.size()) {
     return std::nullopt;
   }
-  return negativo ? -*valor : *valor;
+  double valor = 0.0;
+  const char* final = normalizado.data() + normalizado.size();
+  const auto [fin, error] = std::from_chars(normalizado.data(), final, valor);
+  if (error != std::errc() || fin != final) {
+    return std::nullopt;  // beyond a double
+  }
+  return negativo ? -valor : valor;
 }
 
 namespace {

@@ -55,7 +55,7 @@ class InteraccionTerminal final : public Interaccion {
         std::fprintf(stderr, "\n");
         return RespuestaMensaje::No;
       }
-      const std::string r = MayusculasAscii(Recorta(*respuesta));
+      const std::string r = Mayusculas(Recorta(*respuesta));
       if (r == "S" || r == "SI" || r == "SÍ" || r == "Y" || r == "YES") {
         return RespuestaMensaje::Si;
       }

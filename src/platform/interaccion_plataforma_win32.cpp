@@ -26,7 +26,10 @@ class InteraccionWin32 final : public Interaccion {
  public:
   RespuestaMensaje MuestraMensaje(const std::string& texto, const std::string& titulo,
                                   BotonesMensaje botones, IconoMensaje icono) override {
-    UINT estilo = botones == BotonesMensaje::SiNo ? MB_YESNO : MB_OK;
+    // Task-modal: a box without an owner disables none of the thread's
+    // windows by itself, and the host's must wait for the operator (a
+    // second click could start a second read inside the first).
+    UINT estilo = MB_TASKMODAL | (botones == BotonesMensaje::SiNo ? MB_YESNO : MB_OK);
     switch (icono) {
       case IconoMensaje::Critico:
         estilo |= MB_ICONSTOP;

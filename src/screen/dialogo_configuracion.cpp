@@ -50,7 +50,9 @@ void MuestraError(std::int32_t numero, const std::string& descripcion) {
 }  // namespace
 
 void DialogoConfiguracion::CargaControles(const Collection& col) {
-  const auto corto = [](const Variant& valor) { return ATexto(valor).substr(0, kLimiteCorto); };
+  const auto corto = [](const Variant& valor) {
+    return PrimerosCaracteres(ATexto(valor), kLimiteCorto);
+  };
   PonTexto(Campo::ResolucionAR, corto(col.Item("Resolution1")));
   PonTexto(Campo::TipoAR, corto(col.Item("FileType1")));
   PonTexto(Campo::CadenaImpre, ATexto(col.Item("PrintData")));

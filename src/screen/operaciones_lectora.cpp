@@ -22,8 +22,9 @@ Boolean frmConfigLectorUSB::GetDevice() {
     }
     // The name is the buffer's text up to the NUL the library ends it with:
     // the trimmed length counts that NUL. A blank buffer lists nothing.
-    const std::size_t largo = Recorta(nombre).size();
-    if (largo > 0 && nombre.substr(0, largo - 1) == kDispositivo) {
+    // Lengths are in characters, never bytes of one.
+    const std::size_t largo = CuentaCaracteres(Recorta(nombre));
+    if (largo > 0 && PrimerosCaracteres(nombre, largo - 1) == kDispositivo) {
       encontrado = true;
     }
   }

@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 
 #include <string>
+#include <utility>
 
 #include "entorno_com.h"
 #include "vardel_h.h"
@@ -56,13 +57,55 @@ bool Creable() {
   return true;
 }
 
+// What a host gets when it asks the system for the class's ProgID.
+std::wstring ProgIdDeLaClase() {
+  LPOLESTR progid = nullptr;
+  if (FAILED(ProgIDFromCLSID(CLSID_Comunica, &progid))) {
+    return L"(none)";
+  }
+  std::wstring texto(progid);
+  CoTaskMemFree(progid);
+  return texto;
+}
+
+// The versioned ProgID that earlier builds registered, with its CurVer.
+void EscribeProgIdAnterior() {
+  const std::wstring clases = L"Software\\Classes\\";
+  for (const auto& [clave, valor] :
+       {std::pair{L"Vardel.Comunica.1\\CLSID", TextoGuid(CLSID_Comunica)},
+        std::pair{L"Vardel.Comunica\\CurVer", std::wstring(L"Vardel.Comunica.1")}}) {
+    HKEY abierta = nullptr;
+    RegCreateKeyExW(HKEY_LOCAL_MACHINE, (clases + clave).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                    &abierta, nullptr);
+    RegSetValueExW(abierta, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(valor.c_str()),
+                   static_cast<DWORD>((valor.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(abierta);
+  }
+}
+
+// A machine that had an earlier build registered: registering names the
+// one ProgID and drops the versioned one; so does unregistering.
+TEST_F(RegistroCom, LasClavesDelProgIdVersionadoAnteriorSeBorran) {
+  EscribeProgIdAnterior();
+  ASSERT_TRUE(ExisteClave(HKEY_CLASSES_ROOT, L"Vardel.Comunica.1"));
+  ASSERT_EQ(RegSvr32(L"/s", carpeta_.RutaDll()), 0u);
+  EXPECT_EQ(ProgIdDeLaClase(), L"Vardel.Comunica");
+  EXPECT_FALSE(ExisteClave(HKEY_CLASSES_ROOT, L"Vardel.Comunica.1"));
+  EXPECT_FALSE(ExisteClave(HKEY_CLASSES_ROOT, L"Vardel.Comunica\\CurVer"));
+
+  EscribeProgIdAnterior();
+  ASSERT_EQ(RegSvr32(L"/s /u", carpeta_.RutaDll()), 0u);
+  EXPECT_FALSE(ExisteClave(HKEY_CLASSES_ROOT, L"Vardel.Comunica.1"));
+  EXPECT_FALSE(ExisteClave(HKEY_CLASSES_ROOT, L"Vardel.Comunica"));
+}
+
 TEST_F(RegistroCom, Regsvr32EscribeYBorraLasClavesDeLaMaquina) {
   ASSERT_EQ(RegSvr32(L"/s", carpeta_.RutaDll()), 0u);
   const HKEY clases = HKEY_CLASSES_ROOT;
   EXPECT_EQ(LeeRegistro(clases, L"Vardel.Comunica\\CLSID"), TextoGuid(CLSID_Comunica));
-  EXPECT_EQ(LeeRegistro(clases, L"Vardel.Comunica\\CurVer"), L"Vardel.Comunica.1");
-  EXPECT_EQ(LeeRegistro(clases, L"Vardel.Comunica.1\\CLSID"), TextoGuid(CLSID_Comunica));
-  EXPECT_EQ(LeeRegistro(clases, kClase + L"\\ProgID"), L"Vardel.Comunica.1");
+  EXPECT_EQ(ProgIdDeLaClase(), L"Vardel.Comunica");
+  EXPECT_FALSE(ExisteClave(clases, L"Vardel.Comunica\\CurVer"));
+  EXPECT_FALSE(ExisteClave(clases, L"Vardel.Comunica.1"));
   EXPECT_EQ(LeeRegistro(clases, kClase + L"\\VersionIndependentProgID"), L"Vardel.Comunica");
   EXPECT_EQ(LeeRegistro(clases, kClase + L"\\TypeLib"), TextoGuid(LIBID_Vardel));
   EXPECT_EQ(LeeRegistro(clases, kClase + L"\\InprocServer32", L"ThreadingModel"), L"Apartment");

@@ -10,6 +10,7 @@
 
 #include "component/comunica.h"
 #include "conductor_ventanas.h"
+#include "platform/ansi.h"
 #include "platform/archivos.h"
 #include "platform/componente.h"
 #include "screen/frm_config_lector_usb.h"
@@ -17,12 +18,14 @@
 #include "settings/configuracion.h"
 #include "support/directorio_prueba.h"
 #include "support/lectora_falsa.h"
+#include "support/oyente_anotador.h"
 
 namespace vardel {
 namespace {
 
 using namespace std::chrono_literals;
 using prueba::ConductorVentanas;
+using prueba::OyenteAnotador;
 using testing::HasSubstr;
 namespace id = win32;
 
@@ -42,14 +45,6 @@ COLORREF ColorDentro(HWND campo) {
   ReleaseDC(nullptr, pantalla);
   return color;
 }
-
-class OyenteAnotador : public OyenteComunica {
- public:
-  void LectoraDatos(const std::shared_ptr<Collection>&) override {}
-  void LectoraError(std::int32_t, const std::string&) override {}
-  void LectoraActiva(Boolean OnOff) override { activas.push_back(OnOff); }
-  std::vector<Boolean> activas;
-};
 
 class PantallaWin32 : public testing::Test {
  protected:
@@ -238,6 +233,61 @@ TEST_F(PantallaWin32, ElTemporizadorSigueYLaVentanaDelAnfitrionNoTomaEntrada) {
   EXPECT_THAT(oyente.activas, testing::ElementsAre(Boolean::True));
   EXPECT_FALSE(habilitadaDurante);
   EXPECT_TRUE(IsWindowEnabled(anfitrion));
+  DestroyWindow(anfitrion);
+}
+
+// A three-character field cut inside "ñ" would show U+FFFD, which differs
+// from the loaded text and counts as the operator's change.
+TEST_F(PantallaWin32, LosCamposDeTresCaracteresNoPartenUnCaracter) {
+  dir.Escribe("Config.ini", platform::AAnsi("[LectoraUSB]\r\nResolution1=20ñx200\r\n"
+                                            "FileType1=ñab\r\nDirectorioImg=" +
+                                            dir.Ruta() + "\\\r\n"));
+  std::wstring resolucion, tipo;
+  Muestra([&](ConductorVentanas& o) {
+    HWND d = o.EsperaDialogo();
+    if (d == nullptr) {
+      return;
+    }
+    resolucion = o.Texto(GetDlgItem(d, id::kIdTxtResolucionAR));
+    tipo = o.Texto(GetDlgItem(d, id::kIdTxtTipoAR));
+    ConductorVentanas::Pulsa(d, id::kIdCmdOK);
+    if (!o.EsperaCierre(d, 3s)) {
+      o.Anota("Cancelar asked a question: the loaded fields counted as changes");
+    }
+  });
+  EXPECT_EQ(resolucion, L"20ñ");
+  EXPECT_EQ(tipo, L"ñab");
+}
+
+// The jam box holds the host's windows too while the capture waits on the
+// operator: a second click cannot start a second read inside the first.
+TEST_F(PantallaWin32, ElAvisoDeAtascoDetieneLasVentanasDelAnfitrion) {
+  HWND anfitrion = CreateWindowExW(0, L"STATIC", L"anfitrion", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0,
+                                   0, 200, 100, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(anfitrion, nullptr);
+  bool habilitadaDurante = true;
+  std::wstring texto;
+  ConductorVentanas atasco{L"Error lectora"};
+  std::thread conductor([&] {
+    HWND caja = atasco.EsperaDialogo();
+    if (caja == nullptr) {
+      return;
+    }
+    habilitadaDurante = IsWindowEnabled(anfitrion) != FALSE;
+    for (const auto& t : atasco.TextosHijos(caja)) {
+      texto += t;
+    }
+    PostMessageW(caja, WM_COMMAND, IDOK, 0);
+  });
+  frmConfigLectorUSB::Instancia()->VaciarBandeja();
+  conductor.join();
+  for (const auto& problema : atasco.problemas) {
+    ADD_FAILURE() << problema;
+  }
+  EXPECT_THAT(prueba::Utf8(texto), HasSubstr("Cheque atascado en bandeja"));
+  EXPECT_FALSE(habilitadaDurante);
+  EXPECT_TRUE(IsWindowEnabled(anfitrion));
+  EXPECT_EQ(falsa.Cuenta("MTMICRSendCommand"), 2);
   DestroyWindow(anfitrion);
 }
 

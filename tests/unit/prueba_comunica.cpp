@@ -4,6 +4,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "component/comunica.h"
 #include "core/error.h"
 #include "platform/ansi.h"
@@ -147,6 +149,42 @@ TEST_F(ClaseComunica, UnErrorEnElCicloDejaLaLectoraAbierta) {
   // The status query's reader is not closed by CierraLectora: only the
   // initialisation's own open and query happened.
   EXPECT_THAT(falsa.Nombres(), ElementsAre("MTMICROpenDevice", "MTMICRQueryInfo"));
+}
+
+// The logging switch is the object's property, read at every log line: a
+// host that changes it in a LectoraDatos handler is heard by the cycle's
+// later lines and by the close line alike.
+TEST_F(ClaseComunica, ElRegistroSigueLaPropiedadCambiadaDuranteLaLectura) {
+  // Two documents: the first is read, the second jams with result 7.
+  int pase = 0;
+  falsa.al_process_check = [&pase](const std::string&, const std::string&, std::string& respuesta,
+                                   std::int32_t&) -> std::int32_t {
+    prueba::LectoraFalsa::EscribeEnBuffer(respuesta, ++pase == 1 ? "DOCPRESENT" : ">204<");
+    return pase == 1 ? 0 : 7;
+  };
+  falsa.al_close_device = [](const std::string&) { return 3; };
+  struct Cambiante : Anfitrion {
+    Comunica* comunica = nullptr;
+    Boolean nuevo = Boolean::False;
+    void LectoraDatos(const std::shared_ptr<Collection>&) override {
+      comunica->blnLogActivo(nuevo);
+    }
+  };
+  for (const bool activo : {false, true}) {
+    std::filesystem::remove(dir.Archivo("Lectora.log"));
+    pase = 0;
+    Config(activo ? "LogActivo=S\r\n" : "LogActivo=N\r\n");
+    Cambiante cambiante;
+    cambiante.nuevo = activo ? Boolean::False : Boolean::True;
+    Comunica comunica(&cambiante);
+    cambiante.comunica = &comunica;
+    comunica.Terminate();
+    const std::string log = dir.Existe("Lectora.log") ? Log() : "";
+    const bool atasco = log.find(" - 7 - Atasco de cheques") != std::string::npos;
+    const bool cierre = log.find(" - 3 - No se ha podido cerrar") != std::string::npos;
+    EXPECT_EQ(atasco, !activo) << log;
+    EXPECT_EQ(cierre, !activo) << log;
+  }
 }
 
 TEST_F(ClaseComunica, ReenviaLosCambiosDeLaLectora) {

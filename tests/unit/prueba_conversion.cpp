@@ -54,6 +54,20 @@ TEST(TextoANumero, SignoDelante) {
   EXPECT_EQ(TextoANumero("+12"), 12.0);
 }
 
+// Plain numbers read alike on every platform: on Windows the runtime's
+// conversion takes blanks around them, a leading "+" and an exponent.
+TEST(TextoANumero, BlancosSignoYExponenteComoElRuntime) {
+  const CasoNumero casos[] = {
+      {" 100", 100.0},         {"100 ", 100.0},      {"  +100  ", 100.0},    {"+5", 5.0},
+      {"1e2", 100.0},          {"1E2", 100.0},       {" -1e+2 ", -100.0},    {"25e-2", 0.25},
+      {"1e", std::nullopt},    {"e2", std::nullopt}, {"1e2x", std::nullopt}, {" ", std::nullopt},
+      {"1e400", std::nullopt},
+  };
+  for (const auto& caso : casos) {
+    EXPECT_EQ(TextoANumero(caso.texto), caso.esperado) << "[" << caso.texto << "]";
+  }
+}
+
 struct CasoFecha {
   std::string texto;
   std::optional<Fecha> esperado;
@@ -98,8 +112,8 @@ TEST(TextoANumero, SeparadorDecimalDelLocaleC) {
   EXPECT_EQ(TextoANumero("1,234.5"), std::nullopt);
   EXPECT_EQ(TextoANumero("1.2.3"), std::nullopt);
   EXPECT_EQ(TextoANumero("."), std::nullopt);
-  EXPECT_EQ(TextoANumero("1e5"), std::nullopt);
-  EXPECT_EQ(TextoANumero(" 12"), std::nullopt);
+  EXPECT_EQ(TextoANumero("1.5e1"), 15.0);
+  EXPECT_EQ(TextoANumero(" 12.5 "), 12.5);
 }
 
 TEST(TextoANumero, SeparadorDecimalDeUnLocaleConComa) {

@@ -10,6 +10,7 @@
 #include <functional>
 
 #include "component/comunica.h"
+#include "platform/ansi.h"
 #include "platform/archivos.h"
 #include "platform/bucle.h"
 #include "platform/componente.h"
@@ -21,6 +22,7 @@
 #include "support/directorio_prueba.h"
 #include "support/interaccion_guionizada.h"
 #include "support/lectora_falsa.h"
+#include "support/oyente_anotador.h"
 
 namespace vardel {
 namespace {
@@ -29,6 +31,7 @@ using namespace std::chrono_literals;
 using platform::BotonesMensaje;
 using platform::IconoMensaje;
 using platform::RespuestaMensaje;
+using prueba::OyenteAnotador;
 using testing::ElementsAre;
 using testing::IsEmpty;
 
@@ -96,14 +99,6 @@ void Carpeta(OyenteVista& o) {
   o.SelDirectorioPulsado();
 }
 
-class OyenteAnotador : public OyenteComunica {
- public:
-  void LectoraDatos(const std::shared_ptr<Collection>&) override {}
-  void LectoraError(std::int32_t, const std::string&) override {}
-  void LectoraActiva(Boolean OnOff) override { activas.push_back(OnOff); }
-  std::vector<Boolean> activas;
-};
-
 class DialogoConfiguracionPrueba : public testing::Test {
  protected:
   DialogoConfiguracionPrueba() {
@@ -164,6 +159,19 @@ TEST_F(DialogoConfiguracionPrueba, LaCargaLlenaLosCamposYCortaLosDeTresCaractere
   EXPECT_THAT(operador.Mensajes(), IsEmpty());
   EXPECT_EQ(d.blnCambios, Boolean::False);
   EXPECT_EQ(d.blnCargando, Boolean::False);
+}
+
+// The three-character fields count characters: "ñ" is one, never cut in
+// half, whatever its bytes.
+TEST_F(DialogoConfiguracionPrueba, LosCamposDeTresCaracteresCuentanCaracteres) {
+  dir.Escribe("Config.ini", platform::AAnsi("[LectoraUSB]\nResolution1=20ñx200\nFileType1=ñab\n"
+                                            "PrintData=ñ\nDirectorioImg=C:\\IMG\\\n"));
+  Muestra({Cancelar});
+  const DialogoConfiguracion& d = Dialogo();
+  EXPECT_EQ(d.Texto(Campo::ResolucionAR), "20ñ");
+  EXPECT_EQ(d.Texto(Campo::TipoAR), "ñab");
+  EXPECT_FALSE(vista.agotado);
+  EXPECT_EQ(d.blnCambios, Boolean::False);
 }
 
 TEST_F(DialogoConfiguracionPrueba, AceptarSinCambiosNoHaceNadaYCancelarCierraEnSeguida) {

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 
+#include "platform/ansi.h"
 #include "platform/motor_ini.h"
 #include "settings/configuracion.h"
 #include "support/directorio_prueba.h"
@@ -94,6 +95,13 @@ TEST(LeeIni, UnValorLargoSeCortaA127Caracteres) {
   const std::string largo(200, 'x');
   dir.Escribe("Config.ini", "[LectoraUSB]\r\nPrintData=" + largo + "\r\n");
   EXPECT_EQ(LeeIni("LectoraUSB", "PrintData", dir.Archivo("Config.ini")), std::string(127, 'x'));
+  // Characters of the code page, not bytes of their UTF-8 form.
+  std::string enes;
+  for (int i = 0; i < 200; ++i) {
+    enes += "ñ";
+  }
+  dir.Escribe("Config.ini", "[LectoraUSB]\r\nPrintData=" + platform::AAnsi(enes) + "\r\n");
+  EXPECT_EQ(LeeIni("LectoraUSB", "PrintData", dir.Archivo("Config.ini")), enes.substr(0, 2 * 127));
 }
 
 TEST(LeeIni, ArchivoODirectorioInexistentesLeenVacio) {

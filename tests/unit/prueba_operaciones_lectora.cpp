@@ -62,6 +62,21 @@ TEST_F(OperacionesLectora, ElNombreDebeCoincidirConMayusculasYMinusculas) {
   EXPECT_EQ(pantalla.GetDevice(), Boolean::False);
 }
 
+// The trimmed text's length and the name's cut count characters: a last
+// character of two bytes leaves the name whole, never half of it.
+TEST_F(OperacionesLectora, LaLongitudDelNombreCuentaCaracteres) {
+  falsa.al_get_device = [](std::int32_t indice, std::string& nombre) {
+    nombre.replace(0, 16, "EXCELLA.EXC001é");  // no NUL: the last character is cut
+    return indice == 1 ? 0 : 1;
+  };
+  EXPECT_EQ(pantalla.GetDevice(), Boolean::True);
+  falsa.al_get_device = [](std::int32_t indice, std::string& nombre) {
+    nombre.replace(0, 15, "EXCELLA.EXC00é");
+    return indice == 1 ? 0 : 1;
+  };
+  EXPECT_EQ(pantalla.GetDevice(), Boolean::False);
+}
+
 TEST_F(OperacionesLectora, UnaEntradaEnBlancoNoCoincide) {
   falsa.al_get_device = [](std::int32_t indice, std::string&) { return indice <= 2 ? 0 : 1; };
   EXPECT_EQ(pantalla.GetDevice(), Boolean::False);

@@ -135,6 +135,20 @@ class PantallaTerminal : public testing::Test {
 
   std::string Ajuste(const char* clave) { return Configuracion::LeeAjuste(clave); }
 
+  // From the menu: a new endorsement text, then Aceptar, up to its question.
+  bool EditaYAcepta(const std::string& cadena) {
+    Teclea("1\n");
+    if (!Espera("> ")) {
+      return false;
+    }
+    Teclea(cadena + "\n");
+    if (!Espera("[cambios pendientes]") || !Espera("Opción: ")) {
+      return false;
+    }
+    Teclea("a\n");
+    return Espera("¿Está seguro de querer guardar estos cambios?");
+  }
+
   prueba::DirectorioPrueba dir;
   pid_t hijo_ = -1;
   int maestro_ = -1;
@@ -154,13 +168,7 @@ TEST_F(PantallaTerminal, EditarYAceptarGuardaTrasLaPregunta) {
   EXPECT_THAT(pantalla, testing::Not(HasSubstr("[cambios pendientes]")));
   // Long enough for the watch to tick while the screen waits.
   std::this_thread::sleep_for(150ms);
-  Teclea("1\n");
-  ASSERT_TRUE(Espera("> ")) << salida_;
-  Teclea("CAJA 77\n");
-  ASSERT_TRUE(Espera("[cambios pendientes]")) << salida_;
-  ASSERT_TRUE(Espera("Opción: ")) << salida_;
-  Teclea("a\n");
-  ASSERT_TRUE(Espera("¿Está seguro de querer guardar estos cambios?")) << salida_;
+  ASSERT_TRUE(EditaYAcepta("CAJA 77")) << salida_;
   Teclea("s\n");
   EXPECT_EQ(Termina(), 0);
   EXPECT_EQ(Ajuste("PrintData"), "CAJA 77");
@@ -188,6 +196,16 @@ TEST_F(PantallaTerminal, CtrlDEsElCierreYPreguntaComoCancelar) {
   Teclea("s\n");
   EXPECT_EQ(Termina(), 0);
   EXPECT_EQ(Ajuste("DirectorioImg"), dir.Ruta() + "/");
+}
+
+// "sí" is yes: the accented letter is upper-cased with the rest.
+TEST_F(PantallaTerminal, SiConTildeEsSi) {
+  Arranca();
+  ASSERT_TRUE(Espera("Opción: ")) << salida_;
+  ASSERT_TRUE(EditaYAcepta("CAJA 78")) << salida_;
+  Teclea("sí\n");
+  EXPECT_EQ(Termina(), 0) << salida_;
+  EXPECT_EQ(Ajuste("PrintData"), "CAJA 78");
 }
 
 TEST_F(PantallaTerminal, SinCambiosCancelarCierraSinPreguntar) {

@@ -106,7 +106,7 @@ class Ciclo : public testing::Test {
 
   void Ejecuta(Boolean log = Boolean::False) {
     captura::Contexto contexto;
-    contexto.blnLogActivo = log;
+    contexto.blnLogActivo = [log] { return log; };
     contexto.PantallaConfig = &pantalla;
     contexto.LectoraDatos = [this](const std::shared_ptr<Collection>& dato) {
       eventos.push_back(dato);
@@ -258,6 +258,21 @@ TEST_F(Ciclo, EstadoDelDocumento) {
   EXPECT_EQ(falsa.Cuenta("MTMICRGetImage"), 3 + 3);
 }
 
+// Only spaces lead the status's number: after a tab or a line break there
+// is no number, which reads as 0 and lets the document be read.
+TEST_F(Ciclo, ElEstadoSoloSaltaBlancosDelante) {
+  const std::pair<const char*, bool> casos[] = {{"\t5", true}, {"\r\n5", true}, {"  5", false}};
+  for (const auto& caso : casos) {
+    bandeja.push_back(Cheque());
+    bandeja.back().estado = caso.first;
+  }
+  Ejecuta();
+  ASSERT_EQ(eventos.size(), std::size(casos));
+  for (std::size_t i = 0; i < eventos.size(); ++i) {
+    EXPECT_EQ(eventos[i] != nullptr, casos[i].second) << casos[i].first;
+  }
+}
+
 TEST_F(Ciclo, LongitudDeLaLineaSegunLaLecturaDelEstado) {
   std::vector<std::size_t> capacidades;
   std::int32_t devuelta = 0;
@@ -326,6 +341,23 @@ TEST_F(Ciclo, ImagenDeTamanoCeroYFalloDeLaImagen) {
   const std::string log = Log();
   EXPECT_NE(log.find(" - -3 - Error al procesar imagen 3 \r\n"), std::string::npos) << log;
   EXPECT_EQ(log.find("imagen 2"), std::string::npos);
+}
+
+// A size is tested for 0 as the number it reads as, before rounding: "0.4"
+// and "0.5" round to 0 bytes yet are named, fetched and written. The size
+// text reads as the platform's conversion reads it, blanks and exponent too.
+TEST_F(Ciclo, ElCeroSeMiraAntesDeRedondearElTamano) {
+  Documento d = Cheque();
+  d.tamanoTexto = {{1, "0.4"}, {2, "0.5"}, {3, " 1e1 "}};
+  bandeja = {d};
+  Ejecuta();
+  EXPECT_EQ(falsa.Cuenta("MTMICRGetIndexValue"), 6);
+  EXPECT_THAT(falsa.Llamadas(), testing::Contains("MTMICRGetImage(EXCELLA.EXC001, img1, [0], 0)"));
+  EXPECT_EQ(falsa.Cuenta("MTMICRGetImage"), 3);
+  EXPECT_TRUE(dir.Existe("ANV00491234567.tif"));
+  EXPECT_EQ(dir.Lee("ANV00491234567.tif"), "");
+  EXPECT_EQ(dir.Lee("REV00491234567.tif"), "");
+  EXPECT_EQ(dir.Lee("ANV00491234567.jpg"), std::string("jpeg\0\0\0\0\0\0", 10));
 }
 
 TEST_F(Ciclo, UnaImagenExistenteSeReemplazaEntera) {

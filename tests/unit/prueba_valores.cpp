@@ -4,6 +4,7 @@
 #include "core/collection.h"
 #include "core/error.h"
 #include "core/fecha.h"
+#include "core/text.h"
 
 namespace vardel {
 namespace {
@@ -28,6 +29,34 @@ TEST(Collection, PosicionesDesdeUnoYClavesSinCaso) {
   EXPECT_EQ(col.Item("numdoc"), Variant::String("a"));
   EXPECT_EQ(col.Item(3), Variant::Integer(7));
   EXPECT_FALSE(col.Clave(3).has_value());
+}
+
+// Keys match without regard to case for the code page's letters too, as
+// the platform's collection does; other letters stay apart.
+TEST(Collection, ClavesSinCasoConLetrasAcentuadas) {
+  Collection col;
+  col.Add(Variant::String("a"), "Año");
+  EXPECT_EQ(NumeroDeError([&] { col.Add(Variant::String("b"), "AÑO"); }), 457);
+  col.Add(Variant::String("c"), "Ano");
+  col.Add(Variant::String("d"), "ÇÀÉÎÕÜÝÞ ŠŒŽŸ");
+  EXPECT_EQ(col.Item("aÑo"), Variant::String("a"));
+  EXPECT_EQ(col.Item("ANO"), Variant::String("c"));
+  EXPECT_EQ(col.Item("çàéîõüýþ šœžÿ"), Variant::String("d"));
+  EXPECT_EQ(NumeroDeError([&] { col.Item("Año÷"); }), 5);
+  EXPECT_EQ(col.Count(), 3);
+}
+
+TEST(Texto, MayusculasYCaracteresEnUtf8) {
+  EXPECT_EQ(Mayusculas("sí"), "SÍ");
+  EXPECT_EQ(Mayusculas("Sí"), "SÍ");
+  EXPECT_EQ(Mayusculas("ñandú ÿ ÷ ß €"), "ÑANDÚ Ÿ ÷ ß €");
+  EXPECT_EQ(Mayusculas("\xC3 a\xB1"), "\xC3 A\xB1");  // broken sequences kept as they are
+  EXPECT_EQ(CuentaCaracteres("ñab€"), 4u);
+  EXPECT_EQ(PrimerosCaracteres("ñab", 3), "ñab");
+  EXPECT_EQ(PrimerosCaracteres("20ñx200", 3), "20ñ");
+  EXPECT_EQ(PrimerosCaracteres("€uro", 1), "€");
+  EXPECT_EQ(PrimerosCaracteres("ab", 0), "");
+  EXPECT_EQ(PrimerosCaracteres("ab", 5), "ab");
 }
 
 TEST(Collection, ErroresComoLosDelRuntime) {

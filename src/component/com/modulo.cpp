@@ -3,6 +3,8 @@
 #include <atomic>
 #include <mutex>
 
+#include "platform/modulo_win32.h"
+
 namespace vardel::com {
 namespace {
 
@@ -16,19 +18,11 @@ ITypeLib* biblioteca_cargada = nullptr;
 
 }  // namespace
 
-HMODULE ModuloServidor() {
-  HMODULE modulo = nullptr;
-  GetModuleHandleExW(
-      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-      reinterpret_cast<LPCWSTR>(&ModuloServidor), &modulo);
-  return modulo;
-}
-
 std::wstring RutaServidor() {
   std::wstring ruta(MAX_PATH, L'\0');
   for (;;) {
     const DWORD largo =
-        GetModuleFileNameW(ModuloServidor(), ruta.data(), static_cast<DWORD>(ruta.size()));
+        GetModuleFileNameW(platform::ModuloPropio(), ruta.data(), static_cast<DWORD>(ruta.size()));
     if (largo == 0) {
       return {};
     }

@@ -8,8 +8,7 @@
 
 namespace vardel::com {
 
-// The server's own module (Vardel.dll) and its full path.
-HMODULE ModuloServidor();
+// The full path of the server's own module (Vardel.dll).
 std::wstring RutaServidor();
 
 // Live objects and class-factory locks: the DLL may be unloaded only when

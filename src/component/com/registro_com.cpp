@@ -18,8 +18,10 @@ HRESULT WINAPI UnRegisterTypeLibForUser(REFGUID libid, WORD mayor, WORD menor, L
 namespace vardel::com {
 namespace {
 
+// The class's one ProgID. Earlier builds also wrote a versioned one, with
+// CurVer under this one pointing to it; both are removed when found.
 constexpr const wchar_t* kProgId = L"Vardel.Comunica";
-constexpr const wchar_t* kProgIdVersion = L"Vardel.Comunica.1";
+constexpr const wchar_t* kProgIdAnterior = L"Vardel.Comunica.1";
 constexpr const wchar_t* kClases = L"Software\\Classes\\";
 constexpr WORD kVersionMayor = 1;
 constexpr WORD kVersionMenor = 1;
@@ -140,6 +142,13 @@ class InterfazAjena {
   bool ajena_ = false;
 };
 
+// The versioned ProgID an earlier build registered, and its pointer.
+void BorraProgIdAnterior(HKEY raiz) {
+  const std::wstring clases(kClases);
+  BorraArbol(raiz, clases + kProgId + L"\\CurVer");
+  BorraArbol(raiz, clases + kProgIdAnterior);
+}
+
 bool EscribeClaves(HKEY raiz, const std::wstring& ruta) {
   const std::wstring clsid = Texto(CLSID_Comunica);
   const std::wstring clases(kClases);
@@ -147,11 +156,8 @@ bool EscribeClaves(HKEY raiz, const std::wstring& ruta) {
   bool bien = true;
   bien &= Escribe(raiz, clases + kProgId, nullptr, L"Vardel.Comunica");
   bien &= Escribe(raiz, clases + kProgId + L"\\CLSID", nullptr, clsid);
-  bien &= Escribe(raiz, clases + kProgId + L"\\CurVer", nullptr, kProgIdVersion);
-  bien &= Escribe(raiz, clases + kProgIdVersion, nullptr, L"Vardel.Comunica");
-  bien &= Escribe(raiz, clases + kProgIdVersion + L"\\CLSID", nullptr, clsid);
   bien &= Escribe(raiz, clase, nullptr, L"Vardel.Comunica");
-  bien &= Escribe(raiz, clase + L"\\ProgID", nullptr, kProgIdVersion);
+  bien &= Escribe(raiz, clase + L"\\ProgID", nullptr, kProgId);
   bien &= Escribe(raiz, clase + L"\\VersionIndependentProgID", nullptr, kProgId);
   bien &= Escribe(raiz, clase + L"\\InprocServer32", nullptr, ruta);
   bien &= Escribe(raiz, clase + L"\\InprocServer32", L"ThreadingModel", L"Apartment");
@@ -181,6 +187,7 @@ HRESULT RegistraServidor(Ambito ambito) {
     return SELFREG_E_TYPELIB;
   }
   interfaz.Restaura();
+  BorraProgIdAnterior(Raiz(ambito));
   return EscribeClaves(Raiz(ambito), ruta) ? S_OK : SELFREG_E_CLASS;
 }
 
@@ -199,7 +206,7 @@ HRESULT DesregistraServidor(Ambito ambito) {
     return S_OK;
   }
   BorraArbol(raiz, clases + kProgId);
-  BorraArbol(raiz, clases + kProgIdVersion);
+  BorraProgIdAnterior(raiz);
   const InterfazAjena interfaz;
   if (ambito == Ambito::kMaquina) {
     UnRegisterTypeLib(LIBID_Vardel, kVersionMayor, kVersionMenor, kLcid, kSistema);

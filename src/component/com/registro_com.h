@@ -8,7 +8,7 @@ namespace vardel::com {
 // current user (HKCU\Software\Classes, no rights needed).
 enum class Ambito { kMaquina, kUsuario };
 
-// ProgIDs Vardel.Comunica and Vardel.Comunica.1, the class with its
+// The ProgID Vardel.Comunica (the class's one ProgID), the class with its
 // in-process server (this DLL's full path, apartment-threaded) and the type
 // library.
 HRESULT RegistraServidor(Ambito ambito);

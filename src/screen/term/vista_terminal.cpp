@@ -17,19 +17,9 @@ namespace vardel {
 
 namespace {
 
-// Characters on screen: UTF-8 continuation bytes take no column.
-std::size_t Columnas(const std::string& texto) {
-  std::size_t columnas = 0;
-  for (const char c : texto) {
-    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) {
-      ++columnas;
-    }
-  }
-  return columnas;
-}
-
+// One column a character.
 std::string Rellena(const std::string& texto, std::size_t ancho) {
-  const std::size_t columnas = Columnas(texto);
+  const std::size_t columnas = CuentaCaracteres(texto);
   return columnas >= ancho ? texto + " " : texto + std::string(ancho - columnas, ' ');
 }
 

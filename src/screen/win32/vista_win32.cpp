@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/modulo_win32.h"
 #include "screen/textos_configuracion.h"
 #include "screen/vista_configuracion.h"
 #include "screen/win32/identificadores.h"
@@ -80,7 +81,7 @@ bool EsSoloLectura(int id) {
          id == win32::kIdTxtModoLectura;
 }
 
-HMODULE ModuloPropio();
+using platform::ModuloPropio;
 
 class VistaWin32 final : public VistaConfiguracion {
  public:
@@ -476,15 +477,6 @@ class VistaWin32 final : public VistaConfiguracion {
   HBITMAP imagenAceptar_ = nullptr;
   HBITMAP imagenCancelar_ = nullptr;
 };
-
-// The module this code lives in (the component's DLL, or a test's exe).
-HMODULE ModuloPropio() {
-  HMODULE modulo = nullptr;
-  GetModuleHandleExW(
-      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-      reinterpret_cast<LPCWSTR>(&ModuloPropio), &modulo);
-  return modulo;
-}
 
 }  // namespace
 
