@@ -1,0 +1,56 @@
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "ejecucion.h"
+#include "escenarios.h"
+
+// The checks after every run: each cheque the simulator fed (its journal)
+// delivered once with its images whole, or named by a trace line of the
+// log, or cut by the kill while in flight; image files equal to what the
+// simulator served; no temporary left after a read that ended; no image
+// outside the image folders; only whole lines in the log.
+namespace campana {
+
+// What one run adds to the figures.
+struct Balance {
+  int alimentados = 0;
+  int entregados = 0;
+  int nombrados = 0;
+  int cortados = 0;  // in flight when the reader process was killed
+  int perdidos = 0;
+  int duplicados = 0;
+  int temporales = 0;  // temporaries seen after the run
+  std::vector<std::string> violaciones;
+};
+
+// A file's size and 64-bit FNV-1a, as the simulator journals what it served.
+struct Huella {
+  long long tamano = -1;
+  std::string fnv;
+  bool operator==(const Huella&) const = default;
+};
+Huella HuellaDe(const std::string& ruta);
+
+// The image folders a read may write into, and what their final image
+// files held after the last run.
+class Carpetas {
+ public:
+  Carpetas(std::vector<std::string> permitidas, std::string raiz)
+      : permitidas_(std::move(permitidas)), raiz_(std::move(raiz)) {}
+
+  // Checks the run's files and updates what is known of them.
+  void Comprueba(const Lectura& lectura, const Ejecucion& ejecucion, const std::string& diario,
+                 const std::string& registro, Balance& balance);
+  // Forgets every file (after the folders were emptied).
+  void Olvida() { conocidos_.clear(); }
+
+ private:
+  std::vector<std::string> permitidas_;
+  std::string raiz_;  // the campaign's scratch tree, searched for misfiled images
+  std::map<std::string, Huella> conocidos_;
+};
+
+}  // namespace campana
