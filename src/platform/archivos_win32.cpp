@@ -105,7 +105,7 @@ void CompruebaEscritura(const std::string& directorio, std::uint64_t espacio) {
     LanzaError(errores::kRutaNoEncontrada);
   }
   const std::string prueba = NombreTemporal(ansi + "\\vardel-prueba");
-  HANDLE archivo = CreateFileA(prueba.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+  HANDLE archivo = CreateFileA(prueba.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
                                FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
   if (archivo == INVALID_HANDLE_VALUE) {
     LanzaErrorDeArchivo(GetLastError());
