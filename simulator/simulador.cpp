@@ -277,7 +277,7 @@ class Registro {
     return resultado;
   }
 
- private:
+  // The size the scenario makes this call hand back, if any.
   std::optional<std::int32_t> TamanoDevuelto(const Escenario& escenario) const {
     for (const std::string& nombre : {clave_, Minusculas(funcion_)}) {
       const auto encontrado = escenario.tamanos_devueltos.find(nombre);
@@ -288,6 +288,7 @@ class Registro {
     return escenario.tamano_devuelto;
   }
 
+ private:
   static void Anade(std::string& linea, const char* nombre, const std::string& valor) {
     linea += '\t';
     linea += nombre;
@@ -697,7 +698,11 @@ std::int32_t GetImage(const char* dispositivo, const char* imagen, unsigned char
       std::memcpy(bytes, elegida->bytes.data(), entregados);
     }
     *tamano = static_cast<std::int32_t>(entregados);
-    r.Sale("bytes", Huella(elegida->bytes.data(), entregados));
+    // The fingerprint covers what the size going out says was handed back.
+    const auto falso = r.TamanoDevuelto(e.escenario);
+    const std::size_t contados =
+        falso && *falso >= 0 ? std::min(entregados, static_cast<std::size_t>(*falso)) : entregados;
+    r.Sale("bytes", Huella(elegida->bytes.data(), contados));
     return r.Fin(e, kBien);
   });
 }

@@ -117,6 +117,7 @@ std::vector<Evento> LeeEventos(const std::string& salida, bool& acabo) {
 // A trace line naming a pass that delivered nothing.
 struct Traza {
   std::string clase;  // captura, documento, imagen
+  int imagen = 0;     // the image index of an image's trace
   int numero = 0;     // the leading number of the line
   std::string linea;  // the code line inside the quotes
   bool usada = false;
@@ -146,7 +147,9 @@ std::vector<Traza> LeeRegistro(const std::string& texto, Balance& balance) {
                               : mensaje.find("Documento sin datos") != std::string::npos
                                   ? "documento"
                                   : "imagen";
-    trazas.push_back({clase, numero, traza[2], false});
+    const std::size_t imagen = mensaje.find("Imagen ");
+    const int k = imagen == std::string::npos ? 0 : std::atoi(mensaje.c_str() + imagen + 7);
+    trazas.push_back({clase, k, numero, traza[2], false});
   }
   return trazas;
 }
@@ -284,6 +287,8 @@ void Carpetas::Comprueba(const Lectura& lectura, const Ejecucion& ejecucion,
     const bool ultimo = i + 1 == diario.alimentados.size();
     const std::string linea = Recorta(a.micr);
     ++balance.alimentados;
+    // A trace names the cheque by its code line, empty when none was read.
+    const auto nombra = [&](const Traza& t) { return t.linea == linea || t.linea.empty(); };
     const auto perdido = [&](const std::string& como) {
       if (ejecucion.matado && ultimo) {
         ++balance.cortados;
@@ -302,9 +307,8 @@ void Carpetas::Comprueba(const Lectura& lectura, const Ejecucion& ejecucion,
       continue;
     }
     if (evento >= eventos.size()) {
-      const bool nombrado =
-          Usa(trazas, "imagen", [&](const Traza& t) { return t.linea == linea; }) ||
-          Usa(trazas, "documento", [](const Traza&) { return true; });
+      const bool nombrado = Usa(trazas, "imagen", nombra) ||
+                            Usa(trazas, "documento", [](const Traza&) { return true; });
       if (nombrado) {
         ++balance.nombrados;
       } else {
@@ -315,7 +319,7 @@ void Carpetas::Comprueba(const Lectura& lectura, const Ejecucion& ejecucion,
     const Evento& e = eventos[evento++];
     if (e.clase == "nulo") {
       if (Usa(trazas, "documento", [](const Traza&) { return true; }) ||
-          Usa(trazas, "imagen", [&](const Traza& t) { return t.linea == linea; })) {
+          Usa(trazas, "imagen", nombra)) {
         ++balance.nombrados;
       } else {
         perdido("el anfitrión recibió un evento sin datos y nada lo nombra");
@@ -334,11 +338,18 @@ void Carpetas::Comprueba(const Lectura& lectura, const Ejecucion& ejecucion,
       continue;
     }
     ++balance.entregados;
-    for (const auto& [k, servida] : a.servidas) {
+    for (int k = 1; k <= 3; ++k) {
       const std::string nombre =
           datos ? NombreImagen(k, e.entidad + e.numdoc) : "ERR" + NombreImagen(k, e.iderr);
-      const std::optional<Huella> archivo = busca(nombre, servida);
-      if (!archivo || !(*archivo == servida)) {
+      const auto servida = a.servidas.find(k);
+      const bool enviada = servida != a.servidas.end();
+      const std::optional<Huella> archivo = enviada ? busca(nombre, servida->second) : std::nullopt;
+      const bool guardada = enviada && archivo && *archivo == servida->second;
+      // An image not stored, or whose fetch failed, may be named by a trace.
+      const bool nombrada = !guardada && Usa(trazas, "imagen", [&](const Traza& t) {
+        return t.imagen == k && nombra(t);
+      });
+      if (enviada && !guardada && !nombrada) {
         violaciones.push_back("imagen " + std::to_string(k) + " del cheque entregado (captura " +
                               a.captura + ") " + (archivo ? "distinta de la enviada" : "no está") +
                               ": " + nombre);
