@@ -26,11 +26,13 @@ struct Balance {
   std::vector<std::string> violaciones;
 };
 
-// A file's size and 64-bit FNV-1a, as the simulator journals what it served.
+// A file's 64-bit FNV-1a, as the simulator journals what it served (the
+// size a faulty library hands back may lie, the fingerprint does not), and
+// its size for the messages.
 struct Huella {
   long long tamano = -1;
   std::string fnv;
-  bool operator==(const Huella&) const = default;
+  bool operator==(const Huella& otra) const { return fnv == otra.fnv; }
 };
 Huella HuellaDe(const std::string& ruta);
 

@@ -6,12 +6,26 @@ namespace campana {
 
 namespace {
 
-constexpr const char* kNombres[] = {
-    "directorio-falta", "directorio-archivo",    "directorio-largo", "directorio-vacio",
-    "disco-lleno",      "biblioteca-incompleta", "desconexion",      "directorio-movido",
-    "config-editada",   "texto-tamano",          "entrega-corta",    "tamano-devuelto",
-    "lectura-fallida",  "captura-fallida",       "estado-malo",      "atasco",
-    "descarga-fallida", "marca-erronea",         "matanza"};
+constexpr const char* kNombres[] = {"directorio-falta",
+                                    "directorio-archivo",
+                                    "directorio-largo",
+                                    "directorio-vacio",
+                                    "solo-lectura",
+                                    "disco-lleno",
+                                    "biblioteca-incompleta",
+                                    "desconexion",
+                                    "directorio-movido",
+                                    "config-editada",
+                                    "texto-tamano",
+                                    "entrega-corta",
+                                    "tamano-devuelto",
+                                    "lectura-fallida",
+                                    "captura-fallida",
+                                    "estado-malo",
+                                    "atasco",
+                                    "descarga-fallida",
+                                    "marca-erronea",
+                                    "matanza"};
 static_assert(sizeof kNombres / sizeof kNombres[0] == static_cast<int>(Falla::kCuenta));
 
 std::string Digitos(std::uint64_t valor, int ancho) {
@@ -97,6 +111,9 @@ void Generador::Aplica(Falla falla, Lectura& lectura, std::vector<std::string>& 
       break;
     case Falla::kDirectorioVacio:
       lectura.directorio = "";
+      break;
+    case Falla::kSoloLectura:
+      lectura.directorio = rutas_.solo_lectura;
       break;
     case Falla::kDiscoLleno:
       lectura.directorio = rutas_.disco + "/imagenes";
@@ -227,6 +244,9 @@ Lectura Generador::Genera(int n, int matar_hasta_ms) {
     auto falla = static_cast<Falla>(Entre(0, static_cast<int>(Falla::kMatanza) - 1));
     if (falla == Falla::kDiscoLleno && rutas_.disco.empty()) {
       falla = Falla::kDescargaFallida;
+    }
+    if (falla == Falla::kSoloLectura && rutas_.solo_lectura.empty()) {
+      falla = Falla::kDirectorioFalta;
     }
     if (falla == Falla::kBibliotecaIncompleta && rutas_.sin.empty()) {
       falla = Falla::kCapturaFallida;

@@ -15,6 +15,7 @@ enum class Falla {
   kDirectorioArchivo,     // DirectorioImg names a file
   kDirectorioLargo,       // DirectorioImg longer than the settings read takes
   kDirectorioVacio,       // DirectorioImg empty
+  kSoloLectura,           // the image folder cannot be written
   kDiscoLleno,            // the image folder's file system fills up
   kBibliotecaIncompleta,  // the reader library lacks one function
   kDesconexion,           // the reader goes away in the middle of the tray
@@ -42,6 +43,7 @@ struct Rutas {
   std::string apartadas;         // where a moved image folder goes
   std::string archivo;           // a plain file
   std::string largo;             // an existing folder whose path is over 127 characters
+  std::string solo_lectura;      // a folder no one may write into, "" when there is none
   std::string disco;             // a small file system's folder, "" when there is none
   std::vector<std::string> sin;  // functions a variant of the simulator lacks
   bool windows = false;          // the host runs under Wine

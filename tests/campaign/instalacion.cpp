@@ -32,6 +32,13 @@ bool MontaDiscoPequeno(const std::string& carpeta) {
   return ::mount("tmpfs", carpeta.c_str(), "tmpfs", 0, "size=48m") == 0;
 }
 
+// A folder mounted read-only onto itself: not writable even for root.
+bool MontaSoloLectura(const std::string& carpeta) {
+  fs::create_directories(carpeta);
+  return ::mount(carpeta.c_str(), carpeta.c_str(), nullptr, MS_BIND, nullptr) == 0 &&
+         ::mount(nullptr, carpeta.c_str(), nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+}
+
 }  // namespace
 
 Instalacion::Instalacion(const std::string& bin, const std::string& anfitrion,
@@ -75,12 +82,18 @@ Instalacion::Instalacion(const std::string& bin, const std::string& anfitrion,
     montado_ = true;
     rutas_.disco = raiz_ + "/disco";
     fs::create_directories(rutas_.disco + "/imagenes");
+    if (MontaSoloLectura(raiz_ + "/solo-lectura")) {
+      rutas_.solo_lectura = raiz_ + "/solo-lectura";
+    }
   }
 }
 
 Instalacion::~Instalacion() {
   if (montado_) {
     ::umount2(rutas_.disco.c_str(), MNT_DETACH);
+  }
+  if (!rutas_.solo_lectura.empty()) {
+    ::umount2(rutas_.solo_lectura.c_str(), MNT_DETACH);
   }
   if (!conservar_) {
     std::error_code error;
