@@ -63,9 +63,9 @@ bool LeeOpciones(int argc, char** argv, Opciones& o) {
     } else if (a == "--run" && hay) {
       o.sola = std::atoi(argv[++i]);
     } else if (a == "--bin" && hay) {
-      o.bin = argv[++i];
+      o.bin = std::filesystem::absolute(argv[++i]).string();
     } else if (a == "--wine" && hay) {
-      o.lanzador = argv[++i];
+      o.lanzador = std::filesystem::absolute(argv[++i]).string();
     } else {
       std::fprintf(stderr,
                    "uso: campana [--seed N] [--runs N] [--seconds S] [--run N] [--bin DIR] "

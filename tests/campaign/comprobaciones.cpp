@@ -90,15 +90,17 @@ struct Evento {
   std::string iderr;
 };
 
-// The host's events, and whether its read ended normally. A Windows host
+// The host's events, whether its read ended normally, and whether it said
+// how it ended (fin or error). A Windows host
 // writes its lines with CR LF.
-std::vector<Evento> LeeEventos(const std::string& salida, bool& acabo) {
+std::vector<Evento> LeeEventos(const std::string& salida, bool& acabo, bool& termino) {
   std::vector<Evento> eventos;
   for (std::string linea : Parte(salida, "\n")) {
     if (!linea.empty() && linea.back() == '\r') {
       linea.pop_back();
     }
     acabo = acabo || linea == "fin";
+    termino = termino || linea == "fin" || linea.rfind("error\t", 0) == 0;
     const std::vector<std::string> partes = Parte(linea, "\t");
     if (partes.empty()) {
       continue;
@@ -128,7 +130,8 @@ std::vector<Traza> LeeRegistro(const std::string& texto, Balance& balance) {
   if (!texto.empty() && texto.size() >= 2 && texto.compare(texto.size() - 2, 2, "\r\n") != 0) {
     balance.violaciones.push_back("el registro acaba en una línea a medias");
   }
-  static const std::regex kLinea(R"(^[0-9][0-9/.:-]*( [0-9:]+)? - (-?[0-9]+) - (.*)$)");
+  // The date and time in the system's form ("12/8/2026 10:29:42 AM" under Wine).
+  static const std::regex kLinea(R"(^[0-9][0-9/.:-]*( [0-9:]+(?: [AP]M)?)? - (-?[0-9]+) - (.*)$)");
   static const std::regex kTraza(R"(n.{1,2}mero de error (-?[0-9]+), l.{1,2}nea "([^"]*)\")");
   for (const std::string& linea : Parte(texto, "\r\n")) {
     std::smatch partes;
@@ -213,7 +216,13 @@ void Carpetas::Comprueba(const Lectura& lectura, const Ejecucion& ejecucion,
   auto& violaciones = balance.violaciones;
   const Diario diario = LeeDiario(texto_diario);
   bool acabo = false;
-  const std::vector<Evento> eventos = LeeEventos(ejecucion.salida, acabo);
+  bool termino = false;
+  const std::vector<Evento> eventos = LeeEventos(ejecucion.salida, acabo, termino);
+  if (!termino && !ejecucion.matado && !ejecucion.colgado) {
+    // A crash, or a host that never ran: no read may end without a word.
+    violaciones.push_back("el anfitrión acabó sin decir cómo acabó la lectura (código " +
+                          std::to_string(ejecucion.codigo) + ")");
+  }
   std::vector<Traza> trazas = LeeRegistro(registro, balance);
 
   // The files now in the image folders: final names and anything else.
