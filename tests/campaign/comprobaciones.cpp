@@ -242,14 +242,25 @@ void Carpetas::Comprueba(const Lectura& lectura, const Ejecucion& ejecucion,
       const auto conocido = conocidos_.find(entrada.path().string());
       const Huella huella = HuellaDe(entrada.path().string());
       ahora[entrada.path().string()] = huella;
-      if (conocido != conocidos_.end() && conocido->second == huella) {
+      if (conocido != conocidos_.end()) {
+        // Every cheque of the campaign has names of its own and an error
+        // number is never reused: an image once written never changes.
+        if (!(conocido->second == huella)) {
+          violaciones.push_back("imagen de una lectura anterior reemplazada: " +
+                                entrada.path().string());
+        }
         continue;
       }
-      // New or changed: it must hold an image served in this run for that index.
+      // New: it must hold an image served in this run for that index.
       if (diario.servidas.count({IndiceDe(nombre), huella.fnv}) == 0) {
         violaciones.push_back("imagen que la lectora no envió así: " + entrada.path().string() +
                               " (" + std::to_string(huella.tamano) + " bytes)");
       }
+    }
+  }
+  for (const auto& [ruta, huella] : conocidos_) {
+    if (ahora.count(ruta) == 0) {
+      violaciones.push_back("imagen desaparecida: " + ruta);
     }
   }
   conocidos_ = ahora;
