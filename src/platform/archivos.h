@@ -42,6 +42,13 @@ unsigned long ProcesoActual();
 // Removes a file; false when it could not be removed.
 bool BorraArchivo(const std::string& ruta);
 
+#ifndef _WIN32
+// Flushes the entries of the directory holding the file to stable storage,
+// so a rename in it survives a power loss. 0, or the errno of the flush (a
+// file system that cannot flush directories counts as done).
+int SincronizaDirectorioDe(const std::string& archivo);
+#endif
+
 // Appends the bytes and CR LF to a text file, creating it when missing; opened
 // and closed within the call. Raises the run-time error of the failure.
 void AnadeLinea(const std::string& ruta, std::string_view bytes);

@@ -58,10 +58,9 @@ std::string NombreTemporal(const std::string& base) {
   return base + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(contador++);
 }
 
-// Flushes a directory's entries to stable storage, so a rename in it
-// survives a power loss. A file system that cannot flush directories
-// (EINVAL) has nothing more to do.
-int SincronizaDirectorio(const std::string& ruta) {
+}  // namespace
+
+int SincronizaDirectorioDe(const std::string& ruta) {
   const auto barra = ruta.find_last_of('/');
   const std::string directorio = barra == std::string::npos ? std::string(".")
                                  : barra == 0               ? std::string("/")
@@ -74,8 +73,6 @@ int SincronizaDirectorio(const std::string& ruta) {
   ::close(descriptor);
   return codigo;
 }
-
-}  // namespace
 
 bool ExisteRuta(const std::string& ruta) {
   struct stat datos {};
@@ -111,7 +108,7 @@ void EscribeArchivoCompleto(const std::string& ruta, const std::vector<std::uint
     ::unlink(temporal.c_str());
     LanzaErrorDeArchivo(codigo);
   }
-  if (const int error = SincronizaDirectorio(ruta); error != 0) {
+  if (const int error = SincronizaDirectorioDe(ruta); error != 0) {
     LanzaErrorDeArchivo(error);
   }
 }

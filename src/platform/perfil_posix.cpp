@@ -8,6 +8,7 @@
 
 #include "core/text.h"
 #include "platform/ansi.h"
+#include "platform/archivos.h"
 #include "platform/motor_ini.h"
 #include "platform/perfil.h"
 
@@ -56,19 +57,6 @@ bool EscribeTodo(int descriptor, const std::string& contenido) {
   return true;
 }
 
-// Flushes the directory holding a file, so a rename in it is lasting.
-void SincronizaDirectorioDe(const std::string& archivo) {
-  const auto barra = archivo.find_last_of('/');
-  const std::string directorio = barra == std::string::npos ? std::string(".")
-                                 : barra == 0               ? std::string("/")
-                                                            : archivo.substr(0, barra);
-  const int descriptor = ::open(directorio.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (descriptor >= 0) {
-    ::fsync(descriptor);
-    ::close(descriptor);
-  }
-}
-
 // The file in place, for one whose owner this process cannot give a new
 // file: truncated and rewritten, so owner, group and mode stay.
 bool ReescribeEnSuSitio(const std::string& archivo, const std::string& contenido) {
@@ -113,7 +101,7 @@ bool ReemplazaArchivo(const std::string& archivo, const std::string& contenido) 
     ::unlink(temporal.c_str());
     return false;
   }
-  SincronizaDirectorioDe(destino);
+  platform::SincronizaDirectorioDe(destino);
   return true;
 }
 
