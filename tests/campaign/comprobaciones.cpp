@@ -251,8 +251,11 @@ void Carpetas::Comprueba(const Lectura& lectura, const Ejecucion& ejecucion,
         }
         continue;
       }
-      // New: it must hold an image served in this run for that index.
-      if (diario.servidas.count({IndiceDe(nombre), huella.fnv}) == 0) {
+      // New: it must hold an image served in this run for that index. An
+      // empty file is no image, even after a transfer of no bytes.
+      if (huella.tamano == 0) {
+        violaciones.push_back("imagen vacía: " + entrada.path().string());
+      } else if (diario.servidas.count({IndiceDe(nombre), huella.fnv}) == 0) {
         violaciones.push_back("imagen que la lectora no envió así: " + entrada.path().string() +
                               " (" + std::to_string(huella.tamano) + " bytes)");
       }
