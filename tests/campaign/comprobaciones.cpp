@@ -189,113 +189,17 @@ std::string NombreImagen(int k, const std::string& base) {
   return (k == 2 ? "REV" : "ANV") + base + (k == 3 ? ".jpg" : ".tif");
 }
 
-}  // namespace
-
-Huella HuellaDe(const std::string& ruta) {
-  std::ifstream entrada(ruta, std::ios::binary);
-  if (!entrada) {
-    return {};
-  }
-  std::uint64_t fnv = 14695981039346656037ULL;
-  long long tamano = 0;
-  char bloque[1 << 16];
-  while (entrada.read(bloque, sizeof bloque) || entrada.gcount() > 0) {
-    for (std::streamsize i = 0; i < entrada.gcount(); ++i) {
-      fnv = (fnv ^ static_cast<unsigned char>(bloque[i])) * 1099511628211ULL;
-    }
-    tamano += entrada.gcount();
-  }
-  char texto[17];
-  std::snprintf(texto, sizeof texto, "%016llx", static_cast<unsigned long long>(fnv));
-  return {tamano, texto};
-}
-
-void Carpetas::Comprueba(const Lectura& lectura, const Ejecucion& ejecucion,
-                         const std::string& texto_diario, const std::string& registro,
-                         Balance& balance) {
+// Each fed cheque: delivered once, named, cut by the kill, or lost.
+void CuentaCheques(const Diario& diario, const std::vector<Evento>& eventos,
+                   std::vector<Traza>& trazas, const std::map<std::string, Huella>& ahora,
+                   const std::vector<std::string>& permitidas, const Ejecucion& ejecucion,
+                   Balance& balance) {
   auto& violaciones = balance.violaciones;
-  const Diario diario = LeeDiario(texto_diario);
-  bool acabo = false;
-  bool termino = false;
-  const std::vector<Evento> eventos = LeeEventos(ejecucion.salida, acabo, termino);
-  if (!termino && !ejecucion.matado && !ejecucion.colgado) {
-    // A crash, or a host that never ran: no read may end without a word.
-    violaciones.push_back("el anfitrión acabó sin decir cómo acabó la lectura (código " +
-                          std::to_string(ejecucion.codigo) + ")");
-  }
-  std::vector<Traza> trazas = LeeRegistro(registro, balance);
-
-  // The files now in the image folders: final names and anything else.
-  std::map<std::string, Huella> ahora;
-  for (const std::string& carpeta : permitidas_) {
-    std::error_code error;
-    for (const auto& entrada : fs::directory_iterator(carpeta, error)) {
-      const std::string nombre = entrada.path().filename().string();
-      if (IndiceDe(nombre) == 0) {
-        ++balance.temporales;
-        if (acabo && carpeta == lectura.directorio) {
-          violaciones.push_back("archivo sobrante tras una lectura terminada: " +
-                                entrada.path().string());
-        }
-        continue;
-      }
-      const auto conocido = conocidos_.find(entrada.path().string());
-      const Huella huella = HuellaDe(entrada.path().string());
-      ahora[entrada.path().string()] = huella;
-      if (conocido != conocidos_.end()) {
-        // Every cheque of the campaign has names of its own and an error
-        // number is never reused: an image once written never changes.
-        if (!(conocido->second == huella)) {
-          violaciones.push_back("imagen de una lectura anterior reemplazada: " +
-                                entrada.path().string());
-        }
-        continue;
-      }
-      // New: it must hold an image served in this run for that index. An
-      // empty file is no image, even after a transfer of no bytes.
-      if (huella.tamano == 0) {
-        violaciones.push_back("imagen vacía: " + entrada.path().string());
-      } else if (diario.servidas.count({IndiceDe(nombre), huella.fnv}) == 0) {
-        violaciones.push_back("imagen que la lectora no envió así: " + entrada.path().string() +
-                              " (" + std::to_string(huella.tamano) + " bytes)");
-      }
-    }
-  }
-  for (const auto& [ruta, huella] : conocidos_) {
-    if (ahora.count(ruta) == 0) {
-      violaciones.push_back("imagen desaparecida: " + ruta);
-    }
-  }
-  conocidos_ = ahora;
-
-  // An image name anywhere else in the scratch tree, or at the root, is misfiled.
-  std::error_code error;
-  for (const auto& entrada : fs::recursive_directory_iterator(raiz_, error)) {
-    const std::string carpeta = entrada.path().parent_path().string();
-    bool permitida = false;
-    for (const std::string& p : permitidas_) {
-      permitida = permitida || carpeta == p;
-    }
-    if (!permitida && IndiceDe(entrada.path().filename().string()) != 0) {
-      violaciones.push_back("imagen fuera de las carpetas de imágenes: " + entrada.path().string());
-      fs::remove(entrada.path(), error);
-    }
-  }
-  for (const auto& entrada : fs::directory_iterator("/", error)) {
-    const std::string nombre = entrada.path().filename().string();
-    if (IndiceDe(nombre) != 0 && entrada.is_regular_file(error)) {
-      violaciones.push_back("imagen en la raíz del sistema de archivos: " +
-                            entrada.path().string());
-      fs::remove(entrada.path(), error);
-    }
-  }
-
-  // Each fed cheque: delivered once, named, cut by the kill, or lost.
   // A setting read afresh for each file may send a pass's images to
   // different folders: an image is where a folder holds it as served.
   const auto busca = [&](const std::string& nombre, const Huella& servida) {
     std::optional<Huella> hallada;
-    for (const std::string& carpeta : permitidas_) {
+    for (const std::string& carpeta : permitidas) {
       const auto encontrado = ahora.find(carpeta + "/" + nombre);
       if (encontrado != ahora.end() && (!hallada || encontrado->second == servida)) {
         hallada = encontrado->second;
@@ -387,6 +291,122 @@ void Carpetas::Comprueba(const Lectura& lectura, const Ejecucion& ejecucion,
   if (ejecucion.colgado) {
     violaciones.push_back("la lectura no acabó en su plazo");
   }
+}
+
+}  // namespace
+
+Huella HuellaDe(const std::string& ruta) {
+  std::ifstream entrada(ruta, std::ios::binary);
+  if (!entrada) {
+    return {};
+  }
+  std::uint64_t fnv = 14695981039346656037ULL;
+  long long tamano = 0;
+  char bloque[1 << 16];
+  while (entrada.read(bloque, sizeof bloque) || entrada.gcount() > 0) {
+    for (std::streamsize i = 0; i < entrada.gcount(); ++i) {
+      fnv = (fnv ^ static_cast<unsigned char>(bloque[i])) * 1099511628211ULL;
+    }
+    tamano += entrada.gcount();
+  }
+  char texto[17];
+  std::snprintf(texto, sizeof texto, "%016llx", static_cast<unsigned long long>(fnv));
+  return {tamano, texto};
+}
+
+// An image name anywhere else in the scratch tree, or at the root, is
+// misfiled (a cut or empty folder setting).
+void Carpetas::BuscaExtraviadas(std::vector<std::string>& violaciones) const {
+  std::error_code error;
+  for (const auto& entrada : fs::recursive_directory_iterator(raiz_, error)) {
+    const std::string carpeta = entrada.path().parent_path().string();
+    bool permitida = false;
+    for (const std::string& p : permitidas_) {
+      permitida = permitida || carpeta == p;
+    }
+    if (!permitida && IndiceDe(entrada.path().filename().string()) != 0) {
+      violaciones.push_back("imagen fuera de las carpetas de imágenes: " + entrada.path().string());
+      fs::remove(entrada.path(), error);
+    }
+  }
+  for (const auto& entrada : fs::directory_iterator("/", error)) {
+    const std::string nombre = entrada.path().filename().string();
+    if (IndiceDe(nombre) != 0 && entrada.is_regular_file(error)) {
+      violaciones.push_back("imagen en la raíz del sistema de archivos: " +
+                            entrada.path().string());
+      fs::remove(entrada.path(), error);
+    }
+  }
+}
+
+// The image folders now: temporaries, and final images new (served in
+// this run), changed or gone (never).
+void Carpetas::RevisaArchivos(const std::string& directorio, bool acabo,
+                              const std::set<std::pair<int, std::string>>& servidas,
+                              Balance& balance) {
+  auto& violaciones = balance.violaciones;
+  // The files now in the image folders: final names and anything else.
+  std::map<std::string, Huella> ahora;
+  for (const std::string& carpeta : permitidas_) {
+    std::error_code error;
+    for (const auto& entrada : fs::directory_iterator(carpeta, error)) {
+      const std::string nombre = entrada.path().filename().string();
+      if (IndiceDe(nombre) == 0) {
+        ++balance.temporales;
+        if (acabo && carpeta == directorio) {
+          violaciones.push_back("archivo sobrante tras una lectura terminada: " +
+                                entrada.path().string());
+        }
+        continue;
+      }
+      const auto conocido = conocidos_.find(entrada.path().string());
+      const Huella huella = HuellaDe(entrada.path().string());
+      ahora[entrada.path().string()] = huella;
+      if (conocido != conocidos_.end()) {
+        // Every cheque of the campaign has names of its own and an error
+        // number is never reused: an image once written never changes.
+        if (!(conocido->second == huella)) {
+          violaciones.push_back("imagen de una lectura anterior reemplazada: " +
+                                entrada.path().string());
+        }
+        continue;
+      }
+      // New: it must hold an image served in this run for that index. An
+      // empty file is no image, even after a transfer of no bytes.
+      if (huella.tamano == 0) {
+        violaciones.push_back("imagen vacía: " + entrada.path().string());
+      } else if (servidas.count({IndiceDe(nombre), huella.fnv}) == 0) {
+        violaciones.push_back("imagen que la lectora no envió así: " + entrada.path().string() +
+                              " (" + std::to_string(huella.tamano) + " bytes)");
+      }
+    }
+  }
+  for (const auto& [ruta, huella] : conocidos_) {
+    if (ahora.count(ruta) == 0) {
+      violaciones.push_back("imagen desaparecida: " + ruta);
+    }
+  }
+  conocidos_ = ahora;
+}
+
+void Carpetas::Comprueba(const Lectura& lectura, const Ejecucion& ejecucion,
+                         const std::string& texto_diario, const std::string& registro,
+                         Balance& balance) {
+  auto& violaciones = balance.violaciones;
+  const Diario diario = LeeDiario(texto_diario);
+  bool acabo = false;
+  bool termino = false;
+  const std::vector<Evento> eventos = LeeEventos(ejecucion.salida, acabo, termino);
+  if (!termino && !ejecucion.matado && !ejecucion.colgado) {
+    // A crash, or a host that never ran: no read may end without a word.
+    violaciones.push_back("el anfitrión acabó sin decir cómo acabó la lectura (código " +
+                          std::to_string(ejecucion.codigo) + ")");
+  }
+  std::vector<Traza> trazas = LeeRegistro(registro, balance);
+
+  RevisaArchivos(lectura.directorio, acabo, diario.servidas, balance);
+  BuscaExtraviadas(violaciones);
+  CuentaCheques(diario, eventos, trazas, conocidos_, permitidas_, ejecucion, balance);
 }
 
 }  // namespace campana

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,10 @@ class Carpetas {
   void Olvida() { conocidos_.clear(); }
 
  private:
+  void RevisaArchivos(const std::string& directorio, bool acabo,
+                      const std::set<std::pair<int, std::string>>& servidas, Balance& balance);
+  void BuscaExtraviadas(std::vector<std::string>& violaciones) const;
+
   std::vector<std::string> permitidas_;
   std::string raiz_;  // the campaign's scratch tree, searched for misfiled images
   std::map<std::string, Huella> conocidos_;
