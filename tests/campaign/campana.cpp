@@ -158,8 +158,10 @@ int main(int argc, char** argv) {
                        balance);
     cifras.Suma(lectura, ejecucion, balance);
     if (!balance.violaciones.empty()) {
+      const std::string matada =
+          ejecucion.matado ? ", matada a los " + std::to_string(*lectura.matar_ms) + " ms" : "";
       std::printf("\nLectura %d (fallas: %s%s) -- repetir con: --seed %llu --run %d\n", n,
-                  Fallas(lectura).c_str(), ejecucion.matado ? ", matada" : "", o.semilla, n);
+                  Fallas(lectura).c_str(), matada.c_str(), o.semilla, n);
       constexpr std::size_t kMostradas = 8;
       for (std::size_t i = 0; i < balance.violaciones.size() && i < kMostradas; ++i) {
         std::printf("  %s\n", balance.violaciones[i].c_str());
