@@ -24,7 +24,16 @@ constexpr const char* kAyuda =
     "  --json             salida para programas: un objeto JSON por línea\n"
     "  --help             esta ayuda\n"
     "\n"
-    "La configuración es Config.ini, junto a la biblioteca del componente.\n";
+    "La configuración es Config.ini, junto a la biblioteca del componente.\n"
+    "\n"
+    "Códigos de salida:\n"
+    "  0    la orden terminó bien\n"
+    "  1    un error de ejecución la terminó (número y descripción en la salida de\n"
+    "       errores; con --json, {\"error\": N, \"descripcion\": ...})\n"
+    "  2    read: no hay ninguna lectora conectada; no se ha alimentado ningún cheque\n"
+    "  3    read: la lectora se desconectó durante la lectura; se nombra el último\n"
+    "       documento entregado y los siguientes deben pasarse de nuevo\n"
+    "  64   uso incorrecto (orden u opción desconocida)\n";
 
 int ErrorDeUso(const std::string& mensaje) {
   std::fprintf(stderr, "vardel: %s\n(vardel --help muestra el uso)\n", mensaje.c_str());

@@ -10,6 +10,7 @@
 #include "ordenes.h"
 #include "platform/archivos.h"
 #include "platform/componente.h"
+#include "platform/interaccion.h"
 #include "salida.h"
 #include "settings/configuracion.h"
 
@@ -27,6 +28,10 @@ class Lector final : public OyenteComunica {
 
   void LectoraDatos(const std::shared_ptr<Collection>& Dato) override {
     ++documentos_;
+    if (Dato) {
+      ultimo_ = Dato;
+      ultimoDocumento_ = documentos_;
+    }
     const std::vector<std::string> imagenes = ImagenesEscritas(Dato);
     imagenes_ += static_cast<int>(imagenes.size());
     if (!Dato) {
@@ -47,6 +52,40 @@ class Lector final : public OyenteComunica {
 
   void LectoraActiva(Boolean) override {}
 
+  // A jam, when the component shows it: a line of its own, in the order of
+  // the passes.
+  void Atasco(const std::string& texto) const {
+    if (json_) {
+      std::printf("{\"atasco\": %s}\n", Json(texto).c_str());
+    } else {
+      std::printf(
+          "\nAtasco: %s La lectora ha vaciado el recorrido; vuelva a pasar los cheques "
+          "que no hayan salido.\n",
+          texto.c_str());
+    }
+    std::fflush(stdout);
+  }
+
+  // The reader went away during the read: the cheques after the last one
+  // delivered were not read.
+  int LectoraPerdida() const {
+    const std::string datos = ultimo_ ? JsonDe(*ultimo_) : "null";
+    if (json_) {
+      std::printf("{\"lectora_perdida\": {\"ultimo_documento\": %d, \"datos\": %s}}\n",
+                  ultimoDocumento_, datos.c_str());
+    } else if (!ultimo_) {
+      std::fprintf(stderr,
+                   "vardel: la lectora se ha desconectado durante la lectura; no se ha entregado "
+                   "ningún documento. Vuelva a pasar toda la bandeja.\n");
+    } else {
+      std::fprintf(stderr,
+                   "vardel: la lectora se ha desconectado durante la lectura; el último documento "
+                   "entregado es el %d (%s). Vuelva a pasar los que lo siguen.\n",
+                   ultimoDocumento_, Nombre(*ultimo_).c_str());
+    }
+    return kSalidaLectoraPerdida;
+  }
+
   void Resumen(double segundos) const {
     const std::string directorio = Configuracion::LeeAjuste("DirectorioImg");
     if (json_) {
@@ -65,8 +104,10 @@ class Lector final : public OyenteComunica {
   }
 
  private:
-  // The files this document's images went to, as far as they exist now.
-  static std::vector<std::string> ImagenesEscritas(const std::shared_ptr<Collection>& dato) {
+  // The files this document's images went to in this read: a file of the
+  // same name left by an earlier read (its image not fetched this time) is
+  // not one of them. The margin covers file systems with coarse times.
+  std::vector<std::string> ImagenesEscritas(const std::shared_ptr<Collection>& dato) const {
     std::vector<std::string> rutas;
     const std::string directorio = Configuracion::LeeAjuste("DirectorioImg");
     for (int k = 1; k <= 3; ++k) {
@@ -76,11 +117,19 @@ class Lector final : public OyenteComunica {
       }
       const std::string ruta = directorio + platform::kSeparador + nombre;
       std::error_code error;
-      if (std::filesystem::exists(ruta, error)) {
+      const auto escrita = std::filesystem::last_write_time(ruta, error);
+      if (!error && escrita >= inicio_ - std::chrono::seconds(2)) {
         rutas.push_back(ruta);
       }
     }
     return rutas;
+  }
+
+  static std::string Nombre(const Collection& dato) {
+    if (dato.Contiene("IDERR")) {
+      return "línea no legible, IDERR " + ATexto(dato.Item("IDERR"));
+    }
+    return "cheque " + ATexto(dato.Item("Entidad")) + " " + ATexto(dato.Item("NumDoc"));
   }
 
   void MuestraTexto(const std::shared_ptr<Collection>& dato,
@@ -118,11 +167,41 @@ class Lector final : public OyenteComunica {
   }
 
   bool json_;
+  std::filesystem::file_time_type inicio_ = std::filesystem::file_time_type::clock::now();
+  std::shared_ptr<Collection> ultimo_;
+  int ultimoDocumento_ = 0;
   int documentos_ = 0;
   int cheques_ = 0;
   int noLeidos_ = 0;
   int sinDatos_ = 0;
   int imagenes_ = 0;
+};
+
+// The operator's messages go on as before; a jam is also shown in the
+// read's output, where it happened.
+class AvisoDeAtasco final : public platform::Interaccion {
+ public:
+  explicit AvisoDeAtasco(const Lector& lector) : lector_(lector) {
+    platform::SustituyeInteraccion(this);
+  }
+  ~AvisoDeAtasco() override { platform::SustituyeInteraccion(nullptr); }
+  AvisoDeAtasco(const AvisoDeAtasco&) = delete;
+  AvisoDeAtasco& operator=(const AvisoDeAtasco&) = delete;
+
+  platform::RespuestaMensaje MuestraMensaje(const std::string& texto, const std::string& titulo,
+                                            platform::BotonesMensaje botones,
+                                            platform::IconoMensaje icono) override {
+    if (texto.find("204") != std::string::npos) {
+      lector_.Atasco(texto);
+    }
+    return platform::InteraccionPlataforma().MuestraMensaje(texto, titulo, botones, icono);
+  }
+  std::string EligeCarpeta(const std::string& titulo) override {
+    return platform::InteraccionPlataforma().EligeCarpeta(titulo);
+  }
+
+ private:
+  const Lector& lector_;
 };
 
 }  // namespace
@@ -142,15 +221,31 @@ int OrdenLeer(const Opciones& opciones) {
           opciones.json);
     }
     Comunica comunica(&lector);
+    if (!EsVerdadero(comunica.LectoraONOFF())) {
+      if (opciones.json) {
+        std::printf("{\"lectora\": false}\n");
+      } else {
+        std::fprintf(stderr, "vardel: no hay ninguna lectora conectada; no se ha leído nada.\n");
+      }
+      return kSalidaSinLectora;
+    }
     if (!opciones.json) {
       std::printf("Leyendo los cheques de la bandeja (configuración: %s)\n",
                   Configuracion::RutaConfig().c_str());
       std::fflush(stdout);
     }
     const auto inicio = std::chrono::steady_clock::now();
-    comunica.Terminate();
+    {
+      AvisoDeAtasco aviso(lector);
+      comunica.Terminate();
+    }
     const std::chrono::duration<double> duracion = std::chrono::steady_clock::now() - inicio;
     lector.Resumen(duracion.count());
+    // A read ends when no further document is reported; a reader that went
+    // away ends it too, with cheques possibly left unread.
+    if (!EsVerdadero(comunica.LectoraONOFF())) {
+      return lector.LectoraPerdida();
+    }
   } catch (const ErrorEjecucion& error) {
     return InformaError(error, opciones.json);
   }

@@ -37,6 +37,13 @@ bool IgualSinMayusculas(std::string_view a, std::string_view b) {
   return true;
 }
 
+std::string Minusculas(std::string texto) {
+  for (char& c : texto) {
+    c = Minuscula(c);
+  }
+  return texto;
+}
+
 std::string Recorta(std::string_view texto) {
   std::size_t inicio = 0;
   std::size_t fin = texto.size();
@@ -145,6 +152,11 @@ void Documento::Pon(std::string_view seccion, std::string_view clave, std::strin
 
 bool Documento::TieneSeccion(std::string_view seccion) const {
   return Busca(seccion) != nullptr;
+}
+
+std::vector<std::pair<std::string, std::string>> Documento::Claves(std::string_view seccion) const {
+  const Seccion* s = Busca(seccion);
+  return s == nullptr ? std::vector<std::pair<std::string, std::string>>{} : s->claves;
 }
 
 std::string Documento::TextoSeccion(std::string_view seccion) const {

@@ -23,6 +23,8 @@ class Documento {
                      std::string_view defecto) const;
   void Pon(std::string_view seccion, std::string_view clave, std::string_view valor);
   bool TieneSeccion(std::string_view seccion) const;
+  // The keys of a section in file order, with their values.
+  std::vector<std::pair<std::string, std::string>> Claves(std::string_view seccion) const;
   // The section's lines as they were read, for telling whether it changed.
   std::string TextoSeccion(std::string_view seccion) const;
 
@@ -38,5 +40,6 @@ class Documento {
 
 bool IgualSinMayusculas(std::string_view a, std::string_view b);
 std::string Recorta(std::string_view texto);
+std::string Minusculas(std::string texto);
 
 }  // namespace mtxsim

@@ -3,10 +3,14 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <string>
@@ -35,6 +39,7 @@ struct ImagenCapturada {
   bool existe = false;
   std::vector<unsigned char> bytes;
   std::int32_t descarga = 0;
+  std::optional<std::int32_t> entrega_corta;
   std::string url;
 };
 
@@ -50,8 +55,18 @@ struct Estado {
   std::set<std::string> abiertos;
   bool salida_atascada = false;
   bool entrada_atascada = false;
-  std::uint32_t secuencia = 0;  // captures made, names the images
+  int limpiezas_pendientes = 0;   // clearings the jam still needs
+  std::size_t sin_alimentar = 0;  // tray position (from 1) whose capture failed unfed
+  std::uint32_t secuencia = 0;    // captures made, names the images
   std::array<ImagenCapturada, 3> imagenes;
+  // Faults of the last captured document that act after the capture.
+  std::map<std::string, std::int32_t> lecturas_fallidas;
+  int retardo_descarga_ms = 0;
+  // Since the scenario's text was last read: calls per function, documents
+  // fed, and the events that have fired.
+  std::map<std::string, int> llamadas;
+  std::size_t alimentados = 0;
+  std::set<int> disparados;
 };
 
 // Never destroyed: a host may call in while the process is ending.
@@ -95,6 +110,9 @@ void Actualiza(Estado& e) {
   e.existe = existe;
   e.texto = texto;
   e.escenario = existe ? LeeEscenario(texto, DirectorioDe(ruta)) : Escenario{};
+  e.llamadas.clear();
+  e.alimentados = 0;
+  e.disparados.clear();
   if (!misma_ruta) {
     // Another scenario file is another reader: nothing of the last one stays.
     e.abiertos.clear();
@@ -104,6 +122,8 @@ void Actualiza(Estado& e) {
     e.firma_bandeja = e.escenario.firma_bandeja;
     e.siguiente = 0;
     e.salida_atascada = e.entrada_atascada = false;
+    e.limpiezas_pendientes = 0;
+    e.sin_alimentar = 0;
   }
   // A reader that went away, or a device no longer listed, is closed.
   for (auto it = e.abiertos.begin(); it != e.abiertos.end();) {
@@ -139,11 +159,98 @@ std::string Escapa(std::string_view texto) {
   return salida;
 }
 
+void Anota(const Estado& e, const std::string& linea) {
+  if (!e.escenario.diario.empty()) {
+    std::ofstream diario(e.escenario.diario, std::ios::binary | std::ios::app);
+    diario << linea << "\n";
+  }
+}
+
+// 64-bit FNV-1a of the bytes an image fetch hands back, journalled so a
+// test can tell a stored file from what the reader sent.
+std::string Huella(const unsigned char* bytes, std::size_t tamano) {
+  std::uint64_t huella = 14695981039346656037ULL;
+  for (std::size_t i = 0; i < tamano; ++i) {
+    huella = (huella ^ bytes[i]) * 1099511628211ULL;
+  }
+  char texto[17];
+  std::snprintf(texto, sizeof texto, "%016llx", static_cast<unsigned long long>(huella));
+  return texto;
+}
+
+// Writes to the file until its file system refuses more, never beyond
+// 256 MiB, so a wrong path cannot fill a real disk.
+bool Llena(const std::string& ruta) {
+  std::FILE* archivo = std::fopen(ruta.c_str(), "ab");
+  if (archivo == nullptr) {
+    return false;
+  }
+  static const std::vector<char> kBloque(1 << 16, 0);
+  for (int i = 0; i < 4096; ++i) {
+    if (std::fwrite(kBloque.data(), 1, kBloque.size(), archivo) != kBloque.size() ||
+        std::fflush(archivo) != 0) {
+      break;
+    }
+  }
+  std::fclose(archivo);
+  return true;
+}
+
+// Carries out an event of the scenario and journals it.
+void Dispara(Estado& e, const Suceso& suceso) {
+  if (!e.disparados.insert(suceso.numero).second) {
+    return;
+  }
+  namespace fs = std::filesystem;
+  std::error_code error;
+  bool hecho = true;
+  std::string accion;
+  switch (suceso.accion) {
+    case Suceso::Accion::kDesconecta:
+      accion = "unplug";
+      e.escenario.presente = false;
+      e.abiertos.clear();
+      break;
+    case Suceso::Accion::kBorra:
+      accion = "remove";
+      hecho = fs::remove_all(fs::path(suceso.ruta), error) > 0;
+      break;
+    case Suceso::Accion::kMueve:
+      accion = "move";
+      fs::rename(fs::path(suceso.ruta), fs::path(suceso.destino), error);
+      hecho = !error;
+      break;
+    case Suceso::Accion::kEscribe: {
+      accion = "write";
+      std::ofstream archivo(suceso.ruta, std::ios::binary | std::ios::trunc);
+      archivo << suceso.texto;
+      hecho = static_cast<bool>(archivo.flush());
+      break;
+    }
+    case Suceso::Accion::kLlena:
+      accion = "fill";
+      hecho = Llena(suceso.ruta);
+      break;
+  }
+  Anota(e, "Event\tnumber=" + std::to_string(suceso.numero) + "\tdo=" + accion +
+               "\tpath=" + suceso.ruta + "\tresult=" + (hecho ? "0" : "-99"));
+}
+
 // One line of the journal: the function, its arguments as name=value,
 // "result=N", then what the call handed back; fields separated by tabs.
 class Registro {
  public:
-  explicit Registro(std::string funcion) : entradas_(std::move(funcion)) {}
+  // Counts the call, and fires the events due before it.
+  Registro(Estado& e, std::string funcion) : funcion_(funcion), entradas_(std::move(funcion)) {
+    const int llamada = ++e.llamadas[funcion_];
+    for (const Suceso& suceso : e.escenario.sucesos) {
+      if (suceso.llamada == llamada && IgualSinMayusculas(suceso.funcion, funcion_)) {
+        Dispara(e, suceso);
+      }
+    }
+  }
+  // The value key a read names, for the size fault of that key.
+  void Clave(const char* clave) { clave_ = clave == nullptr ? "" : Minusculas(clave); }
 
   void Texto(const char* nombre, const char* valor) {
     Anade(entradas_, nombre, valor == nullptr ? "(null)" : Escapa(valor));
@@ -161,16 +268,24 @@ class Registro {
     if (tamano_ != nullptr) {
       // A scenario may make every call hand back a given size, as a faulty
       // library would.
-      if (e.escenario.tamano_devuelto) {
-        *tamano_ = *e.escenario.tamano_devuelto;
+      if (const auto tamano = TamanoDevuelto(e.escenario)) {
+        *tamano_ = *tamano;
       }
       Anade(salidas_, "size", std::to_string(*tamano_));
     }
-    if (!e.escenario.diario.empty()) {
-      std::ofstream diario(e.escenario.diario, std::ios::binary | std::ios::app);
-      diario << entradas_ << "\tresult=" << resultado << salidas_ << "\n";
-    }
+    Anota(e, entradas_ + "\tresult=" + std::to_string(resultado) + salidas_);
     return resultado;
+  }
+
+  // The size the scenario makes this call hand back, if any.
+  std::optional<std::int32_t> TamanoDevuelto(const Escenario& escenario) const {
+    for (const std::string& nombre : {clave_, Minusculas(funcion_)}) {
+      const auto encontrado = escenario.tamanos_devueltos.find(nombre);
+      if (!nombre.empty() && encontrado != escenario.tamanos_devueltos.end()) {
+        return encontrado->second;
+      }
+    }
+    return escenario.tamano_devuelto;
   }
 
  private:
@@ -181,6 +296,8 @@ class Registro {
     linea += valor;
   }
 
+  std::string funcion_;
+  std::string clave_;
   std::string entradas_;
   std::string salidas_;
   std::int32_t* tamano_ = nullptr;
@@ -259,7 +376,7 @@ std::int32_t Protegida(Operacion operacion) {
 
 std::int32_t GetDevice(std::int32_t indice, char* nombre) {
   return Protegida([&](Estado& e) {
-    Registro r("MTMICRGetDevice");
+    Registro r(e, "MTMICRGetDevice");
     r.Numero("index", indice);
     if (nombre == nullptr) {
       return r.Fin(e, kArgumento);
@@ -277,7 +394,7 @@ std::int32_t GetDevice(std::int32_t indice, char* nombre) {
 
 std::int32_t OpenDevice(const char* dispositivo) {
   return Protegida([&](Estado& e) {
-    Registro r("MTMICROpenDevice");
+    Registro r(e, "MTMICROpenDevice");
     r.Texto("device", dispositivo);
     if (dispositivo == nullptr) {
       return r.Fin(e, kArgumento);
@@ -295,7 +412,7 @@ std::int32_t OpenDevice(const char* dispositivo) {
 
 std::int32_t CloseDevice(const char* dispositivo) {
   return Protegida([&](Estado& e) {
-    Registro r("MTMICRCloseDevice");
+    Registro r(e, "MTMICRCloseDevice");
     r.Texto("device", dispositivo);
     if (dispositivo == nullptr) {
       return r.Fin(e, kArgumento);
@@ -312,7 +429,7 @@ std::int32_t CloseDevice(const char* dispositivo) {
 std::int32_t QueryInfo(const char* dispositivo, const char* elemento, char* buffer,
                        std::int32_t* tamano) {
   return Protegida([&](Estado& e) {
-    Registro r("MTMICRQueryInfo");
+    Registro r(e, "MTMICRQueryInfo");
     r.Texto("device", dispositivo);
     r.Texto("item", elemento);
     r.Tamano(tamano);
@@ -340,7 +457,7 @@ std::int32_t QueryInfo(const char* dispositivo, const char* elemento, char* buff
 std::int32_t SetValue(char* documento, const char* seccion, const char* elemento,
                       const std::int32_t* indice, const char* valor, std::int32_t* tamano) {
   return Protegida([&](Estado& e) {
-    Registro r(indice == nullptr ? "MTMICRSetValue" : "MTMICRSetIndexValue");
+    Registro r(e, indice == nullptr ? "MTMICRSetValue" : "MTMICRSetIndexValue");
     r.Texto("section", seccion);
     r.Texto("item", elemento);
     if (indice != nullptr) {
@@ -368,7 +485,7 @@ std::int32_t SetValue(char* documento, const char* seccion, const char* elemento
 std::int32_t ProcessCheck(const char* dispositivo, const char* opciones, char* respuesta,
                           std::int32_t* tamano) {
   return Protegida([&](Estado& e) {
-    Registro r("MTMICRProcessCheck");
+    Registro r(e, "MTMICRProcessCheck");
     r.Texto("device", dispositivo);
     r.Texto("options",
             opciones == nullptr ? nullptr : LeeTexto(opciones, kMaximoDocumento).c_str());
@@ -383,10 +500,10 @@ std::int32_t ProcessCheck(const char* dispositivo, const char* opciones, char* r
       // stays in the caller's buffer.
       Escribe(respuesta, tamano,
               "[CommandStatus]\nres=" + std::to_string(abierto) + " Device not available\n");
+      r.Sale("fed", "no");
       return r.Fin(e, abierto);
     }
     const std::size_t largo = LargoBandeja(e.escenario);
-    const bool quedan_mas = e.siguiente + 1 < largo;
     Documento d;
     if (e.salida_atascada || e.entrada_atascada) {
       // The paper path must be cleared before the next document is fed.
@@ -396,14 +513,31 @@ std::int32_t ProcessCheck(const char* dispositivo, const char* opciones, char* r
         d.Pon("CommandStatus", "DocPresent", "DOCPRESENT");
       }
       const std::int32_t escrito = Escribe(respuesta, tamano, d.Texto());
+      r.Sale("fed", "no");
       return r.Fin(e, escrito == kBien ? kAtascada : escrito);
     }
     if (e.siguiente >= largo) {
       d.Pon("CommandStatus", "res", "7 No document in the feeder");
       const std::int32_t escrito = Escribe(respuesta, tamano, d.Texto());
+      r.Sale("fed", "no");
       return r.Fin(e, escrito == kBien ? kBandejaVacia : escrito);
     }
     const DocumentoBandeja& documento = DocumentoEn(e.escenario, e.siguiente);
+    const bool quedan_mas = documento.marca_mas.value_or(e.siguiente + 1 < largo);
+    const std::string posicion = std::to_string(e.siguiente + 1);
+    // A capture that fails before moving the paper leaves the document in
+    // the tray; the next capture feeds it and succeeds.
+    const bool reintento = !documento.alimenta && e.sin_alimentar == e.siguiente + 1;
+    const std::int32_t resultado_captura = reintento ? kBien : documento.resultado;
+    if (resultado_captura != kBien && !documento.alimenta) {
+      e.sin_alimentar = e.siguiente + 1;
+      d.Pon("CommandStatus", "res", std::to_string(documento.resultado) + " Document not fed");
+      d.Pon("CommandStatus", "DocPresent", "DOCPRESENT");
+      const std::int32_t escrito = Escribe(respuesta, tamano, d.Texto());
+      r.Sale("fed", "no");
+      r.Sale("document", posicion);
+      return r.Fin(e, escrito == kBien ? documento.resultado : escrito);
+    }
     const int retardo = documento.retardo_ms.value_or(e.escenario.retardo_ms);
     if (retardo > 0) {
       std::this_thread::sleep_for(std::chrono::milliseconds(retardo));
@@ -436,41 +570,58 @@ std::int32_t ProcessCheck(const char* dispositivo, const char* opciones, char* r
       }
       ++numero;
       imagen.descarga = origen.descarga;
+      imagen.entrega_corta = origen.entrega_corta;
       imagen.url = "mtxsim:" + std::to_string(secuencia) + ":" + std::to_string(k + 1);
       const std::string indice = "." + std::to_string(k + 1);
-      d.Pon("ImageInfo", "ImageSize" + indice, std::to_string(imagen.bytes.size()));
+      d.Pon("ImageInfo", "ImageSize" + indice,
+            origen.texto_tamano.value_or(std::to_string(imagen.bytes.size())));
       d.Pon("ImageInfo", "ImageURL" + indice, imagen.url);
     }
     d.Pon("ImageInfo", "Number", std::to_string(numero));
     const std::int32_t escrito = Escribe(respuesta, tamano, d.Texto());
     if (escrito != kBien) {
       // Not fed: the document stays in the tray.
+      r.Sale("fed", "no");
       return r.Fin(e, escrito);
     }
     e.secuencia = secuencia;
     e.imagenes = std::move(imagenes);
+    e.lecturas_fallidas = documento.lecturas_fallidas;
+    e.retardo_descarga_ms = documento.retardo_descarga_ms.value_or(e.escenario.retardo_descarga_ms);
     ++e.siguiente;
     if (e.escenario.rellena && e.siguiente >= largo) {
       // The last document fed: the next read finds the tray full again.
       e.siguiente = 0;
     }
     e.salida_atascada = e.entrada_atascada = documento.atasco;
+    e.limpiezas_pendientes = documento.atasco ? documento.limpiezas_atasco : 0;
+    r.Sale("fed", "yes");
+    r.Sale("document", posicion);
+    r.Sale("capture", std::to_string(secuencia));
     r.Sale("micr", documento.micr);
     r.Sale("docpresent", quedan_mas ? "yes" : "no");
-    return r.Fin(e, documento.resultado);
+    const std::int32_t resultado = r.Fin(e, resultado_captura);
+    ++e.alimentados;
+    for (const Suceso& suceso : e.escenario.sucesos) {
+      if (suceso.tras == e.alimentados) {
+        Dispara(e, suceso);
+      }
+    }
+    return resultado;
   });
 }
 
 std::int32_t GetValue(const char* documento, const char* seccion, const char* clave,
                       const std::int32_t* indice, char* valor, std::int32_t* tamano) {
   return Protegida([&](Estado& e) {
-    Registro r(indice == nullptr ? "MTMICRGetValue" : "MTMICRGetIndexValue");
+    Registro r(e, indice == nullptr ? "MTMICRGetValue" : "MTMICRGetIndexValue");
     r.Texto("section", seccion);
     r.Texto("key", clave);
     if (indice != nullptr) {
       r.Numero("index", *indice);
     }
     r.Tamano(tamano);
+    r.Clave(clave);
     if (documento == nullptr || seccion == nullptr || clave == nullptr || valor == nullptr ||
         tamano == nullptr) {
       return r.Fin(e, kArgumento);
@@ -479,6 +630,12 @@ std::int32_t GetValue(const char* documento, const char* seccion, const char* cl
       return r.Fin(e, kBufferPequeno);
     }
     const Documento d = Documento::Lee(LeeTexto(documento, kMaximoDocumento));
+    const auto fallida = e.lecturas_fallidas.find(Minusculas(clave));
+    if (fallida != e.lecturas_fallidas.end() &&
+        d.ValorO("DocInfo", "DocNumber", "") == std::to_string(e.secuencia)) {
+      // The last captured document's read of this key is to fail.
+      return r.Fin(e, fallida->second);
+    }
     std::string nombre = clave;
     if (indice != nullptr) {
       nombre += "." + std::to_string(*indice);
@@ -498,7 +655,7 @@ std::int32_t GetValue(const char* documento, const char* seccion, const char* cl
 std::int32_t GetImage(const char* dispositivo, const char* imagen, unsigned char* bytes,
                       std::int32_t* tamano) {
   return Protegida([&](Estado& e) {
-    Registro r("MTMICRGetImage");
+    Registro r(e, "MTMICRGetImage");
     r.Texto("device", dispositivo);
     r.Texto("image", imagen);
     r.Tamano(tamano);
@@ -521,6 +678,9 @@ std::int32_t GetImage(const char* dispositivo, const char* imagen, unsigned char
     if (elegida->descarga != kBien) {
       return r.Fin(e, elegida->descarga);
     }
+    if (e.retardo_descarga_ms > 0) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(e.retardo_descarga_ms));
+    }
     const std::size_t necesario = elegida->bytes.size();
     if (*tamano < 0 || static_cast<std::size_t>(*tamano) < necesario) {
       *tamano = static_cast<std::int32_t>(necesario);
@@ -529,10 +689,20 @@ std::int32_t GetImage(const char* dispositivo, const char* imagen, unsigned char
     if (bytes == nullptr && necesario > 0) {
       return r.Fin(e, kArgumento);
     }
-    if (necesario > 0) {
-      std::memcpy(bytes, elegida->bytes.data(), necesario);
+    // A short transfer hands back fewer bytes and still succeeds.
+    std::size_t entregados = necesario;
+    if (elegida->entrega_corta && *elegida->entrega_corta >= 0) {
+      entregados = std::min(necesario, static_cast<std::size_t>(*elegida->entrega_corta));
     }
-    *tamano = static_cast<std::int32_t>(necesario);
+    if (entregados > 0) {
+      std::memcpy(bytes, elegida->bytes.data(), entregados);
+    }
+    *tamano = static_cast<std::int32_t>(entregados);
+    // The fingerprint covers what the size going out says was handed back.
+    const auto falso = r.TamanoDevuelto(e.escenario);
+    const std::size_t contados =
+        falso && *falso >= 0 ? std::min(entregados, static_cast<std::size_t>(*falso)) : entregados;
+    r.Sale("bytes", Huella(elegida->bytes.data(), contados));
     return r.Fin(e, kBien);
   });
 }
@@ -540,7 +710,7 @@ std::int32_t GetImage(const char* dispositivo, const char* imagen, unsigned char
 std::int32_t SendCommand(const char* dispositivo, const char* orden, char* respuesta,
                          std::int32_t* tamano) {
   return Protegida([&](Estado& e) {
-    Registro r("MTMICRSendCommand");
+    Registro r(e, "MTMICRSendCommand");
     r.Texto("device", dispositivo);
     r.Texto("command", orden);
     r.Tamano(tamano);
@@ -560,6 +730,11 @@ std::int32_t SendCommand(const char* dispositivo, const char* orden, char* respu
       e.entrada_atascada = false;
     } else {
       return r.Fin(e, kSinClave);
+    }
+    if (!e.salida_atascada && !e.entrada_atascada && e.limpiezas_pendientes > 1) {
+      // A jam that needs more clearings blocks the path again.
+      --e.limpiezas_pendientes;
+      e.salida_atascada = e.entrada_atascada = true;
     }
     return r.Fin(e, Escribe(respuesta, tamano, e.escenario.respuesta_orden));
   });

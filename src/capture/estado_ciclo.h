@@ -16,6 +16,8 @@ struct EstadoCiclo {
   std::int16_t intIndiceError = 1;         // numbers the files of unparsed documents
   std::shared_ptr<Collection> colDatos;    // what LectoraDatos carries
   std::shared_ptr<Collection> datosLinea;  // the parse result of this document's line
+  std::string lineaCodigo;                 // this document's code line as read, trimmed
+  bool trazado = false;                    // a trace line already names this pass
   std::function<Boolean()> blnLogActivo;   // the object's switch, read at each log line
 };
 

@@ -3,8 +3,10 @@
 #include <new>
 #include <optional>
 
+#include "capture/directorio_imagenes.h"
 #include "capture/estado_ciclo.h"
 #include "capture/nombres_imagen.h"
+#include "capture/traza.h"
 #include "core/error.h"
 #include "core/text.h"
 #include "device/lectora.h"
@@ -57,9 +59,33 @@ std::shared_ptr<Collection> ColeccionSinDatos(std::int16_t indice) {
   return col;
 }
 
-}  // namespace
+// The largest image the step accepts: a cheque's image at any resolution
+// and colour depth a desk reader offers is a few MiB; a size text beyond
+// this is a fault of the reader, not an image worth gigabytes of memory.
+constexpr std::size_t kTamanoMaximo = 64u * 1024 * 1024;
 
-void GuardaImagen(int k, EstadoCiclo& estado) {
+// The file name of image k of the current document.
+std::string NombreDelDocumento(int k, const EstadoCiclo& estado) {
+  return estado.datosLinea ? NombreImagenCheque(k, *estado.datosLinea)
+                           : NombreImagenError(k, estado.intIndiceError);
+}
+
+// The path image k would take, for a trace line; "" when the image
+// directory cannot be named.
+std::string RutaPrevista(int k, const EstadoCiclo& estado) {
+  try {
+    return DirectorioImagenes() + platform::kSeparador + NombreDelDocumento(k, estado);
+  } catch (const ErrorEjecucion&) {
+    return {};
+  }
+}
+
+void Traza(std::int32_t numero, int k, const std::string& ruta, EstadoCiclo& estado) {
+  TrazaImagenNoGuardada(numero, k, ruta, estado.intIndiceError, estado.lineaCodigo);
+  estado.trazado = true;
+}
+
+void GuardaImagenSinTraza(int k, EstadoCiclo& estado, std::string& ruta) {
   device::Lectora& lectora = device::LectoraActual();
 
   std::string strValor(static_cast<std::size_t>(kLargoValor), '\0');
@@ -73,6 +99,10 @@ void GuardaImagen(int k, EstadoCiclo& estado) {
     return;
   }
   const std::size_t tamano = *talla;
+  if (tamano > kTamanoMaximo) {
+    Traza(errores::kMemoriaInsuficiente, k, RutaPrevista(k, estado), estado);
+    return;
+  }
   std::vector<std::uint8_t> imagen;
   try {
     imagen.assign(tamano, 0);
@@ -90,23 +120,38 @@ void GuardaImagen(int k, EstadoCiclo& estado) {
     if (EsVerdadero(estado.blnLogActivo())) {
       Configuracion::EscribeLog(Configuracion::LineaLog(resultado, kErrorFetch[k - 1]));
     }
+    Traza(resultado, k, RutaPrevista(k, estado), estado);
     return;
   }
 
-  std::string nombre;
-  if (estado.datosLinea) {
-    nombre = NombreImagenCheque(k, *estado.datosLinea);
-  } else {
-    nombre = NombreImagenError(k, estado.intIndiceError);
-    if (k == 3) {
-      estado.colDatos = ColeccionSinDatos(estado.intIndiceError);
-    }
+  // A fetch that reports success but hands back no bytes of an image that
+  // has some is a lost image, not an empty one: no file, and the trace.
+  if (tamano > 0 && longitudImagen <= 0) {
+    Traza(resultado, k, RutaPrevista(k, estado), estado);
+    return;
   }
-  // The whole image, whatever length the fetch handed back; an existing
-  // file is replaced whole, never left with an old image's tail.
-  imagen.resize(tamano);
-  platform::EscribeArchivoCompleto(
-      Configuracion::LeeAjuste("DirectorioImg") + platform::kSeparador + nombre, imagen);
+  // Only what the reader sent: a shorter transfer is never padded.
+  if (longitudImagen >= 0 && static_cast<std::size_t>(longitudImagen) < imagen.size()) {
+    imagen.resize(static_cast<std::size_t>(longitudImagen));
+  }
+  ruta = DirectorioImagenes() + platform::kSeparador + NombreDelDocumento(k, estado);
+  if (!estado.datosLinea && k == 3) {
+    estado.colDatos = ColeccionSinDatos(estado.intIndiceError);
+  }
+  platform::EscribeArchivoCompleto(ruta, imagen);
+}
+
+}  // namespace
+
+void GuardaImagen(int k, EstadoCiclo& estado) {
+  std::string ruta;
+  try {
+    GuardaImagenSinTraza(k, estado, ruta);
+  } catch (const ErrorEjecucion& error) {
+    // The document has left the tray: name it before the read ends.
+    Traza(error.Numero(), k, ruta.empty() ? RutaPrevista(k, estado) : ruta, estado);
+    throw;
+  }
 }
 
 }  // namespace vardel::captura

@@ -105,7 +105,9 @@ void InicializaLectora(std::string& strOpciones, Boolean blnLogActivo) {
   std::string& directorioLog = Configuracion::strDirectorioLog();
   directorioLog =
       Configuracion::LeeIni(Configuracion::kSeccion, "DirectorioLog ", Configuracion::RutaConfig());
-  if (Recorta(directorioLog).empty()) {
+  // A cut value names another folder: the component's own is used instead,
+  // as for a blank one.
+  if (Recorta(directorioLog).empty() || Configuracion::AjusteCortado("DirectorioLog")) {
     directorioLog = platform::DirectorioComponente();
   }
 

@@ -1,7 +1,10 @@
 #include <limits>
 
 #include "capture/captura.h"
+#include "capture/directorio_imagenes.h"
 #include "capture/estado_ciclo.h"
+#include "capture/nombres_imagen.h"
+#include "capture/traza.h"
 #include "core/error.h"
 #include "core/text.h"
 #include "device/lectora.h"
@@ -26,15 +29,25 @@ void Incrementa(std::int16_t& contador) {
   ++contador;
 }
 
-// The first number n for which no ERRANV<n>.tif (file or directory) exists
-// in the image directory, read afresh for every probe.
-std::int16_t PrimerIndiceLibre() {
-  std::int16_t indice = 1;
-  while (platform::ExisteRuta(Configuracion::LeeAjuste("DirectorioImg") + platform::kSeparador +
-                              "ERRANV" + std::to_string(indice) + ".tif")) {
+// True when any of the three error names of number n (ERRANVn.tif,
+// ERRREVn.tif, ERRANVn.jpg) exists as a file or a directory in the image
+// directory, read afresh for every probe: a number is free only when a pass
+// can write all its images without replacing an earlier pass's.
+bool IndiceOcupado(std::int16_t indice) {
+  for (int k = 1; k <= 3; ++k) {
+    if (platform::ExisteRuta(Configuracion::LeeAjuste("DirectorioImg") + platform::kSeparador +
+                             NombreImagenError(k, indice))) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Moves the counter on past every number in use; past 32767 an overflow.
+void SaltaIndicesOcupados(std::int16_t& indice) {
+  while (IndiceOcupado(indice)) {
     Incrementa(indice);
   }
-  return indice;
 }
 
 // Reads the current document's values and images. Returns the data object
@@ -47,6 +60,7 @@ std::shared_ptr<Collection> LeeDocumento(EstadoCiclo& estado, const Contexto& co
   if (NumeroInicial(HastaNul(strValor)) != 0) {
     // A document the reader did not read well carries no data: never an
     // earlier document's, which the host would take for a second cheque.
+    TrazaSinDatos(HastaNul(strValor), estado.intIndiceError, "");
     return nullptr;
   }
 
@@ -59,10 +73,15 @@ std::shared_ptr<Collection> LeeDocumento(EstadoCiclo& estado, const Contexto& co
   strValor.assign(static_cast<std::size_t>(longitud), '\0');
   lectora.MTMICRGetValue(estado.strRespuesta, "DocInfo", "MICRRaw", strValor, longitud);
 
-  estado.datosLinea = contexto.PantallaConfig->RecogeDatos(Recorta(HastaNul(strValor)));
+  estado.lineaCodigo = Recorta(HastaNul(strValor));
+  estado.datosLinea = contexto.PantallaConfig->RecogeDatos(estado.lineaCodigo);
   estado.colDatos = estado.datosLinea;
   for (int k = 1; k <= 3; ++k) {
     GuardaImagen(k, estado);
+  }
+  if (!estado.colDatos && !estado.trazado) {
+    // Unparsed, and no third image to build the no-data collection on.
+    TrazaSinDatos("0", estado.intIndiceError, estado.lineaCodigo);
   }
   return estado.colDatos;
 }
@@ -73,6 +92,10 @@ void ProcesaCheques(const Contexto& contexto) {
   device::Lectora& lectora = device::LectoraActual();
   frmConfigLectorUSB& pantalla = *contexto.PantallaConfig;
 
+  // A missing function or library ends the read here, before any document
+  // is fed, not after a cheque has left the tray.
+  lectora.CompruebaFunciones();
+
   std::string strOpciones(kLargoRespuesta, '\0');
   InicializaLectora(strOpciones, contexto.blnLogActivo());
 
@@ -82,13 +105,19 @@ void ProcesaCheques(const Contexto& contexto) {
   std::int32_t longitudRespuesta = static_cast<std::int32_t>(kLargoRespuesta);
   lectora.MTMICROpenDevice(Configuracion::LeeAjuste("Name"));
 
-  estado.intIndiceError = PrimerIndiceLibre();
+  estado.intIndiceError = 1;
+  SaltaIndicesOcupados(estado.intIndiceError);
+  BorraTemporalesHuerfanos();
 
   bool otroDocumento = true;
   while (otroDocumento) {
     if (pantalla.TmrOnOff().Enabled()) {
       pantalla.TmrOnOff().Enabled(false);
     }
+    // A number taken since the last probe (another process, or files put
+    // there by hand) is skipped too, so IDERR always names this pass's files.
+    SaltaIndicesOcupados(estado.intIndiceError);
+    CompruebaAntesDeCapturar(contexto.blnLogActivo());
 
     // A fresh results buffer for every call: a failing call that writes
     // nothing must not replay the previous document's "DOCPRESENT".
@@ -108,9 +137,13 @@ void ProcesaCheques(const Contexto& contexto) {
       }
     }
 
-    if (resultado == 0) {
+    if (resultado != 0) {
+      TrazaCapturaFallida(resultado, estado.intIndiceError);
+    } else {
       estado.datosLinea.reset();
       estado.colDatos.reset();
+      estado.lineaCodigo.clear();
+      estado.trazado = false;
       const std::shared_ptr<Collection> dato = LeeDocumento(estado, contexto);
       contexto.LectoraDatos(dato);
     }

@@ -18,6 +18,11 @@ class Lectora {
  public:
   virtual ~Lectora() = default;
 
+  // Makes sure every function a read calls can be reached before the first
+  // document is fed; raises the error of the first that cannot (48 no
+  // library, 453 no function). Calls none of them.
+  virtual void CompruebaFunciones() {}
+
   virtual std::int32_t MTMICRGetDevice(std::int32_t indice, std::string& nombre) = 0;
   virtual std::int32_t MTMICROpenDevice(const std::string& dispositivo) = 0;
   virtual std::int32_t MTMICRCloseDevice(const std::string& dispositivo) = 0;

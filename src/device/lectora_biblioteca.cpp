@@ -124,6 +124,12 @@ void* LectoraBiblioteca::Resuelve(Funcion funcion) {
   return direccion;
 }
 
+void LectoraBiblioteca::CompruebaFunciones() {
+  for (std::size_t funcion = kOpenDevice; funcion < kNumeroFunciones; ++funcion) {
+    Resuelve(static_cast<Funcion>(funcion));
+  }
+}
+
 std::int32_t LectoraBiblioteca::MTMICRGetDevice(std::int32_t indice, std::string& nombre) {
   auto llamada = Obtiene<mtx::MTMICRGetDevice>(kGetDevice);
   // The library is told no size: the buffer always has the room it expects.

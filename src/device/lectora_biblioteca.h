@@ -36,6 +36,9 @@ class LectoraBiblioteca final : public Lectora {
   // An explicit list of candidates, for tests and tools.
   explicit LectoraBiblioteca(std::vector<std::string> candidatos);
 
+  // Resolves every function but MTMICRGetDevice, which a read never calls.
+  void CompruebaFunciones() override;
+
   std::int32_t MTMICRGetDevice(std::int32_t indice, std::string& nombre) override;
   std::int32_t MTMICROpenDevice(const std::string& dispositivo) override;
   std::int32_t MTMICRCloseDevice(const std::string& dispositivo) override;

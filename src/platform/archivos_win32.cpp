@@ -48,6 +48,12 @@ bool EscribeTodo(HANDLE archivo, const char* datos, std::size_t largo) {
   return true;
 }
 
+// A temporary's name: the base, ".tmp-", this process's id and a counter.
+std::string NombreTemporal(const std::string& base) {
+  static std::atomic<unsigned> contador{0};
+  return base + ".tmp-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(contador++);
+}
+
 }  // namespace
 
 bool ExisteRuta(const std::string& ruta) {
@@ -62,16 +68,17 @@ void CreaDirectorio(const std::string& ruta) {
 }
 
 void EscribeArchivoCompleto(const std::string& ruta, const std::vector<std::uint8_t>& bytes) {
-  static std::atomic<unsigned> contador{0};
   const std::string destino = AAnsi(ruta);
-  const std::string temporal =
-      destino + ".tmp-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(contador++);
+  const std::string temporal = NombreTemporal(destino);
   HANDLE archivo = CreateFileA(temporal.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                FILE_ATTRIBUTE_NORMAL, nullptr);
   if (archivo == INVALID_HANDLE_VALUE) {
     LanzaErrorDeArchivo(GetLastError());
   }
-  bool correcto = EscribeTodo(archivo, reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  // On stable storage before the name points at it; the move itself is
+  // written through.
+  bool correcto = EscribeTodo(archivo, reinterpret_cast<const char*>(bytes.data()), bytes.size()) &&
+                  FlushFileBuffers(archivo);
   DWORD codigo = correcto ? 0 : GetLastError();
   if (!CloseHandle(archivo) && correcto) {
     correcto = false;
@@ -86,6 +93,63 @@ void EscribeArchivoCompleto(const std::string& ruta, const std::vector<std::uint
     DeleteFileA(temporal.c_str());
     LanzaErrorDeArchivo(codigo);
   }
+}
+
+void CompruebaEscritura(const std::string& directorio, std::uint64_t espacio) {
+  const std::string ansi = AAnsi(directorio);
+  const DWORD atributos = GetFileAttributesA(ansi.c_str());
+  if (atributos == INVALID_FILE_ATTRIBUTES) {
+    LanzaErrorDeArchivo(GetLastError());
+  }
+  if ((atributos & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    LanzaError(errores::kRutaNoEncontrada);
+  }
+  const std::string prueba = NombreTemporal(ansi + "\\vardel-prueba");
+  HANDLE archivo = CreateFileA(prueba.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (archivo == INVALID_HANDLE_VALUE) {
+    LanzaErrorDeArchivo(GetLastError());
+  }
+  CloseHandle(archivo);
+  ULARGE_INTEGER libre{};
+  if (GetDiskFreeSpaceExA(ansi.c_str(), &libre, nullptr, nullptr) && libre.QuadPart < espacio) {
+    LanzaError(errores::kDiscoLleno);
+  }
+}
+
+std::vector<std::string> ArchivosDelDirectorio(const std::string& directorio) {
+  std::vector<std::string> nombres;
+  WIN32_FIND_DATAA datos{};
+  HANDLE busqueda = FindFirstFileA((AAnsi(directorio) + "\\*").c_str(), &datos);
+  if (busqueda == INVALID_HANDLE_VALUE) {
+    return nombres;
+  }
+  do {
+    if ((datos.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0) {
+      nombres.push_back(DesdeAnsi(datos.cFileName));
+    }
+  } while (FindNextFileA(busqueda, &datos));
+  FindClose(busqueda);
+  return nombres;
+}
+
+bool ProcesoActivo(unsigned long id) {
+  HANDLE proceso = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(id));
+  if (proceso == nullptr) {
+    // No such process; any other refusal (access denied) means it exists.
+    return GetLastError() != ERROR_INVALID_PARAMETER;
+  }
+  const bool activo = WaitForSingleObject(proceso, 0) == WAIT_TIMEOUT;
+  CloseHandle(proceso);
+  return activo;
+}
+
+unsigned long ProcesoActual() {
+  return GetCurrentProcessId();
+}
+
+bool BorraArchivo(const std::string& ruta) {
+  return DeleteFileA(AAnsi(ruta).c_str()) != 0;
 }
 
 void AnadeLinea(const std::string& ruta, std::string_view bytes) {

@@ -1,11 +1,14 @@
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 
 #include "core/text.h"
 #include "platform/ansi.h"
+#include "platform/archivos.h"
 #include "platform/motor_ini.h"
 #include "platform/perfil.h"
 
@@ -38,33 +41,67 @@ std::optional<std::string> LeeArchivo(const std::string& archivo) {
   return contenido;
 }
 
+bool EscribeTodo(int descriptor, const std::string& contenido) {
+  std::size_t hecho = 0;
+  while (hecho < contenido.size()) {
+    const ssize_t escritos =
+        ::write(descriptor, contenido.data() + hecho, contenido.size() - hecho);
+    if (escritos < 0) {
+      if (errno == EINTR) {
+        continue;
+      }
+      return false;
+    }
+    hecho += static_cast<std::size_t>(escritos);
+  }
+  return true;
+}
+
+// The file in place, for one whose owner this process cannot give a new
+// file: truncated and rewritten, so owner, group and mode stay.
+bool ReescribeEnSuSitio(const std::string& archivo, const std::string& contenido) {
+  const int descriptor = ::open(archivo.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+  if (descriptor < 0) {
+    return false;
+  }
+  const bool escrito = EscribeTodo(descriptor, contenido) && ::fsync(descriptor) == 0;
+  return ::close(descriptor) == 0 && escrito;
+}
+
 // The whole file replaced through a temporary file in the same directory,
-// so a crash leaves either the old file or the new one, never half of one.
+// flushed before the rename, so a crash or a power loss leaves either the
+// old file or the new one, never half of one. A symbolic link is written
+// through to its target and stays a link; the file keeps its owner, group
+// and mode.
 bool ReemplazaArchivo(const std::string& archivo, const std::string& contenido) {
+  std::string destino = archivo;
+  if (char* real = ::realpath(archivo.c_str(), nullptr)) {
+    destino = real;
+    std::free(real);
+  }
   struct stat datos {};
-  const bool existia = ::stat(archivo.c_str(), &datos) == 0;
-  if (existia && ::access(archivo.c_str(), W_OK) != 0) {
+  const bool existia = ::stat(destino.c_str(), &datos) == 0;
+  if (existia && ::access(destino.c_str(), W_OK) != 0) {
     return false;  // a read-only settings file is not written
   }
-  const std::string temporal = archivo + ".tmp-" + std::to_string(::getpid());
-  std::FILE* salida = std::fopen(temporal.c_str(), "wb");
-  if (salida == nullptr) {
+  const std::string temporal = destino + ".tmp-" + std::to_string(::getpid());
+  const int descriptor = ::open(temporal.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (descriptor < 0) {
     return false;
   }
-  const bool escrito =
-      std::fwrite(contenido.data(), 1, contenido.size(), salida) == contenido.size();
-  const bool cerrado = std::fclose(salida) == 0;
-  if (!escrito || !cerrado) {
-    std::remove(temporal.c_str());
+  if (existia && (::fchown(descriptor, datos.st_uid, datos.st_gid) != 0 ||
+                  ::fchmod(descriptor, datos.st_mode & 07777) != 0)) {
+    ::close(descriptor);
+    ::unlink(temporal.c_str());
+    return ReescribeEnSuSitio(destino, contenido);
+  }
+  const bool escrito = EscribeTodo(descriptor, contenido) && ::fsync(descriptor) == 0;
+  const bool cerrado = ::close(descriptor) == 0;
+  if (!escrito || !cerrado || ::rename(temporal.c_str(), destino.c_str()) != 0) {
+    ::unlink(temporal.c_str());
     return false;
   }
-  if (existia) {
-    ::chmod(temporal.c_str(), datos.st_mode & 07777);
-  }
-  if (std::rename(temporal.c_str(), archivo.c_str()) != 0) {
-    std::remove(temporal.c_str());
-    return false;
-  }
+  platform::SincronizaDirectorioDe(destino);
   return true;
 }
 

@@ -23,8 +23,20 @@ std::string LeePerfilPrivado(const std::string& seccion, const std::string& clav
 
 bool EscribePerfilPrivado(const std::string& seccion, const std::string& clave,
                           const std::string& valor, const std::string& archivo) {
-  return WritePrivateProfileStringA(AAnsi(seccion).c_str(), AAnsi(clave).c_str(),
-                                    AAnsi(valor).c_str(), AAnsi(archivo).c_str()) != 0;
+  const std::string ansi = AAnsi(archivo);
+  if (!WritePrivateProfileStringA(AAnsi(seccion).c_str(), AAnsi(clave).c_str(),
+                                  AAnsi(valor).c_str(), ansi.c_str())) {
+    return false;
+  }
+  // The system writes the file; its content is flushed to stable storage
+  // before the save is reported done.
+  HANDLE archivoIni = CreateFileA(ansi.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (archivoIni != INVALID_HANDLE_VALUE) {
+    FlushFileBuffers(archivoIni);
+    CloseHandle(archivoIni);
+  }
+  return true;
 }
 
 }  // namespace vardel::platform

@@ -1,6 +1,7 @@
 #include "settings/configuracion.h"
 
 #include "core/error.h"
+#include "platform/ansi.h"
 #include "platform/componente.h"
 #include "platform/perfil.h"
 
@@ -8,7 +9,13 @@ namespace vardel::Configuracion {
 
 namespace {
 // The platform functions return at most this many characters minus one.
-constexpr std::size_t kCapacidadLectura = 128;
+constexpr std::size_t kCapacidadLectura = kLargoMaximoValor + 1;
+// Room enough to see that a value is longer than a read returns.
+constexpr std::size_t kCapacidadComprobacion = 4096;
+
+bool CabeEnUnaLectura(const std::string& valor) {
+  return platform::AAnsi(valor).size() <= kLargoMaximoValor;
+}
 }  // namespace
 
 std::string RutaConfig() {
@@ -31,6 +38,11 @@ std::string LeeAjuste(const std::string& clave) {
   return LeeIni(kSeccion, clave, RutaConfig());
 }
 
+bool AjusteCortado(const std::string& clave) {
+  return !CabeEnUnaLectura(
+      platform::LeePerfilPrivado(kSeccion, clave, "", kCapacidadComprobacion, RutaConfig()));
+}
+
 std::shared_ptr<Collection> LeeConfiguracion() {
   const std::string archivo = RutaConfig();
   auto col = std::make_shared<Collection>();
@@ -49,6 +61,24 @@ void GuardaConfiguracion(const Collection& col) {
       LanzaError(errores::kErrorAccesoRuta);
     }
   };
+  // A value a read would hand back cut is refused whole, before any key is
+  // written: a cut folder would send the images to another folder. Missing
+  // items are left to fail at their own key, as before.
+  const auto presente = [&col](const char* clave) { return col.Contiene(clave); };
+  const auto rechaza = [](const char* clave) {
+    LanzaError(errores::kArgumentoNoValido, DescripcionError(errores::kArgumentoNoValido) +
+                                                ": el valor de " + clave + " tiene más de " +
+                                                std::to_string(kLargoMaximoValor) + " caracteres");
+  };
+  if (presente("Resolution1") && presente("Resolution2") &&
+      !CabeEnUnaLectura(texto("Resolution1") + "x" + texto("Resolution2"))) {
+    rechaza("Resolution1");
+  }
+  for (const char* clave : {"FileType1", "PrintData", "DocFeed", "DirectorioImg"}) {
+    if (presente(clave) && !CabeEnUnaLectura(texto(clave))) {
+      rechaza(clave);
+    }
+  }
   escribe("Resolution1", texto("Resolution1") + "x" + texto("Resolution2"));
   escribe("FileType1", texto("FileType1"));
   escribe("Resolution2", texto("Resolution1") + "x" + texto("Resolution2"));

@@ -28,12 +28,21 @@ Boolean EscribeIni(const std::string& seccion, const std::string& clave, const s
 // One key of section "LectoraUSB" of Config.ini, read now.
 std::string LeeAjuste(const std::string& clave);
 
+// True when the key's value is longer than a read returns (127 characters
+// in the file's code page): a read would hand it back cut.
+bool AjusteCortado(const std::string& clave);
+
+// The longest value a read hands back whole, in the file's code page.
+inline constexpr std::size_t kLargoMaximoValor = 127;
+
 // The five settings the settings screen shows: "Resolution1", "FileType1",
 // "PrintData", "DocFeed", "DirectorioImg", in that order.
 std::shared_ptr<Collection> LeeConfiguracion();
 
-// Writes the settings screen's seven keys. A missing item raises 5 at its
-// key, a write that fails raises 75 at its key; keys already written stay.
+// Writes the settings screen's seven keys. A value longer than a read hands
+// back whole raises 5 before any key is written; a missing item raises 5 at
+// its key, a write that fails raises 75 at its key; keys already written
+// stay.
 void GuardaConfiguracion(const Collection& col);
 
 }  // namespace vardel::Configuracion

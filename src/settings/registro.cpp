@@ -24,7 +24,11 @@ void EscribeLog(const std::string& texto) {
 }
 
 std::string LineaLog(std::int32_t numero, std::string_view mensaje) {
-  return platform::FechaHoraGeneral(platform::Ahora()) + " - " + std::to_string(numero) +
+  return LineaLog(std::to_string(numero), mensaje);
+}
+
+std::string LineaLog(std::string_view numero, std::string_view mensaje) {
+  return platform::FechaHoraGeneral(platform::Ahora()) + " - " + std::string(numero) +
          std::string(mensaje);
 }
 

@@ -21,5 +21,7 @@ void EscribeLog(const std::string& texto);
 // form, " - ", the number in decimal, then the message (which starts with
 // " - ").
 std::string LineaLog(std::int32_t numero, std::string_view mensaje);
+// The same with the number already as text.
+std::string LineaLog(std::string_view numero, std::string_view mensaje);
 
 }  // namespace vardel::Configuracion

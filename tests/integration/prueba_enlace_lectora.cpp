@@ -70,6 +70,9 @@ TEST(EnlaceLectora, FuncionQueFaltaEsElError453) {
             errores::kPuntoEntradaNoEncontrado);
   // The library itself is loaded: its other functions answer.
   EXPECT_EQ(lectora.MTMICROpenDevice("EXCELLA.EXC001"), 0);
+  // The check a read makes before feeding finds the gap too.
+  LectoraBiblioteca otra({RutaDefectuosa()});
+  EXPECT_EQ(NumeroDeError([&] { otra.CompruebaFunciones(); }), errores::kPuntoEntradaNoEncontrado);
 }
 
 TEST(EnlaceLectora, PrimerasLlamadasDesdeVariosHilosALaVez) {

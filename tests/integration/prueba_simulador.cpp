@@ -20,6 +20,7 @@ namespace {
 
 using prueba::DirectorioPrueba;
 using prueba::SimuladorPrueba;
+using testing::AllOf;
 using testing::ElementsAre;
 using testing::HasSubstr;
 using testing::Not;
@@ -421,6 +422,76 @@ TEST_F(Simulador, UnaBandejaConCopiasRepiteSusDocumentosEnOrden) {
     }
     EXPECT_EQ(Procesa(respuesta), -7) << "the tray is empty";
   }
+}
+
+// The image faults: a size text unlike the image, a short transfer that
+// still succeeds (journalled with the fingerprint of what it handed back).
+TEST_F(Simulador, FallasDeTamanoYEntregaCortaDeUnaImagen) {
+  Escenario(
+      "[Reader]\njournal=diario.log\n[Document1]\nmicr=C1E0049C1E1B1A\nimage1=size:100\n"
+      "size1=12.5\nimage2=size:100\nshort2=40\n");
+  ASSERT_EQ(L().MTMICROpenDevice(kLectora), 0);
+  std::string respuesta;
+  ASSERT_EQ(Procesa(respuesta), 0);
+  int32_t resultado = -1;
+  EXPECT_EQ(ValorIndice(respuesta, "ImageSize", 1, &resultado), "12.5");
+  EXPECT_EQ(ValorIndice(respuesta, "ImageSize", 2, &resultado), "100");
+  const std::string url = ValorIndice(respuesta, "ImageURL", 2, &resultado);
+  std::vector<uint8_t> bytes(100, 0);
+  int32_t longitud = 100;
+  EXPECT_EQ(L().MTMICRGetImage(kLectora, url, bytes, longitud), 0);
+  EXPECT_EQ(longitud, 40);
+  EXPECT_EQ(bytes[40], 0) << "nothing beyond the short transfer";
+  // FNV-1a of the 40 bytes handed back, as the journal gives it.
+  std::uint64_t fnv = 14695981039346656037ULL;
+  for (int i = 0; i < 40; ++i) {
+    fnv = (fnv ^ bytes[static_cast<std::size_t>(i)]) * 1099511628211ULL;
+  }
+  char huella[17];
+  std::snprintf(huella, sizeof huella, "%016llx", static_cast<unsigned long long>(fnv));
+  EXPECT_THAT(simulador_->Diario().back(),
+              HasSubstr(std::string("\tresult=0\tbytes=") + huella + "\tsize=40"));
+}
+
+// The faults of the tray and the reader: events at a call or after a
+// document, a failing value read, a size fault per key, a failing capture
+// that leaves its document in the tray, a wrong marker, a stubborn jam.
+TEST_F(Simulador, SucesosYFallasDeLaBandeja) {
+  Escenario(
+      "[Reader]\njournal=diario.log\nreturnsize.MICRRaw=3\n"
+      "[Document1]\nmicr=C1E0049C1E1B1A\nresult=-3\nfed=no\nfail.res=-6\n"
+      "[Document2]\nmicr=C2E0049C1E1B1A\ndocpresent=no\njam=yes\njamclears=2\n"
+      "[Document3]\nmicr=C3E0049C1E1B1A\n"
+      "[Event1]\ncall=MTMICRSendCommand:1\ndo=write\npath=editado.txt\ntext=a\\r\\nb\n"
+      "[Event2]\nafter=3\ndo=unplug\n");
+  ASSERT_EQ(L().MTMICROpenDevice(kLectora), 0);
+  std::string respuesta;
+  EXPECT_EQ(Procesa(respuesta), -3);
+  EXPECT_THAT(simulador_->Diario().back(), HasSubstr("\tfed=no\tdocument=1\t"));
+  EXPECT_EQ(Procesa(respuesta), 0) << "fed at the second try";
+  EXPECT_THAT(simulador_->Diario().back(), AllOf(HasSubstr("\tfed=yes\tdocument=1\tcapture="),
+                                                 HasSubstr("\tmicr=C1E0049C1E1B1A\t")));
+  int32_t resultado = 0;
+  Valor(respuesta, "CommandStatus", "res", &resultado);
+  EXPECT_EQ(resultado, -6);
+  std::string valor(1024, '\0');
+  int32_t longitud = 1024;
+  EXPECT_EQ(L().MTMICRGetValue(respuesta, "DocInfo", "MICRRaw", valor, longitud), 0);
+  EXPECT_EQ(longitud, 3) << "the size fault of that key";
+
+  EXPECT_EQ(Procesa(respuesta), 0);
+  EXPECT_THAT(respuesta, Not(HasSubstr("DOCPRESENT"))) << "the marker forced away";
+  std::string buffer(1024, '\0');
+  for (int limpieza = 1; limpieza <= 2; ++limpieza) {
+    EXPECT_EQ(Procesa(respuesta), -9) << "blocked before clearing " << limpieza;
+    longitud = 1024;
+    L().MTMICRSendCommand(kLectora, "ClearPathExit", buffer, longitud);
+    L().MTMICRSendCommand(kLectora, "ClearPathEntry", buffer, longitud);
+  }
+  EXPECT_EQ(directorio_.Lee("editado.txt"), "a\r\nb");
+  EXPECT_EQ(Procesa(respuesta), 0);
+  EXPECT_THAT(simulador_->Diario().back(), HasSubstr("Event\tnumber=2\tdo=unplug\t"));
+  EXPECT_EQ(Procesa(respuesta), -1) << "the reader went away after the third document";
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // The settings screen's read and save of Config.ini.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "core/error.h"
 #include "platform/componente.h"
 #include "settings/configuracion.h"
@@ -96,6 +98,48 @@ TEST(GuardaConfiguracion, UnaEscrituraFallidaEsUnError) {
     EXPECT_EQ(e.Numero(), 75);
   }
 }
+
+TEST(GuardaConfiguracion, UnValorQueLaLecturaCortariaSeRechazaEntero) {
+  prueba::DirectorioPrueba dir;
+  auto col = DatosDePantalla("200");
+  col->Remove("DirectorioImg");
+  col->Add(Variant::String("/" + std::string(127, 'c')), "DirectorioImg");  // 128 characters
+  try {
+    GuardaConfiguracion(*col);
+    FAIL() << "se esperaba un error";
+  } catch (const ErrorEjecucion& e) {
+    EXPECT_EQ(e.Numero(), 5);
+    EXPECT_NE(e.Descripcion().find("DirectorioImg"), std::string::npos) << e.Descripcion();
+  }
+  EXPECT_FALSE(dir.Existe("Config.ini"));  // nothing written
+
+  // 127 characters read back whole.
+  col->Remove("DirectorioImg");
+  col->Add(Variant::String(std::string(127, 'c')), "DirectorioImg");
+  GuardaConfiguracion(*col);
+  EXPECT_EQ(LeeIni("LectoraUSB", "DirectorioImg", dir.Archivo("Config.ini")),
+            std::string(127, 'c'));
+  EXPECT_FALSE(Configuracion::AjusteCortado("DirectorioImg"));
+  dir.Escribe("Config.ini", "[LectoraUSB]\r\nDirectorioImg=" + std::string(128, 'c') + "\r\n");
+  EXPECT_TRUE(Configuracion::AjusteCortado("DirectorioImg"));
+}
+
+#ifndef _WIN32
+TEST(GuardaConfiguracion, ATravesDeUnEnlaceYConSuModo) {
+  prueba::DirectorioPrueba dir;
+  std::filesystem::create_directory(dir.Archivo("real"));
+  dir.Escribe("real/Config.ini", "[LectoraUSB]\r\nName=X\r\n");
+  const auto modo = std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                    std::filesystem::perms::group_read;
+  std::filesystem::permissions(dir.Archivo("real/Config.ini"), modo);
+  std::filesystem::create_symlink(dir.Archivo("real/Config.ini"), dir.Archivo("Config.ini"));
+  GuardaConfiguracion(*DatosDePantalla("200"));
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.Archivo("Config.ini")));
+  EXPECT_EQ(LeeIni("LectoraUSB", "DocFeed", dir.Archivo("real/Config.ini")), "E13B");
+  EXPECT_EQ(LeeIni("LectoraUSB", "Name", dir.Archivo("real/Config.ini")), "X");
+  EXPECT_EQ(std::filesystem::status(dir.Archivo("real/Config.ini")).permissions(), modo);
+}
+#endif
 
 }  // namespace
 }  // namespace vardel

@@ -178,6 +178,10 @@ TEST_F(Inicializacion, DirectorioDelRegistro) {
   dir.Escribe("Config.ini", "[LectoraUSB]\r\nDirectorioLog=/var/log/lectora\r\n");
   Inicializa();
   EXPECT_EQ(Configuracion::strDirectorioLog(), "/var/log/lectora");
+  // Longer than a read hands back whole: never used cut.
+  dir.Escribe("Config.ini", "[LectoraUSB]\r\nDirectorioLog=/" + std::string(127, 'l') + "\r\n");
+  Inicializa();
+  EXPECT_EQ(Configuracion::strDirectorioLog(), dir.Ruta());
 }
 
 TEST_F(Inicializacion, SoloLaUltimaOpcionFallidaSeRegistraYSoloConRegistroActivo) {

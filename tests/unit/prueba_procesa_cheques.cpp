@@ -8,10 +8,15 @@
 #include <fstream>
 #include <map>
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 #include "capture/captura.h"
 #include "capture/nombres_imagen.h"
 #include "core/error.h"
 #include "platform/ansi.h"
+#include "platform/archivos.h"
 #include "platform/componente.h"
 #include "screen/frm_config_lector_usb.h"
 #include "settings/registro.h"
@@ -449,6 +454,152 @@ TEST_F(Ciclo, TodosLosNumerosOcupadosDesbordanAntesDeLaPrimeraCaptura) {
   EXPECT_TRUE(dir.Existe("ERRANV32767.tif"));
   EXPECT_EQ(eventos.size(), 1u);
   EXPECT_FALSE(pantalla.TmrOnOff().Enabled());
+}
+
+TEST_F(Ciclo, UnNumeroDeErrorEnUsoPorCualquieraDeSusNombresSeSalta) {
+  dir.Escribe("ERRREV1.tif", "anterior");
+  dir.Escribe("ERRANV2.jpg", "anterior");
+  bandeja = {Cheque("?"), Cheque("?")};
+  // Taken while the read runs: the next pass skips it too.
+  falsa.al_process_check = [this, original = falsa.al_process_check](
+                               const std::string& d, const std::string& o, std::string& r,
+                               std::int32_t& l) {
+    if (pase == 0) {
+      dir.Escribe("ERRANV4.jpg", "de otro");
+    }
+    return original(d, o, r, l);
+  };
+  Ejecuta();
+  ASSERT_EQ(eventos.size(), 2u);
+  EXPECT_EQ(eventos[0]->Item("IDERR"), Variant::Integer(3));
+  EXPECT_EQ(eventos[1]->Item("IDERR"), Variant::Integer(5));
+  EXPECT_EQ(dir.Lee("ERRREV1.tif"), "anterior");
+  EXPECT_EQ(dir.Lee("ERRANV2.jpg"), "anterior");
+  EXPECT_EQ(dir.Lee("ERRANV4.jpg"), "de otro");
+  EXPECT_EQ(dir.Lee("ERRANV5.jpg"), "jpeg");
+}
+
+TEST_F(Ciclo, NadaSeAlimentaSiLasImagenesNoSePuedenGuardar) {
+  dir.Escribe("un-archivo", "");
+  std::filesystem::create_directory(dir.Archivo("solo-lectura"));
+  struct Caso {
+    std::string directorio;
+    std::int32_t error;
+    std::string descripcion;  // a part of it
+  };
+  std::vector<Caso> casos = {
+      {dir.Archivo("un-archivo"), 76, ""},
+      {"", 76, "DirectorioImg de Config.ini está vacío"},
+      {dir.Ruta() + std::string(200, 'x'), 76, "DirectorioImg de Config.ini tiene más de 127"},
+      {dir.Archivo("no-existe"), 76, ""},
+  };
+#ifndef _WIN32
+  std::filesystem::permissions(dir.Archivo("solo-lectura"), std::filesystem::perms::owner_read |
+                                                                std::filesystem::perms::owner_exec);
+  if (::geteuid() != 0) {
+    casos.push_back({dir.Archivo("solo-lectura"), 70, ""});
+  }
+#endif
+  for (const Caso& caso : casos) {
+    dir.Escribe("Config.ini", "[LectoraUSB]\r\nDirectorioImg=" + caso.directorio + "\r\n");
+    falsa.Olvida();
+    bandeja = {Cheque()};
+    try {
+      Ejecuta(Boolean::True);
+      ADD_FAILURE() << caso.directorio;
+    } catch (const ErrorEjecucion& e) {
+      EXPECT_EQ(e.Numero(), caso.error) << caso.directorio;
+      EXPECT_NE(e.Descripcion().find(caso.descripcion), std::string::npos) << e.Descripcion();
+      EXPECT_NE(Log().find(" - " + std::to_string(caso.error) +
+                           " - No se pueden guardar las imágenes: " + e.Descripcion() + " \r\n"),
+                std::string::npos)
+          << Log();
+    }
+    EXPECT_EQ(falsa.Cuenta("MTMICRProcessCheck"), 0) << caso.directorio;
+  }
+  std::filesystem::permissions(dir.Archivo("solo-lectura"), std::filesystem::perms::owner_all);
+}
+
+TEST_F(Ciclo, CadaDocumentoAlimentadoSinDatosDejaSuTrazaConElRegistroApagado) {
+  Documento malo = Cheque();
+  malo.estado = "5 no leido";
+  Documento enorme = Cheque();
+  enorme.tamanoTexto[2] = "67108865";  // one byte beyond 64 MiB
+  Documento sinLinea = Cheque("?");
+  sinLinea.imagenes.erase(3);
+  Documento fallo = Cheque();
+  fallo.resultado = 13;
+  bandeja = {malo, enorme, sinLinea, fallo};
+  Ejecuta(Boolean::False);
+  const std::string log = Log();
+  const std::string ruta = dir.Archivo("REV00491234567.tif");
+  for (const std::string& linea : {
+           std::string(
+               " - 5 - Documento sin datos, número de error 1, línea \"\" Vuelva a pasar el "
+               "talón \r\n"),
+           " - 7 - Imagen 2 no guardada (" + ruta + "), número de error 2, línea \"" + kLinea +
+               "\" Vuelva a pasar el talón \r\n",
+           std::string(" - 0 - Documento sin datos, número de error 3, línea \"?\" Vuelva a pasar "
+                       "el talón \r\n"),
+           // Whether it fed a document or found the tray empty, no one can tell.
+           std::string(" - 13 - Captura fallida, número de error 4, línea \"\" Si un talón salió "
+                       "de la bandeja, vuelva a pasarlo \r\n"),
+       }) {
+    EXPECT_NE(log.find(linea), std::string::npos) << linea << "\n" << log;
+  }
+  EXPECT_FALSE(dir.Existe("REV00491234567.tif"));
+  EXPECT_EQ(eventos.size(), 3u);
+}
+
+TEST_F(Ciclo, UnaImagenQueNoSeGuardaNombraElChequeYTerminaLaLectura) {
+  // A folder under the image's name: the write fails after the check.
+  std::filesystem::create_directory(dir.Archivo("REV00491234567.tif"));
+  bandeja = {Cheque(), Cheque()};
+  std::int32_t numero = 0;
+  try {
+    Ejecuta(Boolean::False);
+    FAIL();
+  } catch (const ErrorEjecucion& e) {
+    numero = e.Numero();
+  }
+  EXPECT_TRUE(eventos.empty());
+  EXPECT_NE(Log().find(" - " + std::to_string(numero) + " - Imagen 2 no guardada (" +
+                       dir.Archivo("REV00491234567.tif") + "), número de error 1, línea \"" +
+                       kLinea + "\" Vuelva a pasar el talón \r\n"),
+            std::string::npos)
+      << Log();
+}
+
+TEST_F(Ciclo, UnaTransferenciaCortaNoSeRellena) {
+  falsa.al_get_image = [](const std::string&, const std::string&, std::vector<std::uint8_t>& bytes,
+                          std::int32_t& longitud) {
+    bytes[0] = 'a';
+    bytes[1] = 'b';
+    longitud = 2;
+    return 0;
+  };
+  bandeja = {Cheque()};
+  Ejecuta();
+  EXPECT_EQ(dir.Lee("ANV00491234567.tif"), "ab");
+}
+
+TEST_F(Ciclo, LosTemporalesHuerfanosSeBorranYNadaMas) {
+  const std::string propio =
+      "ANV00491234567.tif.tmp-" + std::to_string(platform::ProcesoActual()) + "-0";
+  for (const std::string nombre :
+       {"ANV1.tif.tmp-99999999-3", "ERRREV7.tif.tmp-99999999-0", "vardel-prueba.tmp-99999999-1",
+        "otro.tif.tmp-99999999-0", "ANV1.tif.tmp-99999999", "ANV1.doc.tmp-99999999-0"}) {
+    dir.Escribe(nombre, "x");
+  }
+  dir.Escribe(propio, "x");
+  Ejecuta();
+  EXPECT_FALSE(dir.Existe("ANV1.tif.tmp-99999999-3"));
+  EXPECT_FALSE(dir.Existe("ERRREV7.tif.tmp-99999999-0"));
+  EXPECT_FALSE(dir.Existe("vardel-prueba.tmp-99999999-1"));
+  EXPECT_TRUE(dir.Existe("otro.tif.tmp-99999999-0"));
+  EXPECT_TRUE(dir.Existe("ANV1.tif.tmp-99999999"));
+  EXPECT_TRUE(dir.Existe("ANV1.doc.tmp-99999999-0"));
+  EXPECT_TRUE(dir.Existe(propio));  // a writer still running
 }
 
 }  // namespace

@@ -9,9 +9,11 @@
 #include <string>
 
 #include "core/text.h"
+#include "platform/ansi.h"
 #include "platform/terminal.h"
 #include "screen/textos_configuracion.h"
 #include "screen/vista_configuracion.h"
+#include "settings/configuracion.h"
 
 namespace vardel {
 
@@ -110,6 +112,13 @@ class VistaTerminal final : public VistaConfiguracion {
       return;
     }
     if (linea->empty()) {
+      return;
+    }
+    if (campo == Campo::DirecImagenes &&
+        platform::AAnsi(*linea).size() > Configuracion::kLargoMaximoValor) {
+      // It would be read back cut, and the images go to another folder.
+      std::fprintf(stderr, "La ruta tiene más de %zu caracteres: no se cambia.\n",
+                   Configuracion::kLargoMaximoValor);
       return;
     }
     oyente.TextoCambiado(campo, *linea == "-" ? std::string() : *linea);

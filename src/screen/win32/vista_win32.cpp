@@ -15,6 +15,7 @@
 #include "screen/win32/identificadores.h"
 #include "screen/win32/imagenes_botones.h"
 #include "screen/win32/plantilla_dialogo.h"
+#include "settings/configuracion.h"
 
 namespace vardel {
 
@@ -280,6 +281,9 @@ class VistaWin32 final : public VistaConfiguracion {
     // The operator may type at most 3 characters in the two short fields.
     SendDlgItemMessageW(ventana_, win32::kIdTxtResolucionAR, EM_SETLIMITTEXT, 3, 0);
     SendDlgItemMessageW(ventana_, win32::kIdTxtTipoAR, EM_SETLIMITTEXT, 3, 0);
+    // A longer folder would be read back cut: the save refuses it anyway.
+    SendDlgItemMessageW(ventana_, win32::kIdTxtDirecImagenes, EM_SETLIMITTEXT,
+                        Configuracion::kLargoMaximoValor, 0);
     LlenaLista(win32::kIdCboResolucionAR, textos::kElementosResolucion);
     LlenaLista(win32::kIdCboTipoAR, textos::kElementosTipo);
     LlenaLista(win32::kIdCboModoLectura, textos::kElementosModoLectura);

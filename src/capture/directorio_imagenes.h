@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "core/boolean.h"
+
+namespace vardel::captura {
+
+// The free space a pass needs before its document is fed: room for the
+// three images of a cheque and their temporaries with a wide margin.
+inline constexpr std::uint64_t kEspacioPorCheque = 16ull * 1024 * 1024;
+
+// The image directory ("DirectorioImg"), read now. Raises 76 when it is
+// empty (or the settings file cannot be read) or longer than a settings
+// read hands back whole: neither names the folder meant, and an image is
+// never written anywhere else.
+std::string DirectorioImagenes();
+
+// Before each capture call: the pass's images can be written (the directory
+// is a usable one, a file can be created in it, it has room for a cheque).
+// When not, the read ends here with the error the write would have raised,
+// logged when blnLogActivo is true, before any document is fed.
+void CompruebaAntesDeCapturar(Boolean blnLogActivo);
+
+// Removes the temporaries this component's image writes leave in the image
+// directory when their process was killed (named "<image name>.tmp-<process
+// id>-<counter>", or the probe's "vardel-prueba.tmp-..."), when that
+// process is gone. Nothing else is touched; nothing here ever fails a read.
+void BorraTemporalesHuerfanos();
+
+}  // namespace vardel::captura
