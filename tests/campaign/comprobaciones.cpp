@@ -272,10 +272,12 @@ void CuentaCheques(const Diario& diario, const std::vector<Evento>& eventos,
       const bool enviada = servida != a.servidas.end();
       const std::optional<Huella> archivo = enviada ? busca(nombre, servida->second) : std::nullopt;
       const bool guardada = enviada && archivo && *archivo == servida->second;
-      // An image not stored, or whose fetch failed, may be named by a trace.
-      const bool nombrada = !guardada && Usa(trazas, "imagen", [&](const Traza& t) {
-        return t.imagen == k && nombra(t);
-      });
+      // An image sent but not stored may be named by a trace. One never
+      // sent (absent, or its fetch failed) needs none, and must not take
+      // the trace that names a later cheque.
+      const bool nombrada = enviada && !guardada && Usa(trazas, "imagen", [&](const Traza& t) {
+                              return t.imagen == k && nombra(t);
+                            });
       if (enviada && !guardada && !nombrada) {
         violaciones.push_back("imagen " + std::to_string(k) + " del cheque entregado (captura " +
                               a.captura + ") " + (archivo ? "distinta de la enviada" : "no está") +
