@@ -22,7 +22,7 @@ std::string DirectorioImagenes() {
   if (Recorta(directorio).empty()) {
     DirectorioNoValido("está vacío o no se puede leer");
   }
-  if (Configuracion::AjusteCortado("DirectorioImg")) {
+  if (Configuracion::AjusteCortado("DirectorioImg", directorio)) {
     DirectorioNoValido("tiene más de " + std::to_string(Configuracion::kLargoMaximoValor) +
                        " caracteres");
   }

@@ -107,7 +107,8 @@ void InicializaLectora(std::string& strOpciones, Boolean blnLogActivo) {
       Configuracion::LeeIni(Configuracion::kSeccion, "DirectorioLog ", Configuracion::RutaConfig());
   // A cut value names another folder: the component's own is used instead,
   // as for a blank one.
-  if (Recorta(directorioLog).empty() || Configuracion::AjusteCortado("DirectorioLog")) {
+  if (Recorta(directorioLog).empty() ||
+      Configuracion::AjusteCortado("DirectorioLog", directorioLog)) {
     directorioLog = platform::DirectorioComponente();
   }
 

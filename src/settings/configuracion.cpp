@@ -38,7 +38,10 @@ std::string LeeAjuste(const std::string& clave) {
   return LeeIni(kSeccion, clave, RutaConfig());
 }
 
-bool AjusteCortado(const std::string& clave) {
+bool AjusteCortado(const std::string& clave, const std::string& leido) {
+  if (platform::AAnsi(leido).size() < kLargoMaximoValor) {
+    return false;
+  }
   return !CabeEnUnaLectura(
       platform::LeePerfilPrivado(kSeccion, clave, "", kCapacidadComprobacion, RutaConfig()));
 }

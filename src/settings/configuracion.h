@@ -29,8 +29,10 @@ Boolean EscribeIni(const std::string& seccion, const std::string& clave, const s
 std::string LeeAjuste(const std::string& clave);
 
 // True when the key's value is longer than a read returns (127 characters
-// in the file's code page): a read would hand it back cut.
-bool AjusteCortado(const std::string& clave);
+// in the file's code page): a read would hand it back cut. `leido` is what a
+// read just gave; only one that reached the limit sends the file to be read
+// again, so the common short value costs no second read.
+bool AjusteCortado(const std::string& clave, const std::string& leido);
 
 // The longest value a read hands back whole, in the file's code page.
 inline constexpr std::size_t kLargoMaximoValor = 127;

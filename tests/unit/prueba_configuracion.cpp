@@ -119,9 +119,11 @@ TEST(GuardaConfiguracion, UnValorQueLaLecturaCortariaSeRechazaEntero) {
   GuardaConfiguracion(*col);
   EXPECT_EQ(LeeIni("LectoraUSB", "DirectorioImg", dir.Archivo("Config.ini")),
             std::string(127, 'c'));
-  EXPECT_FALSE(Configuracion::AjusteCortado("DirectorioImg"));
+  EXPECT_FALSE(
+      Configuracion::AjusteCortado("DirectorioImg", Configuracion::LeeAjuste("DirectorioImg")));
   dir.Escribe("Config.ini", "[LectoraUSB]\r\nDirectorioImg=" + std::string(128, 'c') + "\r\n");
-  EXPECT_TRUE(Configuracion::AjusteCortado("DirectorioImg"));
+  EXPECT_TRUE(
+      Configuracion::AjusteCortado("DirectorioImg", Configuracion::LeeAjuste("DirectorioImg")));
 }
 
 #ifndef _WIN32
