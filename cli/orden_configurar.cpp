@@ -1,7 +1,7 @@
 // vardel settings: the operator's settings screen.
-#include "component/comunica.h"
 #include "ordenes.h"
 #include "salida.h"
+#include "vardel/comunica.h"
 
 namespace vardel::cli {
 

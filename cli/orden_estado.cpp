@@ -1,9 +1,9 @@
 // vardel status: whether a reader is connected and answers.
 #include <cstdio>
 
-#include "component/comunica.h"
 #include "ordenes.h"
 #include "salida.h"
+#include "vardel/comunica.h"
 
 namespace vardel::cli {
 

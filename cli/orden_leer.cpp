@@ -5,14 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "capture/nombres_imagen.h"
-#include "component/comunica.h"
 #include "ordenes.h"
-#include "platform/archivos.h"
-#include "platform/componente.h"
-#include "platform/interaccion.h"
 #include "salida.h"
-#include "settings/configuracion.h"
+#include "vardel/comunica.h"
+#include "vardel/configuracion.h"
+#include "vardel/interaccion.h"
 
 namespace vardel::cli {
 
@@ -32,7 +29,8 @@ class Lector final : public OyenteComunica {
       ultimo_ = Dato;
       ultimoDocumento_ = documentos_;
     }
-    const std::vector<std::string> imagenes = ImagenesEscritas(Dato);
+    const std::vector<std::string> imagenes = std::move(imagenesDocumento_);
+    imagenesDocumento_.clear();
     imagenes_ += static_cast<int>(imagenes.size());
     if (!Dato) {
       ++sinDatos_;
@@ -51,6 +49,10 @@ class Lector final : public OyenteComunica {
   }
 
   void LectoraActiva(Boolean) override {}
+
+  void ImagenGuardada(std::int32_t, const std::string& ruta) override {
+    imagenesDocumento_.push_back(ruta);
+  }
 
   // A jam, when the component shows it: a line of its own, in the order of
   // the passes.
@@ -87,7 +89,7 @@ class Lector final : public OyenteComunica {
   }
 
   void Resumen(double segundos) const {
-    const std::string directorio = Configuracion::LeeAjuste("DirectorioImg");
+    const std::string directorio = LeeAjuste("DirectorioImg");
     if (json_) {
       std::printf(
           "{\"resumen\": {\"documentos\": %d, \"cheques\": %d, \"no_leidos\": %d, "
@@ -104,27 +106,6 @@ class Lector final : public OyenteComunica {
   }
 
  private:
-  // The files this document's images went to in this read: a file of the
-  // same name left by an earlier read (its image not fetched this time) is
-  // not one of them. The margin covers file systems with coarse times.
-  std::vector<std::string> ImagenesEscritas(const std::shared_ptr<Collection>& dato) const {
-    std::vector<std::string> rutas;
-    const std::string directorio = Configuracion::LeeAjuste("DirectorioImg");
-    for (int k = 1; k <= 3; ++k) {
-      const std::string nombre = captura::NombreArchivoImagen(k, dato);
-      if (nombre.empty()) {
-        continue;
-      }
-      const std::string ruta = directorio + platform::kSeparador + nombre;
-      std::error_code error;
-      const auto escrita = std::filesystem::last_write_time(ruta, error);
-      if (!error && escrita >= inicio_ - std::chrono::seconds(2)) {
-        rutas.push_back(ruta);
-      }
-    }
-    return rutas;
-  }
-
   static std::string Nombre(const Collection& dato) {
     if (dato.Contiene("IDERR")) {
       return "línea no legible, IDERR " + ATexto(dato.Item("IDERR"));
@@ -167,7 +148,7 @@ class Lector final : public OyenteComunica {
   }
 
   bool json_;
-  std::filesystem::file_time_type inicio_ = std::filesystem::file_time_type::clock::now();
+  std::vector<std::string> imagenesDocumento_;
   std::shared_ptr<Collection> ultimo_;
   int ultimoDocumento_ = 0;
   int documentos_ = 0;
@@ -211,13 +192,13 @@ int OrdenLeer(const Opciones& opciones) {
   try {
     // A missing image directory would stop the read at the first image,
     // after its cheque has already left the tray: refuse before feeding any.
-    const std::string directorio = Configuracion::LeeAjuste("DirectorioImg");
-    if (!platform::ExisteRuta(directorio)) {
+    const std::string directorio = LeeAjuste("DirectorioImg");
+    if (!std::filesystem::is_directory(directorio)) {
       return InformaError(
           ErrorEjecucion(errores::kRutaNoEncontrada,
                          DescripcionError(errores::kRutaNoEncontrada) +
                              ": no existe el directorio de imágenes \"" + directorio +
-                             "\" (DirectorioImg en " + Configuracion::RutaConfig() + ")"),
+                             "\" (DirectorioImg en " + RutaConfiguracion() + ")"),
           opciones.json);
     }
     Comunica comunica(&lector);
@@ -231,7 +212,7 @@ int OrdenLeer(const Opciones& opciones) {
     }
     if (!opciones.json) {
       std::printf("Leyendo los cheques de la bandeja (configuración: %s)\n",
-                  Configuracion::RutaConfig().c_str());
+                  RutaConfiguracion().c_str());
       std::fflush(stdout);
     }
     const auto inicio = std::chrono::steady_clock::now();

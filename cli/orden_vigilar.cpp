@@ -4,12 +4,12 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <ctime>
 
-#include "component/comunica.h"
 #include "ordenes.h"
-#include "platform/bucle.h"
-#include "platform/reloj.h"
 #include "salida.h"
+#include "vardel/bucle.h"
+#include "vardel/comunica.h"
 
 namespace vardel::cli {
 
@@ -27,12 +27,14 @@ class Vigilante final : public OyenteComunica {
   void LectoraDatos(const std::shared_ptr<Collection>&) override {}
   void LectoraError(std::int32_t, const std::string&) override {}
   void LectoraActiva(Boolean OnOff) override {
-    const std::string hora = platform::FechaHoraGeneral(platform::Ahora());
+    const std::time_t ahora = std::time(nullptr);
+    char hora[32] = "";
+    std::strftime(hora, sizeof hora, "%Y-%m-%dT%H:%M:%S", std::localtime(&ahora));
     if (json_) {
       std::printf("{\"momento\": %s, \"conectada\": %s}\n", Json(hora).c_str(),
                   EsVerdadero(OnOff) ? "true" : "false");
     } else {
-      std::printf("%s  %s\n", hora.c_str(),
+      std::printf("%s  %s\n", hora,
                   EsVerdadero(OnOff) ? "lectora conectada" : "lectora desconectada");
     }
     std::fflush(stdout);

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "core/fecha.h"
+#include "vardel/fecha.h"
 
 namespace vardel::cli {
 

@@ -3,8 +3,8 @@
 #include <memory>
 #include <string>
 
-#include "core/collection.h"
-#include "core/error.h"
+#include "vardel/collection.h"
+#include "vardel/error.h"
 
 namespace vardel::cli {
 

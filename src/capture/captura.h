@@ -4,8 +4,8 @@
 #include <memory>
 #include <string>
 
-#include "core/boolean.h"
-#include "core/collection.h"
+#include "vardel/boolean.h"
+#include "vardel/collection.h"
 
 namespace vardel {
 
@@ -23,6 +23,8 @@ struct Contexto {
   frmConfigLectorUSB* PantallaConfig = nullptr;
   // Raises the Comunica's LectoraDatos.
   std::function<void(const std::shared_ptr<Collection>&)> LectoraDatos;
+  // Told of each image file once it is stored whole (may be empty).
+  std::function<void(int, const std::string&)> ImagenGuardada;
 };
 
 // Asks the reader for its status and tests the endorser's ink, builds the

@@ -1,6 +1,6 @@
 #include "capture/directorio_imagenes.h"
 
-#include "core/error.h"
+#include "core/lanza_error.h"
 #include "core/text.h"
 #include "platform/archivos.h"
 #include "settings/configuracion.h"

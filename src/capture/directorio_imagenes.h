@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "core/boolean.h"
+#include "vardel/boolean.h"
 
 namespace vardel::captura {
 

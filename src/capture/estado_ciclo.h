@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "core/boolean.h"
-#include "core/collection.h"
+#include "vardel/boolean.h"
+#include "vardel/collection.h"
 
 namespace vardel::captura {
 
@@ -19,6 +19,7 @@ struct EstadoCiclo {
   std::string lineaCodigo;                 // this document's code line as read, trimmed
   bool trazado = false;                    // a trace line already names this pass
   std::function<Boolean()> blnLogActivo;   // the object's switch, read at each log line
+  std::function<void(int, const std::string&)> imagenGuardada;  // told of each stored file
 };
 
 // Stores image k (1 front, 2 back, 3 second front) of the current document.

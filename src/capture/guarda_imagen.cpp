@@ -7,7 +7,7 @@
 #include "capture/estado_ciclo.h"
 #include "capture/nombres_imagen.h"
 #include "capture/traza.h"
-#include "core/error.h"
+#include "core/lanza_error.h"
 #include "core/text.h"
 #include "device/lectora.h"
 #include "platform/archivos.h"
@@ -151,6 +151,9 @@ void GuardaImagen(int k, EstadoCiclo& estado) {
     // The document has left the tray: name it before the read ends.
     Traza(error.Numero(), k, ruta.empty() ? RutaPrevista(k, estado) : ruta, estado);
     throw;
+  }
+  if (!ruta.empty() && estado.imagenGuardada) {
+    estado.imagenGuardada(k, ruta);
   }
 }
 

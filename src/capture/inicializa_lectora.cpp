@@ -1,5 +1,5 @@
 #include "capture/captura.h"
-#include "core/error.h"
+#include "core/lanza_error.h"
 #include "core/text.h"
 #include "device/lectora.h"
 #include "platform/componente.h"

@@ -5,7 +5,7 @@
 #include "capture/estado_ciclo.h"
 #include "capture/nombres_imagen.h"
 #include "capture/traza.h"
-#include "core/error.h"
+#include "core/lanza_error.h"
 #include "core/text.h"
 #include "device/lectora.h"
 #include "platform/archivos.h"
@@ -101,6 +101,7 @@ void ProcesaCheques(const Contexto& contexto) {
 
   EstadoCiclo estado;
   estado.blnLogActivo = contexto.blnLogActivo;
+  estado.imagenGuardada = contexto.ImagenGuardada;
   estado.strRespuesta.assign(kLargoRespuesta, '\0');
   std::int32_t longitudRespuesta = static_cast<std::int32_t>(kLargoRespuesta);
   lectora.MTMICROpenDevice(Configuracion::LeeAjuste("Name"));

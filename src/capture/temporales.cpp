@@ -2,9 +2,9 @@
 #include <exception>
 
 #include "capture/directorio_imagenes.h"
-#include "core/error.h"
 #include "platform/archivos.h"
 #include "platform/componente.h"
+#include "vardel/error.h"
 
 namespace vardel::captura {
 

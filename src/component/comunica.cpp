@@ -1,4 +1,4 @@
-#include "component/comunica.h"
+#include "vardel/comunica.h"
 
 #include "capture/captura.h"
 #include "device/lectora.h"
@@ -84,6 +84,11 @@ void Comunica::ProcesaCheques() {
   contexto.LectoraDatos = [this](const std::shared_ptr<Collection>& Dato) {
     if (oyente_ != nullptr) {
       oyente_->LectoraDatos(Dato);
+    }
+  };
+  contexto.ImagenGuardada = [this](int k, const std::string& ruta) {
+    if (oyente_ != nullptr) {
+      oyente_->ImagenGuardada(k, ruta);
     }
   };
   captura::ProcesaCheques(contexto);

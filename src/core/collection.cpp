@@ -1,6 +1,6 @@
-#include "core/collection.h"
+#include "vardel/collection.h"
 
-#include "core/error.h"
+#include "core/lanza_error.h"
 #include "core/text.h"
 
 namespace vardel {

@@ -1,4 +1,4 @@
-#include "core/error.h"
+#include "core/lanza_error.h"
 
 #include <utility>
 

@@ -1,4 +1,4 @@
-#include "core/fecha.h"
+#include "vardel/fecha.h"
 
 #include <cmath>
 

@@ -1,9 +1,9 @@
-#include "core/variant.h"
+#include "vardel/variant.h"
 
 #include <cstdio>
 
-#include "core/collection.h"
-#include "core/fecha.h"
+#include "vardel/collection.h"
+#include "vardel/fecha.h"
 
 namespace vardel {
 

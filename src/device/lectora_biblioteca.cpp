@@ -4,11 +4,11 @@
 #include <limits>
 #include <string_view>
 
-#include "core/error.h"
 #include "device/buffer_lectora.h"
 #include "device/mtxmlmcr.h"
 #include "platform/ansi.h"
 #include "platform/componente.h"
+#include "vardel/error.h"
 
 namespace vardel::device {
 

@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <string>
 
-#include "core/error.h"
+#include "core/lanza_error.h"
 #include "platform/archivos.h"
 
 namespace vardel::platform {

@@ -3,7 +3,7 @@
 #include <atomic>
 #include <string>
 
-#include "core/error.h"
+#include "core/lanza_error.h"
 #include "platform/ansi.h"
 #include "platform/archivos.h"
 

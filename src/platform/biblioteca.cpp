@@ -1,6 +1,6 @@
 #include "platform/biblioteca.h"
 
-#include "core/error.h"
+#include "core/lanza_error.h"
 #include "platform/biblioteca_plataforma.h"
 
 namespace vardel::platform {

@@ -4,6 +4,8 @@
 #include <functional>
 #include <memory>
 
+#include "vardel/bucle.h"
+
 namespace vardel::platform {
 
 // A timer of the creating thread. Its ticks are delivered by that thread's
@@ -28,9 +30,5 @@ class Temporizador {
  private:
   std::unique_ptr<Impl> impl_;
 };
-
-// Delivers what is due on this thread (ticks; on Windows also the thread's
-// window messages) for up to `espera`, then returns.
-void BombeaMensajes(std::chrono::milliseconds espera);
 
 }  // namespace vardel::platform

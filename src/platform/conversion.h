@@ -3,7 +3,7 @@
 #include <optional>
 #include <string_view>
 
-#include "core/variant.h"
+#include "vardel/variant.h"
 
 namespace vardel::platform {
 

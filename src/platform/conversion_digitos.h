@@ -4,8 +4,8 @@
 #include <optional>
 #include <string_view>
 
-#include "core/fecha.h"
-#include "core/variant.h"
+#include "vardel/fecha.h"
+#include "vardel/variant.h"
 
 // The conversions of plain digit strings, shared by both platforms so that a
 // code line's fields give the same number and the same date everywhere.

@@ -1,4 +1,4 @@
-#include "platform/interaccion.h"
+#include "vardel/interaccion.h"
 
 namespace vardel::platform {
 

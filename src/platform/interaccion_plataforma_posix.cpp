@@ -2,8 +2,8 @@
 #include <string>
 
 #include "core/text.h"
-#include "platform/interaccion.h"
 #include "platform/terminal.h"
+#include "vardel/interaccion.h"
 
 // The terminal rendering of the operator's dialogs, on standard error and
 // standard input. At end of input a question takes its safe answer: OK for

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/ansi.h"
-#include "platform/interaccion.h"
+#include "vardel/interaccion.h"
 
 // The Win32 rendering of the operator's dialogs. Message boxes and the
 // folder browser run their own modal loops, which keep delivering the

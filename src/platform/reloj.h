@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "core/variant.h"
+#include "vardel/variant.h"
 
 namespace vardel::platform {
 

@@ -3,8 +3,8 @@
 
 #include <cmath>
 
-#include "core/fecha.h"
 #include "platform/reloj.h"
+#include "vardel/fecha.h"
 
 namespace vardel::platform {
 

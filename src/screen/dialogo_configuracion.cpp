@@ -4,16 +4,16 @@
 #include <new>
 #include <utility>
 
-#include "core/error.h"
 #include "core/text.h"
 #include "platform/archivos.h"
 #include "platform/componente.h"
-#include "platform/interaccion.h"
 #include "screen/frm_config_lector_usb.h"
 #include "screen/textos_configuracion.h"
 #include "settings/configuracion.h"
 #include "settings/global.h"
 #include "settings/rutas.h"
+#include "vardel/error.h"
+#include "vardel/interaccion.h"
 
 namespace vardel {
 

@@ -6,9 +6,9 @@
 #include <memory>
 #include <string>
 
-#include "core/boolean.h"
-#include "core/collection.h"
 #include "screen/vista_configuracion.h"
+#include "vardel/boolean.h"
+#include "vardel/collection.h"
 
 namespace vardel {
 

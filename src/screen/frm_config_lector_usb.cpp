@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "core/error.h"
 #include "screen/dialogo_configuracion.h"
 #include "screen/recoge_datos.h"
 #include "screen/vista_configuracion.h"
+#include "vardel/error.h"
 
 namespace vardel {
 

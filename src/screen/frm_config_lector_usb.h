@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "core/boolean.h"
-#include "core/collection.h"
-#include "core/variant.h"
 #include "platform/bucle.h"
+#include "vardel/boolean.h"
+#include "vardel/collection.h"
+#include "vardel/variant.h"
 
 namespace vardel {
 

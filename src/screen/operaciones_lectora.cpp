@@ -2,9 +2,9 @@
 // and jam clearing.
 #include "core/text.h"
 #include "device/lectora.h"
-#include "platform/interaccion.h"
 #include "screen/frm_config_lector_usb.h"
 #include "settings/configuracion.h"
+#include "vardel/interaccion.h"
 
 namespace vardel {
 

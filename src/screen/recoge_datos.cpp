@@ -4,7 +4,7 @@
 #include <optional>
 #include <string_view>
 
-#include "core/error.h"
+#include "core/lanza_error.h"
 #include "platform/conversion.h"
 
 namespace vardel {

@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "core/collection.h"
+#include "vardel/collection.h"
 
 namespace vardel {
 

@@ -1,6 +1,6 @@
 #include "settings/configuracion.h"
 
-#include "core/error.h"
+#include "core/lanza_error.h"
 #include "platform/ansi.h"
 #include "platform/componente.h"
 #include "platform/perfil.h"

@@ -3,8 +3,8 @@
 #include <memory>
 #include <string>
 
-#include "core/boolean.h"
-#include "core/collection.h"
+#include "vardel/boolean.h"
+#include "vardel/collection.h"
 
 // The settings module: Config.ini in the component's directory, section
 // "LectoraUSB". Nothing is cached: every read goes to the file.

@@ -1,6 +1,6 @@
 #include "settings/global.h"
 
-#include "platform/interaccion.h"
+#include "vardel/interaccion.h"
 
 namespace vardel::Global {
 

@@ -1,10 +1,10 @@
 #include "settings/registro.h"
 
-#include "core/error.h"
 #include "platform/ansi.h"
 #include "platform/archivos.h"
 #include "platform/componente.h"
 #include "platform/reloj.h"
+#include "vardel/error.h"
 
 namespace vardel::Configuracion {
 

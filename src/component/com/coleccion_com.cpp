@@ -7,7 +7,7 @@
 #include "component/com/modulo.h"
 #include "component/com/texto_com.h"
 #include "component/com/variante_com.h"
-#include "core/error.h"
+#include "core/lanza_error.h"
 
 namespace vardel::com {
 namespace {

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "component/com/error_com.h"
-#include "core/collection.h"
+#include "vardel/collection.h"
 #include "vardel_h.h"
 
 namespace vardel::com {

@@ -9,7 +9,7 @@
 
 #include "component/com/error_com.h"
 #include "component/com/punto_conexion.h"
-#include "component/comunica.h"
+#include "vardel/comunica.h"
 #include "vardel_h.h"
 
 namespace vardel::com {

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "core/collection.h"
+#include "vardel/collection.h"
 
 namespace vardel::com {
 

@@ -4,7 +4,7 @@
 #include <new>
 
 #include "component/com/texto_com.h"
-#include "core/error.h"
+#include "vardel/error.h"
 
 namespace vardel::com {
 

@@ -2,7 +2,7 @@
 
 #include "component/com/coleccion_com.h"
 #include "component/com/texto_com.h"
-#include "core/error.h"
+#include "core/lanza_error.h"
 
 namespace vardel::com {
 

@@ -4,7 +4,7 @@
 
 #include <oleauto.h>
 
-#include "core/variant.h"
+#include "vardel/variant.h"
 
 namespace vardel::com {
 

@@ -2,7 +2,8 @@
 
 #include <optional>
 
-#include "core/variant.h"
+#include "vardel/export.h"
+#include "vardel/variant.h"
 
 namespace vardel {
 
@@ -18,9 +19,9 @@ struct FechaCivil {
 
 // The automation date of a calendar date; nullopt when the date is not a
 // real one (31 April, month 13) or lies outside years 100 to 9999.
-std::optional<Fecha> FechaDesdeCivil(const FechaCivil& civil);
+VARDEL_API std::optional<Fecha> FechaDesdeCivil(const FechaCivil& civil);
 
 // The calendar date of an automation date (times rounded to the second).
-FechaCivil CivilDesdeFecha(Fecha fecha);
+VARDEL_API FechaCivil CivilDesdeFecha(Fecha fecha);
 
 }  // namespace vardel

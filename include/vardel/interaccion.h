@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "vardel/export.h"
+
 namespace vardel::platform {
 
 enum class BotonesMensaje { Aceptar, SiNo };
@@ -12,7 +14,7 @@ enum class RespuestaMensaje { Aceptar, Si, No };
 // (Win32 on Windows, the terminal on POSIX) unless a test or a host puts
 // another in its place. Every wait for the operator keeps the thread's
 // message loop running, so timer ticks go on.
-class Interaccion {
+class VARDEL_API Interaccion {
  public:
   virtual ~Interaccion() = default;
 
@@ -25,13 +27,13 @@ class Interaccion {
 };
 
 // The interaction in force on this thread.
-Interaccion& InteraccionActual();
+VARDEL_API Interaccion& InteraccionActual();
 
 // Puts another interaction in force on this thread; nullptr restores the
 // platform's own.
-void SustituyeInteraccion(Interaccion* sustituta);
+VARDEL_API void SustituyeInteraccion(Interaccion* sustituta);
 
 // The platform's own rendering.
-Interaccion& InteraccionPlataforma();
+VARDEL_API Interaccion& InteraccionPlataforma();
 
 }  // namespace vardel::platform

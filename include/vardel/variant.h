@@ -5,7 +5,8 @@
 #include <string>
 #include <variant>
 
-#include "core/boolean.h"
+#include "vardel/boolean.h"
+#include "vardel/export.h"
 
 namespace vardel {
 
@@ -20,7 +21,7 @@ struct Fecha {
 
 // The values that cross between the component and its host. Text is UTF-8
 // inside the component; each platform boundary converts it.
-class Variant {
+class VARDEL_API Variant {
  public:
   enum class Tipo { Empty, Integer, Long, Double, Date, String, Boolean, Object };
 
@@ -59,6 +60,6 @@ class Variant {
 
 // A readable form for logs, tests and the command line: the text as it
 // stands, numbers in plain decimal, dates as dd/mm/yyyy.
-std::string ATexto(const Variant& v);
+VARDEL_API std::string ATexto(const Variant& v);
 
 }  // namespace vardel

@@ -4,6 +4,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "vardel/export.h"
+
 namespace vardel {
 
 // Numbers of the run-time errors the component raises. They are the numbers
@@ -26,11 +28,11 @@ inline constexpr int32_t kClaveDuplicada = 457;
 
 // The Spanish description the automation runtime gives for a number; a
 // generic text for numbers it has no description for.
-std::string DescripcionError(int32_t numero);
+VARDEL_API std::string DescripcionError(int32_t numero);
 
 // A run-time error: a number and its description. It ends the operation
 // where it happens and reaches the host unchanged.
-class ErrorEjecucion : public std::runtime_error {
+class VARDEL_API ErrorEjecucion : public std::runtime_error {
  public:
   explicit ErrorEjecucion(int32_t numero);
   ErrorEjecucion(int32_t numero, std::string descripcion);
@@ -42,8 +44,5 @@ class ErrorEjecucion : public std::runtime_error {
   int32_t numero_;
   std::string descripcion_;
 };
-
-[[noreturn]] void LanzaError(int32_t numero);
-[[noreturn]] void LanzaError(int32_t numero, std::string descripcion);
 
 }  // namespace vardel

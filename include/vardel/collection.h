@@ -6,7 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/variant.h"
+#include "vardel/export.h"
+#include "vardel/variant.h"
 
 namespace vardel {
 
@@ -15,7 +16,7 @@ namespace vardel {
 // letters of the 8-bit code page: "Año" and "AÑO" are one key). Errors
 // are those the runtime raises: a duplicate key 457, a missing key 5, a
 // position out of range 9.
-class Collection {
+class VARDEL_API Collection {
  public:
   // Adds an item at the end, or before/after the item at a 1-based position.
   void Add(Variant item, std::optional<std::string> clave = std::nullopt,
@@ -38,8 +39,8 @@ class Collection {
     Variant item;
     std::optional<std::string> clave;
   };
-  std::size_t IndiceDePosicion(std::int32_t posicion) const;
-  std::size_t IndiceDeClave(std::string_view clave) const;
+  VARDEL_LOCAL std::size_t IndiceDePosicion(std::int32_t posicion) const;
+  VARDEL_LOCAL std::size_t IndiceDeClave(std::string_view clave) const;
   std::vector<Elemento> elementos_;
 };
 

@@ -4,9 +4,10 @@
 #include <memory>
 #include <string>
 
-#include "core/boolean.h"
-#include "core/collection.h"
-#include "core/variant.h"
+#include "vardel/boolean.h"
+#include "vardel/collection.h"
+#include "vardel/export.h"
+#include "vardel/variant.h"
 
 namespace vardel {
 
@@ -14,7 +15,7 @@ class frmConfigLectorUSB;
 
 // What a host hears from a Comunica: the three events, raised synchronously
 // on the thread that created the object.
-class OyenteComunica {
+class VARDEL_API OyenteComunica {
  public:
   virtual ~OyenteComunica() = default;
   // One processed document: its data, the no-data collection, or null.
@@ -22,12 +23,20 @@ class OyenteComunica {
   virtual void LectoraError(std::int32_t Error, const std::string& Descripcion) = 0;
   // The reader has become connected (True) or has gone away (False).
   virtual void LectoraActiva(Boolean OnOff) = 0;
+  // Image `imagen` (1 front, 2 back, 3 second front) of the document being
+  // read is stored, whole and flushed, at `ruta`; the document's
+  // LectoraDatos follows. Only C++ hosts hear this: the COM class has no
+  // such event.
+  virtual void ImagenGuardada(std::int32_t imagen, const std::string& ruta) {
+    (void)imagen;
+    (void)ruta;
+  }
 };
 
 // The component's one public class. Creation opens the reader and starts the
 // presence watch; Terminate reads every cheque in the tray. Errors reach the
 // caller as ErrorEjecucion.
-class Comunica {
+class VARDEL_API Comunica {
  public:
   // The listener may be null and set later; it must outlive the object or be
   // replaced before it goes.
@@ -49,9 +58,9 @@ class Comunica {
   void blnLogActivo(Boolean valor) { blnLogActivo_ = valor; }
 
  private:
-  class Receptor;
-  void CierraLectora();
-  void ProcesaCheques();
+  class VARDEL_LOCAL Receptor;
+  VARDEL_LOCAL void CierraLectora();
+  VARDEL_LOCAL void ProcesaCheques();
 
   OyenteComunica* oyente_ = nullptr;
   Boolean blnLogActivo_ = Boolean::False;
