@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# The Debian packages: built by CPack from the tree, and, where this runs as
+# root on a machine without vardel installed, installed with dpkg -i, used,
+# reinstalled over an operator's edit, removed and purged.
+#   prueba-paquete.sh BUILD_DIR
+set -euo pipefail
+build=$1
+falla() { echo "FAIL: $*" >&2; exit 1; }
+
+rm -rf "$build/paquetes"
+(cd "$build" && cpack) >"$build/paquetes.log" 2>&1 || { cat "$build/paquetes.log"; falla cpack; }
+vardel=$(ls "$build"/paquetes/vardel_*.deb) simulador=$(ls "$build"/paquetes/vardel-simulador_*.deb)
+contenido=$(dpkg-deb -c "$vardel")
+for f in ./usr/bin/vardel ./usr/lib/libvardel.so.1 ./usr/lib/vardel/libvardel.so.1 \
+         ./usr/share/vardel/Config.ini ./usr/include/vardel/comunica.h ./usr/lib/pkgconfig/vardel.pc \
+         ./usr/lib/cmake/Vardel/VardelConfig.cmake; do
+  grep -q " $f\( \|$\)" <<<"$contenido" || falla "$f not in $(basename "$vardel")"
+done
+# The settings are the maintainer script's, never a file of the package.
+! grep -q ' ./usr/lib/vardel/Config.ini' <<<"$contenido" || falla "the package ships the component's Config.ini"
+grep -q ' ./usr/lib/vardel/libmtxmlmcr.so$' <<<"$(dpkg-deb -c "$simulador")" || falla "no simulator"
+
+if [ "$(id -u)" != 0 ] || dpkg-query -W vardel >/dev/null 2>&1 || [ -e /etc/vardel ]; then
+  echo "packages built; not installed (needs root and a machine without vardel)"
+  exit 0
+fi
+trap 'dpkg --purge vardel-simulador vardel >/dev/null 2>&1 || true' EXIT
+dpkg -i "$vardel" "$simulador" >/dev/null
+[ -L /usr/lib/vardel/Config.ini ] && [ -f /etc/vardel/Config.ini ] || falla "settings not in place"
+vardel --version >/dev/null 2>&1 || vardel --help >/dev/null || falla "vardel does not run"
+vardel status >/dev/null || falla "no reader through the installed simulator"
+echo "MarcaOperador=1" >>/etc/vardel/Config.ini
+dpkg -i "$vardel" >/dev/null
+grep -q MarcaOperador /etc/vardel/Config.ini || falla "reinstall replaced the operator's Config.ini"
+dpkg -r vardel-simulador vardel >/dev/null
+[ -f /etc/vardel/Config.ini ] && [ ! -e /usr/lib/vardel ] || falla "remove: settings gone or files left"
+dpkg --purge vardel-simulador vardel >/dev/null
+[ ! -e /etc/vardel/Config.ini ] || falla "purge kept the settings"
+echo "packages built, installed, reinstalled over an edit, removed and purged: ok"
