@@ -1,10 +1,11 @@
 // The Windows Installer package as IT deploys it, on a machine (a Wine
 // prefix) of its own: a silent install with the simulator, the class
 // created by ProgID reading the sample tray, an upgrade over an edited
-// Config.ini, and a silent uninstall. prueba_instalador.sh prepares the
-// prefix and passes the packages in VARDEL_MSI and VARDEL_MSI_NUEVO, their
-// versions in VARDEL_VERSION and VARDEL_VERSION_NUEVA, and the upgrade code
-// in VARDEL_MSI_UPGRADE.
+// Config.ini, a silent uninstall, and a plain install beside the kept
+// Config.ini. prueba_instalador.sh prepares the prefix and passes the
+// packages in VARDEL_MSI and VARDEL_MSI_NUEVO, their versions in
+// VARDEL_VERSION and VARDEL_VERSION_NUEVA, and the upgrade code in
+// VARDEL_MSI_UPGRADE.
 #include <windows.h>
 
 #include <msi.h>
@@ -174,11 +175,8 @@ class Instalador : public testing::Test {
 // that each cheque's data arrived and its images were saved.
 TEST_F(Instalador, DISABLED_LeeLaBandejaInstalada) {
   const fs::path imagenes = datos_ / L"Imagenes";
-  CLSID clsid{};
-  ASSERT_EQ(CLSIDFromProgID(L"Vardel.Comunica", &clsid), S_OK);
   _Comunica* objeto = nullptr;
-  ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID__Comunica,
-                             reinterpret_cast<void**>(&objeto)),
+  ASSERT_EQ(CreaPorProgId(L"Vardel.Comunica", IID__Comunica, reinterpret_cast<void**>(&objeto)),
             S_OK);
   ReceptorEventos receptor;
   ASSERT_EQ(receptor.Conecta(objeto), S_OK);
@@ -286,6 +284,14 @@ TEST_F(Instalador, SeInstalaLeeSeActualizaYSeDesinstalaGuardandoConfig) {
   EXPECT_EQ(LeeConfig(config_, L"Marca"), L"editado");
   EXPECT_TRUE(fs::exists(datos_ / L"Lectora.log"));
   EXPECT_TRUE(fs::exists(datos_ / L"Imagenes" / L"ANV00491234567.tif"));
+
+  // A plain install leaves the simulator out, and the Config.ini it finds
+  // in place.
+  ASSERT_EQ(Msiexec(L"/i \"" + Variable("VARDEL_MSI") + L"\" /qn"), 0u);
+  EXPECT_TRUE(fs::exists(programa_ / L"Vardel.dll"));
+  EXPECT_FALSE(fs::exists(programa_ / L"mtxmlmcr.dll"));
+  EXPECT_EQ(LeeConfig(config_, L"Marca"), L"editado");
+  ASSERT_EQ(Msiexec(L"/x \"" + Variable("VARDEL_MSI") + L"\" /qn"), 0u);
 }
 
 }  // namespace
