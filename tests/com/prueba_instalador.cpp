@@ -271,6 +271,9 @@ TEST_F(Instalador, SeInstalaLeeSeActualizaYSeDesinstalaGuardandoConfig) {
   EXPECT_EQ(VersionDe(productos[0]), Variable("VARDEL_VERSION_NUEVA"));
   EXPECT_TRUE(fs::exists(programa_ / L"mtxmlmcr.dll"));
   EXPECT_THAT(Diferencias(instaladas, Registro()), testing::IsEmpty());
+  // The older package is refused now.
+  EXPECT_NE(Msiexec(L"/i \"" + Variable("VARDEL_MSI") + L"\" /qn"), 0u);
+  EXPECT_EQ(ProductosInstalados(), productos);
 
   // The uninstall removes the class and the files, and keeps the
   // settings, the log and the images.
