@@ -37,9 +37,13 @@ IFS=. read -r mayor menor parche <<<"$version"
 nueva=$mayor.$menor.$((parche + 1))
 "$@" -DVERSION="$nueva" -DSALIDA="$carpeta/nuevo.msi" -P "$guion" >/dev/null
 
-cp -a --link "$compartido" "$propio"
-(cd "$compartido" && find . -type f \( -size -256k -o -name '*.reg' \) -print0 |
-  xargs -0 cp --remove-destination --parents -t "$propio")
+if [ "$(stat -c %d "$compartido")" = "$(stat -c %d "$carpeta")" ]; then
+  cp -a --link "$compartido" "$propio"
+  (cd "$compartido" && find . -type f \( -size -256k -o -name '*.reg' \) -print0 |
+    xargs -0 cp --remove-destination --parents -t "$propio")
+else
+  cp -a "$compartido" "$propio"  # hard links cannot cross file systems
+fi
 
 windows() { echo "Z:${1//\//\\}"; }
 VARDEL_WINEPREFIX=$propio VARDEL_MSI=$(windows "$paquete") VARDEL_MSI_NUEVO=$(windows "$carpeta/nuevo.msi") \
