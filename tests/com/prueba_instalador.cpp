@@ -171,10 +171,9 @@ class Instalador : public testing::Test {
 
 // A host of the installed server, run as a program of its own by the test
 // below (an installer cannot replace a server a running host has loaded):
-// reads the sample tray through the class created by ProgID, and checks
-// that each cheque's data arrived and its images were saved.
+// reads the sample tray through the class created by ProgID; the documents
+// arrive through LectoraDatos and the first cheque's images are saved.
 TEST_F(Instalador, DISABLED_LeeLaBandejaInstalada) {
-  const fs::path imagenes = datos_ / L"Imagenes";
   _Comunica* objeto = nullptr;
   ASSERT_EQ(CreaPorProgId(L"Vardel.Comunica", IID__Comunica, reinterpret_cast<void**>(&objeto)),
             S_OK);
@@ -182,38 +181,17 @@ TEST_F(Instalador, DISABLED_LeeLaBandejaInstalada) {
   ASSERT_EQ(receptor.Conecta(objeto), S_OK);
   EXPECT_EQ(objeto->Terminate(), S_OK);
   receptor.Desconecta();
-  int cheques = 0;
-  for (const auto& evento : receptor.eventos) {
-    if (evento.id != 1 || evento.argumentos.size() != 1 || evento.argumentos[0].vt != VT_DISPATCH) {
-      continue;
-    }
-    IDispatch* datos = evento.argumentos[0].pdispVal;
-    Variante entidad;
-    Variante numero;
-    EXCEPINFO excepcion{};
-    VARIANT clave;
-    clave.vt = VT_BSTR;
-    clave.bstrVal = SysAllocString(L"Entidad");
-    const bool con_linea =
-        LlamaPorNombre(datos, L"Item", DISPATCH_METHOD, &entidad.v, &excepcion, {clave}) == S_OK;
-    SysFreeString(clave.bstrVal);
-    Libera(excepcion);
-    if (!con_linea) {
-      continue;  // the no-data collection
-    }
-    clave.bstrVal = SysAllocString(L"NumDoc");
-    LlamaPorNombre(datos, L"Item", DISPATCH_METHOD, &numero.v, &excepcion, {clave});
-    SysFreeString(clave.bstrVal);
-    Libera(excepcion);
-    const std::wstring nombre = std::wstring(L"ANV") + entidad.v.bstrVal + numero.v.bstrVal;
-    EXPECT_TRUE(fs::exists(imagenes / (nombre + L".tif"))) << Utf8(nombre.c_str());
-    EXPECT_TRUE(fs::exists(imagenes / (nombre + L".jpg"))) << Utf8(nombre.c_str());
-    ++cheques;
-  }
-  // The tray's first cheque, with its data.
-  EXPECT_TRUE(fs::exists(imagenes / L"ANV00491234567.tif"));
-  EXPECT_GE(cheques, 5);
   objeto->Release();
+  int documentos = 0;
+  for (const auto& evento : receptor.eventos) {
+    documentos += evento.id == 1 && evento.argumentos.size() == 1 &&
+                  evento.argumentos[0].vt == VT_DISPATCH && evento.argumentos[0].pdispVal;
+  }
+  EXPECT_GE(documentos, 5);
+  for (const wchar_t* imagen :
+       {L"ANV00491234567.tif", L"REV00491234567.tif", L"ANV00491234567.jpg"}) {
+    EXPECT_TRUE(fs::exists(datos_ / L"Imagenes" / imagen)) << Utf8(imagen);
+  }
 }
 
 TEST_F(Instalador, SeInstalaLeeSeActualizaYSeDesinstalaGuardandoConfig) {
