@@ -58,9 +58,12 @@ std::vector<std::wstring> ClavesDelComponente() {
   return claves;
 }
 
+// Registry keys and values: key -> "(key)", "key : name" -> the text.
+using Claves = std::map<std::wstring, std::wstring>;
+
 // Every key under `clave` (key -> "(key)") and every value in them
 // ("key : name" -> the text, "@" naming the default value).
-void Recorre(HKEY raiz, const std::wstring& clave, std::map<std::wstring, std::wstring>& valores) {
+void Recorre(HKEY raiz, const std::wstring& clave, Claves& valores) {
   HKEY abierta = nullptr;
   if (RegOpenKeyExW(raiz, clave.c_str(), 0, KEY_READ, &abierta) != ERROR_SUCCESS) {
     return;
@@ -91,8 +94,8 @@ void Recorre(HKEY raiz, const std::wstring& clave, std::map<std::wstring, std::w
   RegCloseKey(abierta);
 }
 
-std::map<std::wstring, std::wstring> Registro() {
-  std::map<std::wstring, std::wstring> valores;
+Claves Registro() {
+  Claves valores;
   for (const std::wstring& clave : ClavesDelComponente()) {
     Recorre(HKEY_LOCAL_MACHINE, L"Software\\Classes\\" + clave, valores);
   }
@@ -100,21 +103,18 @@ std::map<std::wstring, std::wstring> Registro() {
 }
 
 // What `obtenido` lacks ("-") or has beyond ("+") `esperado`.
-std::vector<std::string> Diferencias(const std::map<std::wstring, std::wstring>& esperado,
-                                     const std::map<std::wstring, std::wstring>& obtenido) {
+std::vector<std::string> Diferencias(const Claves& esperado, const Claves& obtenido) {
   std::vector<std::string> diferencias;
-  for (const auto& [clave, valor] : esperado) {
-    const auto encontrado = obtenido.find(clave);
-    if (encontrado == obtenido.end() || encontrado->second != valor) {
-      diferencias.push_back("- " + Utf8(clave.c_str()) + " = " + Utf8(valor.c_str()));
+  const auto ausentes = [&](const Claves& unas, const Claves& otras, const std::string& signo) {
+    for (const auto& [clave, valor] : unas) {
+      const auto otra = otras.find(clave);
+      if (otra == otras.end() || otra->second != valor) {
+        diferencias.push_back(signo + Utf8(clave.c_str()) + " = " + Utf8(valor.c_str()));
+      }
     }
-  }
-  for (const auto& [clave, valor] : obtenido) {
-    const auto encontrado = esperado.find(clave);
-    if (encontrado == esperado.end() || encontrado->second != valor) {
-      diferencias.push_back("+ " + Utf8(clave.c_str()) + " = " + Utf8(valor.c_str()));
-    }
-  }
+  };
+  ausentes(esperado, obtenido, "- ");
+  ausentes(obtenido, esperado, "+ ");
   return diferencias;
 }
 
