@@ -108,6 +108,13 @@ DWORD RegSvr32(const std::wstring& opciones, const std::wstring& dll) {
                  L"\"");
 }
 
+HRESULT CreaPorProgId(const wchar_t* progid, REFIID iid, void** objeto) {
+  *objeto = nullptr;
+  CLSID clsid{};
+  const HRESULT hr = CLSIDFromProgID(progid, &clsid);
+  return FAILED(hr) ? hr : CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, iid, objeto);
+}
+
 std::optional<std::wstring> LeeRegistro(HKEY raiz, const std::wstring& clave,
                                         const wchar_t* nombre) {
   HKEY abierta = nullptr;

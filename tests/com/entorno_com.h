@@ -45,6 +45,10 @@ DWORD Ejecuta(const std::wstring& linea);
 // regsvr32 with the given switches ("/s", "/s /u", "/s /n /i:user", ...).
 DWORD RegSvr32(const std::wstring& opciones, const std::wstring& dll);
 
+// A new object of the class registered under `progid`, as scripts and
+// late-bound hosts create one.
+HRESULT CreaPorProgId(const wchar_t* progid, REFIID iid, void** objeto);
+
 // A registry text value; nullopt when the key or value is missing.
 std::optional<std::wstring> LeeRegistro(HKEY raiz, const std::wstring& clave,
                                         const wchar_t* nombre = nullptr);

@@ -61,11 +61,8 @@ class ComunicaCom : public testing::Test {
 
   // A new object by ProgID, as scripts and late-bound hosts create it.
   static _Comunica* Crea() {
-    CLSID clsid{};
-    EXPECT_EQ(CLSIDFromProgID(L"Vardel.Comunica", &clsid), S_OK);
     _Comunica* objeto = nullptr;
-    EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID__Comunica,
-                               reinterpret_cast<void**>(&objeto)),
+    EXPECT_EQ(CreaPorProgId(L"Vardel.Comunica", IID__Comunica, reinterpret_cast<void**>(&objeto)),
               S_OK);
     return objeto;
   }

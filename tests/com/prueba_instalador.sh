@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Runs the installer test on a Windows machine of its own: a Wine prefix
+# copied from the project's warm one (its large system files hard-linked,
+# everything Wine may rewrite copied), so installing and uninstalling never
+# touch the registrations other tests make there. Builds the upgrade
+# package (the same sources, a later version) beside it.
+#   prueba_instalador.sh PROGRAM.exe PACKAGE.msi VERSION UPGRADE_CODE WORK_DIR
+#                        BUILD_SCRIPT -- BUILD COMMAND...
+# (the package's build command and script: packaging/windows/CMakeLists.txt)
+set -euo pipefail
+scripts=$(cd "$(dirname "$0")/../../scripts" && pwd)
+programa=$1 paquete=$2 version=$3 actualizacion=$4 carpeta=$5 guion=$6
+shift 6
+[ "$1" = -- ] && shift
+
+# A 32-bit program needs a kernel that runs 32-bit code: skipped elsewhere.
+if [ "$("$scripts/pe-arch" "$programa")" != x86_64 ] && ! "$scripts/wine-32bit"; then
+  echo "prueba_instalador: this machine cannot run 32-bit Windows programs; skipped" >&2
+  exit 77
+fi
+
+compartido=${VARDEL_WINEPREFIX:-$scripts/../build/wineprefix}
+"$scripts/wine-prefix" >/dev/null
+propio=$carpeta/wineprefix
+terminar() {
+  if [ -f "$propio/system.reg" ]; then
+    WINEPREFIX=$propio wineserver -k 2>/dev/null || true
+  fi
+  rm -rf "$carpeta"
+}
+trap terminar EXIT
+rm -rf "$carpeta"
+mkdir -p "$carpeta"
+
+# The next patch version: an upgrade of the one built.
+IFS=. read -r mayor menor parche <<<"$version"
+nueva=$mayor.$menor.$((parche + 1))
+"$@" -DVERSION="$nueva" -DSALIDA="$carpeta/nuevo.msi" -P "$guion" >/dev/null
+
+if [ "$(stat -c %d "$compartido")" = "$(stat -c %d "$carpeta")" ]; then
+  cp -a --link "$compartido" "$propio"
+  (cd "$compartido" && find . -type f \( -size -256k -o -name '*.reg' \) -print0 |
+    xargs -0 cp --remove-destination --parents -t "$propio")
+else
+  cp -a "$compartido" "$propio"  # hard links cannot cross file systems
+fi
+
+windows() { echo "Z:${1//\//\\}"; }
+VARDEL_WINEPREFIX=$propio VARDEL_MSI=$(windows "$paquete") VARDEL_MSI_NUEVO=$(windows "$carpeta/nuevo.msi") \
+  VARDEL_VERSION=$version VARDEL_VERSION_NUEVA=$nueva VARDEL_MSI_UPGRADE="{$actualizacion}" \
+  "$scripts/wine-run" "$programa"
