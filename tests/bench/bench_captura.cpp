@@ -20,10 +20,10 @@
 #include <string>
 #include <vector>
 
-#include "component/comunica.h"
 #include "entorno_simulador.h"
 #include "platform/archivos.h"
 #include "platform/componente.h"
+#include "vardel/comunica.h"
 
 namespace {
 

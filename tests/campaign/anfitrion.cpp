@@ -12,8 +12,8 @@
 #include <memory>
 #include <string>
 
-#include "component/comunica.h"
-#include "core/error.h"
+#include "vardel/comunica.h"
+#include "vardel/error.h"
 
 namespace {
 

@@ -10,12 +10,12 @@
 #include <functional>
 #include <thread>
 
-#include "core/error.h"
 #include "device/lectora_biblioteca.h"
 #include "platform/biblioteca.h"
 #include "platform/componente.h"
 #include "support/directorio_prueba.h"
 #include "support/simulador_prueba.h"
+#include "vardel/error.h"
 
 namespace vardel {
 namespace {

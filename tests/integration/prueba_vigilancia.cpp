@@ -11,7 +11,6 @@
 #include <filesystem>
 #include <functional>
 
-#include "component/comunica.h"
 #include "platform/bucle.h"
 #include "platform/componente.h"
 #include "screen/frm_config_lector_usb.h"
@@ -19,6 +18,7 @@
 #include "support/directorio_prueba.h"
 #include "support/interaccion_guionizada.h"
 #include "support/simulador_prueba.h"
+#include "vardel/comunica.h"
 
 namespace vardel {
 namespace {

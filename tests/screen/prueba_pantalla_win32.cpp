@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <thread>
 
-#include "component/comunica.h"
 #include "conductor_ventanas.h"
 #include "platform/ansi.h"
 #include "platform/archivos.h"
@@ -19,6 +18,7 @@
 #include "support/directorio_prueba.h"
 #include "support/lectora_falsa.h"
 #include "support/oyente_anotador.h"
+#include "vardel/comunica.h"
 
 namespace vardel {
 namespace {

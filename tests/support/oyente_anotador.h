@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "component/comunica.h"
+#include "vardel/comunica.h"
 
 namespace vardel::prueba {
 

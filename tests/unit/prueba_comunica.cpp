@@ -6,8 +6,7 @@
 
 #include <filesystem>
 
-#include "component/comunica.h"
-#include "core/error.h"
+#include "core/lanza_error.h"
 #include "platform/ansi.h"
 #include "platform/bucle.h"
 #include "screen/frm_config_lector_usb.h"
@@ -15,6 +14,7 @@
 #include "support/directorio_prueba.h"
 #include "support/interaccion_guionizada.h"
 #include "support/lectora_falsa.h"
+#include "vardel/comunica.h"
 
 namespace vardel {
 namespace {

@@ -3,10 +3,10 @@
 
 #include <filesystem>
 
-#include "core/error.h"
 #include "platform/componente.h"
 #include "settings/configuracion.h"
 #include "support/directorio_prueba.h"
+#include "vardel/error.h"
 
 namespace vardel {
 namespace {

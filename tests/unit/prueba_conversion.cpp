@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "core/fecha.h"
+#include "vardel/fecha.h"
 
 namespace vardel::platform {
 namespace {

@@ -9,7 +9,6 @@
 #include <deque>
 #include <functional>
 
-#include "component/comunica.h"
 #include "platform/ansi.h"
 #include "platform/archivos.h"
 #include "platform/bucle.h"
@@ -23,6 +22,7 @@
 #include "support/interaccion_guionizada.h"
 #include "support/lectora_falsa.h"
 #include "support/oyente_anotador.h"
+#include "vardel/comunica.h"
 
 namespace vardel {
 namespace {

@@ -4,12 +4,12 @@
 #include <gtest/gtest.h>
 
 #include "capture/captura.h"
-#include "core/error.h"
 #include "platform/ansi.h"
 #include "platform/componente.h"
 #include "settings/registro.h"
 #include "support/directorio_prueba.h"
 #include "support/lectora_falsa.h"
+#include "vardel/error.h"
 
 namespace vardel {
 namespace {

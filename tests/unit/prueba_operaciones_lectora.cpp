@@ -3,7 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "core/error.h"
+#include "core/lanza_error.h"
 #include "platform/bucle.h"
 #include "screen/frm_config_lector_usb.h"
 #include "support/directorio_prueba.h"

@@ -13,12 +13,12 @@
 #include <string>
 #include <thread>
 
-#include "component/comunica.h"
 #include "platform/archivos.h"
 #include "screen/frm_config_lector_usb.h"
 #include "settings/configuracion.h"
 #include "support/directorio_prueba.h"
 #include "support/lectora_falsa.h"
+#include "vardel/comunica.h"
 
 namespace vardel {
 namespace {

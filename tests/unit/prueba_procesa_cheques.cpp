@@ -14,7 +14,6 @@
 
 #include "capture/captura.h"
 #include "capture/nombres_imagen.h"
-#include "core/error.h"
 #include "platform/ansi.h"
 #include "platform/archivos.h"
 #include "platform/componente.h"
@@ -23,6 +22,7 @@
 #include "support/directorio_prueba.h"
 #include "support/interaccion_guionizada.h"
 #include "support/lectora_falsa.h"
+#include "vardel/error.h"
 
 namespace vardel {
 namespace {

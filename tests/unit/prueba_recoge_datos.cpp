@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/fecha.h"
+#include "vardel/fecha.h"
 
 namespace vardel {
 namespace {

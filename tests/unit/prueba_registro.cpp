@@ -2,11 +2,11 @@
 // be written never ends an operation.
 #include <gtest/gtest.h>
 
-#include "core/fecha.h"
 #include "platform/componente.h"
 #include "platform/reloj.h"
 #include "settings/registro.h"
 #include "support/directorio_prueba.h"
+#include "vardel/fecha.h"
 
 namespace vardel {
 namespace {

@@ -1,10 +1,10 @@
 // The automation values: the keyed collection's rules and errors, dates.
 #include <gtest/gtest.h>
 
-#include "core/collection.h"
-#include "core/error.h"
-#include "core/fecha.h"
 #include "core/text.h"
+#include "vardel/collection.h"
+#include "vardel/error.h"
+#include "vardel/fecha.h"
 
 namespace vardel {
 namespace {
