@@ -198,9 +198,21 @@ TEST_F(Instalador, SeInstalaLeeSeActualizaYSeDesinstalaGuardandoConfig) {
   ASSERT_FALSE(Variable("VARDEL_MSI").empty());
   ASSERT_FALSE(Variable("VARDEL_MSI_NUEVO").empty());
   // The prefix was copied from one where other tests register the server
-  // for a while: start from a machine without it.
-  for (const std::wstring& clave : ClavesDelComponente()) {
-    RegDeleteTreeW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\" + clave).c_str());
+  // for a while, in either registry view and per user, and whose registry
+  // file may lag behind: start from a machine without any of it (a class
+  // left in the other view would make the unregistration below keep the
+  // shared keys, as it must beside another installed architecture).
+  for (const HKEY raiz : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+    for (const REGSAM vista : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
+      HKEY clases = nullptr;
+      if (RegOpenKeyExW(raiz, L"Software\\Classes", 0, KEY_ALL_ACCESS | vista, &clases) ==
+          ERROR_SUCCESS) {
+        for (const std::wstring& clave : ClavesDelComponente()) {
+          RegDeleteTreeW(clases, clave.c_str());
+        }
+        RegCloseKey(clases);
+      }
+    }
   }
 
   // A silent install with the simulator and the sample tray.
@@ -227,7 +239,7 @@ TEST_F(Instalador, SeInstalaLeeSeActualizaYSeDesinstalaGuardandoConfig) {
   EXPECT_EQ(instaladas.at(ayuda), programa_.wstring() + L"\\");
   const std::wstring dll = (programa_ / L"Vardel.dll").wstring();
   ASSERT_EQ(RegSvr32(L"/s /u", dll), 0u);
-  EXPECT_TRUE(Registro().empty());
+  EXPECT_THAT(Registro(), testing::IsEmpty());
   ASSERT_EQ(RegSvr32(L"/s", dll), 0u);
   auto registradas = Registro();
   registradas[ayuda] += L"\\";
