@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/interaccion.h"
+#include "vardel/interaccion.h"
 
 namespace vardel::prueba {
 
