@@ -4,11 +4,25 @@
 
 namespace vardel::platform::detalle {
 
-void* AbreModulo(const std::string& ruta) {
+void* AbreModulo(const std::string& ruta, std::string& motivo) {
   // No "insert the disk" box from the system while probing candidates.
   const UINT modoAnterior = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
   HMODULE modulo = LoadLibraryA(ruta.c_str());
+  const DWORD codigo = GetLastError();
   SetErrorMode(modoAnterior);
+  if (modulo == nullptr) {
+    motivo = "error " + std::to_string(codigo);
+    char texto[512] = "";
+    if (FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, codigo,
+                       0, texto, sizeof texto, nullptr) > 0) {
+      std::string mensaje = texto;
+      while (!mensaje.empty() && (mensaje.back() == '\n' || mensaje.back() == '\r' ||
+                                  mensaje.back() == ' ' || mensaje.back() == '.')) {
+        mensaje.pop_back();
+      }
+      motivo += ": " + mensaje;
+    }
+  }
   return modulo;
 }
 
