@@ -26,7 +26,7 @@ constexpr const char* kCodigosDeSalida =
     "\n"
     "docs/cli.md describe las líneas de --json.";
 
-// The operator's words for what the parser refused, in one line.
+// The operator's words for what the parser refused.
 std::string Motivo(const CLI::ParseError& error, const CLI::App& app) {
   // What the parser did not take: the chosen command's extras, else the
   // program's (where an unknown command lands).
@@ -103,7 +103,7 @@ int main(int argc, char** argv) {
     const auto ordenes = app.get_subcommands();
     const std::string ayuda =
         ordenes.empty() ? "vardel --help" : "vardel " + ordenes.front()->get_name() + " --help";
-    std::fprintf(stderr, "vardel: %s\n(%s muestra el uso)\n", Motivo(error, app).c_str(),
+    std::fprintf(stderr, "vardel: %s (%s muestra el uso)\n", Motivo(error, app).c_str(),
                  ayuda.c_str());
     return kSalidaUso;
   }

@@ -405,19 +405,19 @@ TEST_F(OrdenVardel, AyudaVersionYUsoIncorrecto) {
   EXPECT_EQ(version.codigo, 0);
   EXPECT_EQ(version.salida, "vardel " VARDEL_VERSION "\n");
 
-  // Refused before anything is done: one line and the help to read.
+  // Refused before anything is done: one line, with the help to read.
   const std::pair<std::vector<std::string>, std::string> mal[] = {
-      {{"leer"}, "orden desconocida: leer\n(vardel --help"},
-      {{"read", "--nada"}, "opción no reconocida: --nada\n(vardel read --help"},
-      {{"status", "--seconds", "5"}, "opción no reconocida: --seconds\n(vardel status --help"},
+      {{"leer"}, "orden desconocida: leer (vardel --help"},
+      {{"read", "--nada"}, "opción no reconocida: --nada (vardel read --help"},
+      {{"status", "--seconds", "5"}, "opción no reconocida: --seconds (vardel status --help"},
       {{"watch", "--seconds", "0"}, "número de segundos no válido"},
-      {{"settings", "sobra"}, "argumento no reconocido: sobra\n(vardel settings --help"},
+      {{"settings", "sobra"}, "argumento no reconocido: sobra (vardel settings --help"},
   };
   for (const auto& [argumentos, mensaje] : mal) {
     SCOPED_TRACE(argumentos.back());
     const ResultadoPrograma r = Vardel(argumentos);
     EXPECT_EQ(r.codigo, 64);
-    EXPECT_THAT(r.errores, StartsWith("vardel: " + mensaje));
+    EXPECT_THAT(Lineas(r.errores), ElementsAre(StartsWith("vardel: " + mensaje)));
     EXPECT_THAT(r.salida, IsEmpty());
   }
   EXPECT_EQ(Capturas(), 0);
