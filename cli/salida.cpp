@@ -17,8 +17,8 @@ namespace {
 // form either.
 constexpr double kImporteConCentimos = 1e13;
 
-}  // namespace
-
+// An amount rounded to cents, as a JSON number that prints in plain
+// decimals with at most two of them; null when no such number holds it.
 ordered_json Importe(double valor) {
   if (!std::isfinite(valor)) {
     return nullptr;
@@ -33,6 +33,8 @@ ordered_json Importe(double valor) {
   }
   return nullptr;
 }
+
+}  // namespace
 
 ordered_json JsonDe(const Variant& valor) {
   switch (valor.tipo()) {

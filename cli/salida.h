@@ -20,10 +20,6 @@ ordered_json JsonDe(const Variant& valor);
 // number of at most two decimals, never in exponent form.
 ordered_json JsonDe(const Collection& col);
 
-// An amount rounded to cents, as a JSON number that prints in plain
-// decimals with at most two of them; null when it is not a finite number.
-ordered_json Importe(double valor);
-
 // Writes one JSON line (on standard output unless told) and flushes it, so
 // a script reading the pipe sees each line as it happens.
 void EmiteLinea(const ordered_json& linea, std::FILE* destino = stdout);

@@ -12,10 +12,14 @@ void* AbreModulo(const std::string& ruta, std::string& motivo) {
   SetErrorMode(modoAnterior);
   if (modulo == nullptr) {
     motivo = "error " + std::to_string(codigo);
-    char texto[512] = "";
-    if (FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, codigo,
-                       0, texto, sizeof texto, nullptr) > 0) {
-      std::string mensaje = texto;
+    // The system's words, in UTF-8 like every text inside the component.
+    wchar_t texto[512] = L"";
+    const DWORD largo = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                       nullptr, codigo, 0, texto, 512, nullptr);
+    char utf8[1024] = "";
+    if (largo > 0 &&
+        WideCharToMultiByte(CP_UTF8, 0, texto, -1, utf8, sizeof utf8, nullptr, nullptr) > 0) {
+      std::string mensaje = utf8;
       while (!mensaje.empty() && (mensaje.back() == '\n' || mensaje.back() == '\r' ||
                                   mensaje.back() == ' ' || mensaje.back() == '.')) {
         mensaje.pop_back();

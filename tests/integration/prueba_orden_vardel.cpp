@@ -309,8 +309,8 @@ micr=C1234569E0049C1234E0123456789B00B0012A0000000029C
     }
   }
   // The first is beyond what a double holds in cents: a whole number.
-  EXPECT_THAT(importes,
-              ElementsAre(testing::MatchesRegex("1234567890123456[0-9][0-9]"), "0.01", "0.29"))
+  EXPECT_THAT(importes, ElementsAre(AllOf(StartsWith("1234567890123456"), testing::SizeIs(18)),
+                                    "0.01", "0.29"))
       << r.salida;
 }
 
@@ -320,10 +320,10 @@ TEST_F(OrdenVardel, SinDirectorioDeImagenesNoAlimentaNingunCheque) {
   const ResultadoPrograma r = Vardel({"read"});
   EXPECT_EQ(r.codigo, 1);
   // The number and description, then what to mend and where.
-  EXPECT_THAT(r.errores,
-              StartsWith("vardel: error 76: No se ha encontrado la ruta de acceso\n  "
-                         "no existe la carpeta de imágenes \"" +
-                         ausente + "\" (DirectorioImg en " + dir_.Archivo("Config.ini") + ")\n"));
+  EXPECT_THAT(Lineas(r.errores),
+              ElementsAre("vardel: error 76: No se ha encontrado la ruta de acceso",
+                          "  no existe la carpeta de imágenes \"" + ausente +
+                              "\" (DirectorioImg en " + dir_.Archivo("Config.ini") + ")"));
   // Refused before the reader was touched: no cheque left the tray to be
   // lost at its first image.
   EXPECT_EQ(Capturas(), 0);
@@ -344,9 +344,11 @@ TEST_F(OrdenVardel, SinBibliotecaDeLaLectoraDiceQueSeProbo) {
   fs::remove(dir_.Archivo(device::kArchivoLectora));
   const ResultadoPrograma r = Vardel({"status"});
   EXPECT_EQ(r.codigo, 1);
-  EXPECT_THAT(r.errores, AllOf(StartsWith("vardel: error 48: Error al cargar la DLL\n  "),
-                               HasSubstr(dir_.Archivo(device::kArchivoLectora) + " ("),
-                               HasSubstr("; " + std::string(device::kArchivoLectora) + " (")));
+  EXPECT_THAT(Lineas(r.errores),
+              ElementsAre("vardel: error 48: Error al cargar la DLL",
+                          AllOf(StartsWith("  no se ha podido cargar la biblioteca; probado: "),
+                                HasSubstr(dir_.Archivo(device::kArchivoLectora) + " ("),
+                                HasSubstr("; " + std::string(device::kArchivoLectora) + " ("))));
 }
 
 TEST_F(OrdenVardel, SinLectoraNoLeeYSaleConSuCodigo) {
@@ -403,7 +405,7 @@ TEST_F(OrdenVardel, AyudaVersionYUsoIncorrecto) {
 
   const ResultadoPrograma version = Vardel({"--version"});
   EXPECT_EQ(version.codigo, 0);
-  EXPECT_EQ(version.salida, "vardel " VARDEL_VERSION "\n");
+  EXPECT_THAT(Lineas(version.salida), ElementsAre("vardel " VARDEL_VERSION));
 
   // Refused before anything is done: one line, with the help to read.
   const std::pair<std::vector<std::string>, std::string> mal[] = {
