@@ -14,7 +14,6 @@
 
 #include "capture/captura.h"
 #include "capture/nombres_imagen.h"
-#include "core/error.h"
 #include "platform/ansi.h"
 #include "platform/archivos.h"
 #include "platform/componente.h"
@@ -23,6 +22,7 @@
 #include "support/directorio_prueba.h"
 #include "support/interaccion_guionizada.h"
 #include "support/lectora_falsa.h"
+#include "vardel/error.h"
 
 namespace vardel {
 namespace {
@@ -510,6 +510,13 @@ TEST_F(Ciclo, NadaSeAlimentaSiLasImagenesNoSePuedenGuardar) {
     } catch (const ErrorEjecucion& e) {
       EXPECT_EQ(e.Numero(), caso.error) << caso.directorio;
       EXPECT_NE(e.Descripcion().find(caso.descripcion), std::string::npos) << e.Descripcion();
+      // What to mend and where, for the operator (the folder as a read
+      // gives it); the log keeps the description alone.
+      EXPECT_THAT(
+          e.Detalle(),
+          testing::AllOf(
+              testing::StartsWith("carpeta de imágenes \"" + caso.directorio.substr(0, 127)),
+              testing::EndsWith("\" (DirectorioImg en " + dir.Archivo("Config.ini") + ")")));
       EXPECT_NE(Log().find(" - " + std::to_string(caso.error) +
                            " - No se pueden guardar las imágenes: " + e.Descripcion() + " \r\n"),
                 std::string::npos)
