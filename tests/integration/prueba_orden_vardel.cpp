@@ -209,18 +209,20 @@ TEST_F(OrdenVardel, LeeLaBandejaEnJson) {
                 Json(Imagen("ANV21004567890.tif")) + "," + Json(Imagen("ANV21004567890.jpg")) +
                 "]}");
   const std::vector<json> objetos = LineasJson(r.salida);
-  const json& resumen = objetos.back();
-  EXPECT_EQ(resumen["tipo"], "resumen");
-  EXPECT_EQ(resumen["documentos"], 4);
-  EXPECT_EQ(resumen["cheques"], 2);
-  EXPECT_EQ(resumen["no_leidos"], 1);
-  EXPECT_EQ(resumen["sin_datos"], 1);
-  EXPECT_EQ(resumen["imagenes"], 8);
-  EXPECT_EQ(resumen["directorio_imagenes"], Imagenes());
-  EXPECT_TRUE(resumen["segundos"].is_number());
+  json resumen = objetos.back();
   EXPECT_TRUE(std::regex_match(resumen["inicio"].get<std::string>(),
                                std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d)")))
       << resumen["inicio"];
+  EXPECT_TRUE(resumen["segundos"].is_number());
+  resumen.erase("inicio");
+  resumen.erase("segundos");
+  EXPECT_EQ(resumen, json({{"tipo", "resumen"},
+                           {"documentos", 4},
+                           {"cheques", 2},
+                           {"no_leidos", 1},
+                           {"sin_datos", 1},
+                           {"imagenes", 8},
+                           {"directorio_imagenes", Imagenes()}}));
 
   // Every image the cycle stored holds the reader's bytes unchanged; the
   // jammed document, the bad status and the failed fetch stored none.
