@@ -1,86 +1,121 @@
 // vardel: a host program of the component. Its main job is reading the
 // cheques in the reader's tray.
+#include <CLI/CLI.hpp>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "ordenes.h"
 
 namespace {
 
-constexpr const char* kAyuda =
-    "Uso: vardel ORDEN [--json]\n"
-    "\n"
-    "Órdenes:\n"
-    "  read               lee todos los cheques de la bandeja y muestra cada uno\n"
-    "                     (campos, imágenes escritas) y un resumen\n"
-    "  status             dice si hay una lectora conectada que responde\n"
-    "  watch [--seconds N]\n"
-    "                     vigila la lectora y avisa de cada conexión y desconexión\n"
-    "                     (hasta Ctrl+C, o N segundos)\n"
-    "  settings           muestra la pantalla de configuración\n"
-    "\n"
-    "Opciones:\n"
-    "  --json             salida para programas: un objeto JSON por línea\n"
-    "  --help             esta ayuda\n"
-    "\n"
+using vardel::cli::kSalidaCorrecta;
+using vardel::cli::kSalidaUso;
+
+constexpr const char* kCodigosDeSalida =
     "La configuración es Config.ini, junto a la biblioteca del componente.\n"
     "\n"
     "Códigos de salida:\n"
-    "  0    la orden terminó bien\n"
-    "  1    un error de ejecución la terminó (número y descripción en la salida de\n"
-    "       errores; con --json, {\"error\": N, \"descripcion\": ...})\n"
-    "  2    read: no hay ninguna lectora conectada; no se ha alimentado ningún cheque\n"
+    "  0    la orden terminó bien (status: hay una lectora que responde)\n"
+    "  1    un error de ejecución la terminó: número, descripción y lo que hay\n"
+    "       que revisar en la salida de errores (con --json, una línea \"error\")\n"
+    "  2    read, status: no hay ninguna lectora que responda; no se ha\n"
+    "       alimentado ningún cheque\n"
     "  3    read: la lectora se desconectó durante la lectura; se nombra el último\n"
     "       documento entregado y los siguientes deben pasarse de nuevo\n"
-    "  64   uso incorrecto (orden u opción desconocida)\n";
+    "  64   uso incorrecto (orden, opción o argumento desconocido)\n"
+    "\n"
+    "docs/cli.md describe las líneas de --json.";
 
-int ErrorDeUso(const std::string& mensaje) {
-  std::fprintf(stderr, "vardel: %s\n(vardel --help muestra el uso)\n", mensaje.c_str());
-  return vardel::cli::kSalidaUso;
+// The operator's words for what the parser refused.
+std::string Motivo(const CLI::ParseError& error, const CLI::App& app) {
+  // What the parser did not take: the chosen command's extras, else the
+  // program's (where an unknown command lands).
+  const auto ordenes = app.get_subcommands();
+  auto sobrantes = ordenes.empty() ? app.remaining() : ordenes.front()->remaining();
+  if (sobrantes.empty()) {
+    sobrantes = app.remaining();
+  }
+  if (!sobrantes.empty()) {
+    const std::string& primero = sobrantes.front();
+    if (primero.rfind("-", 0) == 0) {
+      return "opción no reconocida: " + primero;
+    }
+    return (ordenes.empty() ? "orden desconocida: " : "argumento no reconocido: ") + primero;
+  }
+  if (dynamic_cast<const CLI::RequiredError*>(&error) != nullptr && ordenes.empty()) {
+    return "falta la orden";
+  }
+  if (dynamic_cast<const CLI::ArgumentMismatch*>(&error) != nullptr) {
+    return "--seconds necesita un número de segundos";
+  }
+  if (dynamic_cast<const CLI::ConversionError*>(&error) != nullptr ||
+      dynamic_cast<const CLI::ValidationError*>(&error) != nullptr) {
+    return "número de segundos no válido (de 1 a 86400)";
+  }
+  return error.what();
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   using namespace vardel::cli;
-  std::string orden;
   Opciones opciones;
-  for (int i = 1; i < argc; ++i) {
-    const std::string argumento = argv[i];
-    if (argumento == "--help" || argumento == "-h") {
-      std::fputs(kAyuda, stdout);
-      return kSalidaCorrecta;
-    }
-    if (argumento == "--json") {
-      opciones.json = true;
-    } else if (argumento == "--seconds") {
-      if (i + 1 >= argc) {
-        return ErrorDeUso("--seconds necesita un número de segundos");
-      }
-      char* fin = nullptr;
-      const long segundos = std::strtol(argv[++i], &fin, 10);
-      if (*fin != '\0' || segundos <= 0 || segundos > 86400) {
-        return ErrorDeUso(std::string("número de segundos no válido: ") + argv[i]);
-      }
-      opciones.segundos = static_cast<int>(segundos);
-    } else if (orden.empty() && argumento.rfind("-", 0) != 0) {
-      orden = argumento;
-    } else {
-      return ErrorDeUso("argumento no reconocido: " + argumento);
-    }
+
+  CLI::App app("vardel: lee los cheques de la lectora y dice su estado.", "vardel");
+  app.get_formatter()->label("Usage", "Uso");
+  app.get_formatter()->label("OPTIONS", "OPCIONES");
+  app.get_formatter()->label("SUBCOMMAND", "ORDEN");
+  app.get_formatter()->label("INT", "N");
+  app.get_formatter()->column_width(22);
+  app.option_defaults()->group("Opciones");
+  app.set_help_flag("-h,--help", "esta ayuda");
+  app.set_version_flag("--version", "vardel " VARDEL_VERSION, "la versión");
+  app.footer(kCodigosDeSalida);
+  app.require_subcommand(1);
+
+  const char* kJson = "salida para programas: un objeto JSON por línea";
+  app.add_flag("--json", opciones.json, kJson);
+
+  CLI::App* leer =
+      app.add_subcommand("read", "lee los cheques de la bandeja: campos, imágenes y un resumen");
+  CLI::App* estado =
+      app.add_subcommand("status", "dice si hay una lectora que responde (si no, sale con 2)");
+  CLI::App* vigilar = app.add_subcommand(
+      "watch", "avisa de cada conexión y desconexión (hasta Ctrl+C o N segundos)");
+  CLI::App* configurar = app.add_subcommand("settings", "muestra la pantalla de configuración");
+  for (CLI::App* orden : {leer, estado, vigilar, configurar}) {
+    orden->group("Órdenes");
+    orden->get_help_ptr()->group("Opciones");
+    orden->footer("Códigos de salida: vardel --help. Líneas de --json: docs/cli.md.");
+    orden->add_flag("--json", opciones.json, kJson);
   }
-  if (orden == "read") {
+  vigilar->add_option("--seconds", opciones.segundos, "termina tras N segundos (de 1 a 86400)")
+      ->type_name("N")
+      ->check(CLI::Range(1, 86400).description(""));
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& error) {
+    if (error.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) {
+      return app.exit(error);  // --help or --version
+    }
+    // Help for the command asked for, if one was given.
+    const auto ordenes = app.get_subcommands();
+    const std::string ayuda =
+        ordenes.empty() ? "vardel --help" : "vardel " + ordenes.front()->get_name() + " --help";
+    std::fprintf(stderr, "vardel: %s (%s muestra el uso)\n", Motivo(error, app).c_str(),
+                 ayuda.c_str());
+    return kSalidaUso;
+  }
+
+  if (leer->parsed()) {
     return OrdenLeer(opciones);
   }
-  if (orden == "status") {
+  if (estado->parsed()) {
     return OrdenEstado(opciones);
   }
-  if (orden == "watch") {
+  if (vigilar->parsed()) {
     return OrdenVigilar(opciones);
   }
-  if (orden == "settings") {
-    return OrdenConfigurar(opciones);
-  }
-  return ErrorDeUso(orden.empty() ? "falta la orden" : "orden desconocida: " + orden);
+  return OrdenConfigurar(opciones);
 }

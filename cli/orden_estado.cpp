@@ -12,14 +12,16 @@ int OrdenEstado(const Opciones& opciones) {
     Comunica comunica;
     const bool conectada = EsVerdadero(comunica.LectoraONOFF());
     if (opciones.json) {
-      std::printf("{\"conectada\": %s}\n", conectada ? "true" : "false");
+      EmiteLinea(LineaEstado(conectada));
+    } else if (conectada) {
+      std::printf("Lectora conectada.\n");
     } else {
-      std::printf(conectada ? "Lectora conectada.\n" : "Lectora no conectada.\n");
+      std::printf("Lectora no conectada.\n  %s\n", DetalleSinLectora().c_str());
     }
+    return conectada ? kSalidaCorrecta : kSalidaSinLectora;
   } catch (const ErrorEjecucion& error) {
     return InformaError(error, opciones.json);
   }
-  return kSalidaCorrecta;
 }
 
 }  // namespace vardel::cli

@@ -1,15 +1,18 @@
 // vardel read: reads every cheque in the tray and shows each as it arrives.
 #include <chrono>
+#include <cmath>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "mensajes_operador.h"
+#include "momento.h"
 #include "ordenes.h"
 #include "salida.h"
 #include "vardel/comunica.h"
 #include "vardel/configuracion.h"
-#include "vardel/interaccion.h"
 
 namespace vardel::cli {
 
@@ -39,13 +42,30 @@ class Lector final : public OyenteComunica {
     } else {
       ++cheques_;
     }
-    json_ ? MuestraJson(Dato, imagenes) : MuestraTexto(Dato, imagenes);
-    std::fflush(stdout);
+    if (json_) {
+      EmiteLinea({{"tipo", "documento"},
+                  {"documento", documentos_},
+                  {"datos", Dato ? JsonDe(*Dato) : ordered_json(nullptr)},
+                  {"imagenes", imagenes}});
+    } else {
+      MuestraTexto(Dato, imagenes);
+      std::fflush(stdout);
+    }
   }
 
+  // The event carries only the number and description: the settings file
+  // is where the operator looks next.
   void LectoraError(std::int32_t Error, const std::string& Descripcion) override {
-    std::fprintf(stderr, "vardel: la lectora informa del error %d: %s\n", Error,
-                 Descripcion.c_str());
+    const std::string detalle = "configuración: " + RutaConfiguracion();
+    if (json_) {
+      EmiteLinea({{"tipo", "error_lectora"},
+                  {"numero", Error},
+                  {"descripcion", Descripcion},
+                  {"detalle", detalle}});
+    } else {
+      std::fprintf(stderr, "vardel: la lectora informa del error %d: %s\n  %s\n", Error,
+                   Descripcion.c_str(), detalle.c_str());
+    }
   }
 
   void LectoraActiva(Boolean) override {}
@@ -54,27 +74,23 @@ class Lector final : public OyenteComunica {
     imagenesDocumento_.push_back(ruta);
   }
 
-  // A jam, when the component shows it: a line of its own, in the order of
-  // the passes.
-  void Atasco(const std::string& texto) const {
-    if (json_) {
-      std::printf("{\"atasco\": %s}\n", Json(texto).c_str());
-    } else {
-      std::printf(
-          "\nAtasco: %s La lectora ha vaciado el recorrido; vuelva a pasar los cheques "
-          "que no hayan salido.\n",
-          texto.c_str());
-    }
+  // A jam in the text output, in the order of the passes (with --json the
+  // operator's messages give its line).
+  static void Atasco(const std::string& texto) {
+    std::printf(
+        "\nAtasco: %s La lectora ha vaciado el recorrido; vuelva a pasar los cheques "
+        "que no hayan salido.\n",
+        texto.c_str());
     std::fflush(stdout);
   }
 
   // The reader went away during the read: the cheques after the last one
   // delivered were not read.
   int LectoraPerdida() const {
-    const std::string datos = ultimo_ ? JsonDe(*ultimo_) : "null";
     if (json_) {
-      std::printf("{\"lectora_perdida\": {\"ultimo_documento\": %d, \"datos\": %s}}\n",
-                  ultimoDocumento_, datos.c_str());
+      EmiteLinea({{"tipo", "lectora_perdida"},
+                  {"ultimo_documento", ultimoDocumento_},
+                  {"datos", ultimo_ ? JsonDe(*ultimo_) : ordered_json(nullptr)}});
     } else if (!ultimo_) {
       std::fprintf(stderr,
                    "vardel: la lectora se ha desconectado durante la lectura; no se ha entregado "
@@ -88,15 +104,18 @@ class Lector final : public OyenteComunica {
     return kSalidaLectoraPerdida;
   }
 
-  void Resumen(double segundos) const {
+  void Resumen(std::time_t inicio, double segundos) const {
     const std::string directorio = LeeAjuste("DirectorioImg");
     if (json_) {
-      std::printf(
-          "{\"resumen\": {\"documentos\": %d, \"cheques\": %d, \"no_leidos\": %d, "
-          "\"sin_datos\": %d, \"imagenes\": %d, \"directorio_imagenes\": %s, \"segundos\": "
-          "%.3f}}\n",
-          documentos_, cheques_, noLeidos_, sinDatos_, imagenes_, Json(directorio).c_str(),
-          segundos);
+      EmiteLinea({{"tipo", "resumen"},
+                  {"inicio", MomentoIso(inicio)},
+                  {"documentos", documentos_},
+                  {"cheques", cheques_},
+                  {"no_leidos", noLeidos_},
+                  {"sin_datos", sinDatos_},
+                  {"imagenes", imagenes_},
+                  {"directorio_imagenes", directorio},
+                  {"segundos", std::round(segundos * 1000.0) / 1000.0}});
       return;
     }
     std::printf(
@@ -136,17 +155,6 @@ class Lector final : public OyenteComunica {
     }
   }
 
-  void MuestraJson(const std::shared_ptr<Collection>& dato,
-                   const std::vector<std::string>& imagenes) const {
-    std::string lista = "[";
-    for (std::size_t i = 0; i < imagenes.size(); ++i) {
-      lista += (i > 0 ? ", " : "") + Json(imagenes[i]);
-    }
-    lista += "]";
-    std::printf("{\"documento\": %d, \"datos\": %s, \"imagenes\": %s}\n", documentos_,
-                dato ? JsonDe(*dato).c_str() : "null", lista.c_str());
-  }
-
   bool json_;
   std::vector<std::string> imagenesDocumento_;
   std::shared_ptr<Collection> ultimo_;
@@ -158,33 +166,6 @@ class Lector final : public OyenteComunica {
   int imagenes_ = 0;
 };
 
-// The operator's messages go on as before; a jam is also shown in the
-// read's output, where it happened.
-class AvisoDeAtasco final : public platform::Interaccion {
- public:
-  explicit AvisoDeAtasco(const Lector& lector) : lector_(lector) {
-    platform::SustituyeInteraccion(this);
-  }
-  ~AvisoDeAtasco() override { platform::SustituyeInteraccion(nullptr); }
-  AvisoDeAtasco(const AvisoDeAtasco&) = delete;
-  AvisoDeAtasco& operator=(const AvisoDeAtasco&) = delete;
-
-  platform::RespuestaMensaje MuestraMensaje(const std::string& texto, const std::string& titulo,
-                                            platform::BotonesMensaje botones,
-                                            platform::IconoMensaje icono) override {
-    if (texto.find("204") != std::string::npos) {
-      lector_.Atasco(texto);
-    }
-    return platform::InteraccionPlataforma().MuestraMensaje(texto, titulo, botones, icono);
-  }
-  std::string EligeCarpeta(const std::string& titulo) override {
-    return platform::InteraccionPlataforma().EligeCarpeta(titulo);
-  }
-
- private:
-  const Lector& lector_;
-};
-
 }  // namespace
 
 int OrdenLeer(const Opciones& opciones) {
@@ -194,19 +175,18 @@ int OrdenLeer(const Opciones& opciones) {
     // after its cheque has already left the tray: refuse before feeding any.
     const std::string directorio = LeeAjuste("DirectorioImg");
     if (!std::filesystem::is_directory(directorio)) {
-      return InformaError(
-          ErrorEjecucion(errores::kRutaNoEncontrada,
-                         DescripcionError(errores::kRutaNoEncontrada) +
-                             ": no existe el directorio de imágenes \"" + directorio +
-                             "\" (DirectorioImg en " + RutaConfiguracion() + ")"),
-          opciones.json);
+      return InformaError(ErrorEjecucion(errores::kRutaNoEncontrada), opciones.json,
+                          "no existe la carpeta de imágenes \"" + directorio +
+                              "\" (DirectorioImg en " + RutaConfiguracion() + ")");
     }
     Comunica comunica(&lector);
     if (!EsVerdadero(comunica.LectoraONOFF())) {
       if (opciones.json) {
-        std::printf("{\"lectora\": false}\n");
+        EmiteLinea(LineaEstado(false));
       } else {
-        std::fprintf(stderr, "vardel: no hay ninguna lectora conectada; no se ha leído nada.\n");
+        std::fprintf(stderr,
+                     "vardel: no hay ninguna lectora conectada; no se ha leído nada.\n  %s\n",
+                     DetalleSinLectora().c_str());
       }
       return kSalidaSinLectora;
     }
@@ -215,13 +195,14 @@ int OrdenLeer(const Opciones& opciones) {
                   RutaConfiguracion().c_str());
       std::fflush(stdout);
     }
+    const std::time_t momentoInicio = std::time(nullptr);
     const auto inicio = std::chrono::steady_clock::now();
     {
-      AvisoDeAtasco aviso(lector);
+      MensajesOperador mensajes(opciones.json, &Lector::Atasco);
       comunica.Terminate();
     }
     const std::chrono::duration<double> duracion = std::chrono::steady_clock::now() - inicio;
-    lector.Resumen(duracion.count());
+    lector.Resumen(momentoInicio, duracion.count());
     // A read ends when no further document is reported; a reader that went
     // away ends it too, with cheques possibly left unread.
     if (!EsVerdadero(comunica.LectoraONOFF())) {

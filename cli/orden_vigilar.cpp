@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "momento.h"
 #include "ordenes.h"
 #include "salida.h"
 #include "vardel/bucle.h"
@@ -27,17 +28,15 @@ class Vigilante final : public OyenteComunica {
   void LectoraDatos(const std::shared_ptr<Collection>&) override {}
   void LectoraError(std::int32_t, const std::string&) override {}
   void LectoraActiva(Boolean OnOff) override {
-    const std::time_t ahora = std::time(nullptr);
-    char hora[32] = "";
-    std::strftime(hora, sizeof hora, "%Y-%m-%dT%H:%M:%S", std::localtime(&ahora));
+    const std::string momento = MomentoIso(std::time(nullptr));
+    const bool conectada = EsVerdadero(OnOff);
     if (json_) {
-      std::printf("{\"momento\": %s, \"conectada\": %s}\n", Json(hora).c_str(),
-                  EsVerdadero(OnOff) ? "true" : "false");
+      EmiteLinea({{"tipo", "lectora"}, {"momento", momento}, {"conectada", conectada}});
     } else {
-      std::printf("%s  %s\n", hora,
-                  EsVerdadero(OnOff) ? "lectora conectada" : "lectora desconectada");
+      std::printf("%s  %s\n", momento.c_str(),
+                  conectada ? "lectora conectada" : "lectora desconectada");
+      std::fflush(stdout);
     }
-    std::fflush(stdout);
   }
 
  private:

@@ -17,7 +17,7 @@ int OrdenConfigurar(const Opciones& opciones);
 inline constexpr int kSalidaCorrecta = 0;
 inline constexpr int kSalidaUso = 64;
 inline constexpr int kSalidaError = 1;  // a run-time error ended the operation
-// read: no reader connected before the read; nothing was fed.
+// read, status: no reader connected and answering; nothing was fed.
 inline constexpr int kSalidaSinLectora = 2;
 // read: the reader was gone when the read ended; later cheques were not read.
 inline constexpr int kSalidaLectoraPerdida = 3;

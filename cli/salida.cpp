@@ -1,87 +1,118 @@
 #include "salida.h"
 
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 
+#include "ordenes.h"
+#include "vardel/configuracion.h"
 #include "vardel/fecha.h"
 
 namespace vardel::cli {
 
-std::string Json(const std::string& texto) {
-  std::string salida = "\"";
-  for (const char c : texto) {
-    switch (c) {
-      case '"':
-        salida += "\\\"";
-        break;
-      case '\\':
-        salida += "\\\\";
-        break;
-      case '\n':
-        salida += "\\n";
-        break;
-      case '\r':
-        salida += "\\r";
-        break;
-      case '\t':
-        salida += "\\t";
-        break;
-      default:
-        if (static_cast<unsigned char>(c) < 0x20) {
-          char escape[8];
-          std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned char>(c));
-          salida += escape;
-        } else {
-          salida += c;
-        }
-    }
+namespace {
+
+// Beyond this no cheque's amount lies, and a double no longer holds cents:
+// such a value is written as a whole number, which never takes exponent
+// form either.
+constexpr double kImporteConCentimos = 1e13;
+
+// An amount rounded to cents, as a JSON number that prints in plain
+// decimals with at most two of them; null when no such number holds it.
+ordered_json Importe(double valor) {
+  if (!std::isfinite(valor)) {
+    return nullptr;
   }
-  return salida + "\"";
+  if (std::fabs(valor) < kImporteConCentimos) {
+    // The nearest double to a whole number of cents: its shortest form,
+    // which is what the writer prints, has at most two decimals.
+    return std::round(valor * 100.0) / 100.0;
+  }
+  if (std::fabs(valor) < 9.2e18) {
+    return static_cast<std::int64_t>(std::llround(valor));
+  }
+  return nullptr;
 }
 
-std::string JsonDe(const Variant& valor) {
+}  // namespace
+
+ordered_json JsonDe(const Variant& valor) {
   switch (valor.tipo()) {
     case Variant::Tipo::Empty:
-      return "null";
+      return nullptr;
     case Variant::Tipo::Integer:
+      return valor.AsInteger();
     case Variant::Tipo::Long:
+      return valor.AsLong();
     case Variant::Tipo::Double:
-      return ATexto(valor);
+      return valor.AsDouble();
     case Variant::Tipo::Boolean:
-      return EsVerdadero(valor.AsBoolean()) ? "true" : "false";
+      return EsVerdadero(valor.AsBoolean());
     case Variant::Tipo::Date: {
       const FechaCivil c = CivilDesdeFecha(valor.AsDate());
       char texto[16];
       std::snprintf(texto, sizeof texto, "%04d-%02d-%02d", c.anio, c.mes, c.dia);
-      return Json(texto);
+      return texto;
     }
     case Variant::Tipo::String:
-      return Json(valor.AsString());
+      if (valor.AsString().empty()) {
+        return nullptr;
+      }
+      return valor.AsString();
     case Variant::Tipo::Object:
-      return valor.AsObject() ? JsonDe(*valor.AsObject()) : "null";
+      return valor.AsObject() ? JsonDe(*valor.AsObject()) : ordered_json(nullptr);
   }
-  return "null";
+  return nullptr;
 }
 
-std::string JsonDe(const Collection& col) {
-  std::string salida = "{";
+ordered_json JsonDe(const Collection& col) {
+  ordered_json objeto = ordered_json::object();
   for (std::int32_t i = 1; i <= col.Count(); ++i) {
-    if (i > 1) {
-      salida += ", ";
-    }
     const auto& clave = col.Clave(i);
-    salida += Json(clave ? *clave : std::to_string(i)) + ": " + JsonDe(col.Item(i));
+    const Variant& item = col.Item(i);
+    const bool importe = clave && *clave == "Importe" && item.tipo() == Variant::Tipo::Double;
+    objeto[clave ? *clave : std::to_string(i)] = importe ? Importe(item.AsDouble()) : JsonDe(item);
   }
-  return salida + "}";
+  return objeto;
 }
 
-int InformaError(const ErrorEjecucion& error, bool json) {
+void EmiteLinea(const ordered_json& linea, std::FILE* destino) {
+  // Text the component hands over is UTF-8; anything else is replaced
+  // rather than stopping the read.
+  const std::string texto = linea.dump(-1, ' ', false, ordered_json::error_handler_t::replace);
+  std::fprintf(destino, "%s\n", texto.c_str());
+  std::fflush(destino);
+}
+
+std::string DetalleSinLectora() {
+  return "la biblioteca de la lectora se ha cargado, pero la lectora \"" + LeeAjuste("Name") +
+         "\" (Name en " + RutaConfiguracion() +
+         ") no responde: compruebe que está enchufada, encendida y libre";
+}
+
+ordered_json LineaEstado(bool conectada) {
+  return {{"tipo", "estado"},
+          {"conectada", conectada},
+          {"detalle", conectada ? ordered_json(nullptr) : ordered_json(DetalleSinLectora())}};
+}
+
+int InformaError(const ErrorEjecucion& error, bool json, const std::string& detalleOrden) {
+  std::string detalle = error.Detalle();
+  if (!detalleOrden.empty()) {
+    detalle += (detalle.empty() ? "" : "; ") + detalleOrden;
+  }
   if (json) {
-    std::printf("{\"error\": %d, \"descripcion\": %s}\n", error.Numero(),
-                Json(error.Descripcion()).c_str());
+    EmiteLinea({{"tipo", "error"},
+                {"numero", error.Numero()},
+                {"descripcion", error.Descripcion()},
+                {"detalle", detalle.empty() ? ordered_json(nullptr) : ordered_json(detalle)}});
   } else {
     std::fprintf(stderr, "vardel: error %d: %s\n", error.Numero(), error.Descripcion().c_str());
+    if (!detalle.empty()) {
+      std::fprintf(stderr, "  %s\n", detalle.c_str());
+    }
   }
-  return 1;
+  return kSalidaError;
 }
 
 }  // namespace vardel::cli

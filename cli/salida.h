@@ -1,6 +1,7 @@
 #pragma once
 
-#include <memory>
+#include <cstdio>
+#include <nlohmann/json.hpp>
 #include <string>
 
 #include "vardel/collection.h"
@@ -8,18 +9,33 @@
 
 namespace vardel::cli {
 
-// A text as a JSON string literal.
-std::string Json(const std::string& texto);
+using nlohmann::ordered_json;
 
-// One collection item as JSON: strings as strings, numbers as numbers, dates
-// as "yyyy-mm-dd", Empty as null.
-std::string JsonDe(const Variant& valor);
+// One collection item as JSON: texts as strings ("" as null), numbers as
+// numbers, dates as "yyyy-mm-dd", Empty as null.
+ordered_json JsonDe(const Variant& valor);
 
-// A collection as a JSON object of its keyed items, in order.
-std::string JsonDe(const Collection& col);
+// A collection as a JSON object of its items in order, under their keys
+// (an item without a key under its position). An amount (Importe) is a
+// number of at most two decimals, never in exponent form.
+ordered_json JsonDe(const Collection& col);
 
-// Reports a run-time error on standard error (or as JSON on standard
-// output) and gives the exit code for it.
-int InformaError(const ErrorEjecucion& error, bool json);
+// Writes one JSON line (on standard output unless told) and flushes it, so
+// a script reading the pipe sees each line as it happens.
+void EmiteLinea(const ordered_json& linea, std::FILE* destino = stdout);
+
+// Reports a run-time error, with its detail and the command's own words
+// when there are any: on standard error as text, or as an "error" line on
+// standard output with --json. Gives the exit code for it.
+int InformaError(const ErrorEjecucion& error, bool json, const std::string& detalleOrden = "");
+
+// What the operator checks when no reader answers: the reader library did
+// load (else creation would have failed with error 48 and its paths), so
+// the device named in Config.ini is not connected, is off, or is in use.
+std::string DetalleSinLectora();
+
+// The "estado" line: whether a reader answers, and when none does, what to
+// check.
+ordered_json LineaEstado(bool conectada);
 
 }  // namespace vardel::cli

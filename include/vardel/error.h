@@ -31,7 +31,10 @@ inline constexpr int32_t kClaveDuplicada = 457;
 VARDEL_API std::string DescripcionError(int32_t numero);
 
 // A run-time error: a number and its description. It ends the operation
-// where it happens and reaches the host unchanged.
+// where it happens and reaches the host unchanged. A raise site that knows
+// more (the file, folder, setting or library concerned) adds it as a detail
+// for an operator to act on; the detail never changes the number, the
+// description, or what a COM host or an event sees.
 class VARDEL_API ErrorEjecucion : public std::runtime_error {
  public:
   explicit ErrorEjecucion(int32_t numero);
@@ -39,10 +42,15 @@ class VARDEL_API ErrorEjecucion : public std::runtime_error {
 
   int32_t Numero() const { return numero_; }
   const std::string& Descripcion() const { return descripcion_; }
+  const std::string& Detalle() const { return detalle_; }
+  void AnadeDetalle(const std::string& detalle) {
+    detalle_ += (detalle_.empty() ? "" : "; ") + detalle;
+  }
 
  private:
   int32_t numero_;
   std::string descripcion_;
+  std::string detalle_;
 };
 
 }  // namespace vardel

@@ -1,18 +1,26 @@
 #include "capture/directorio_imagenes.h"
 
-#include "core/lanza_error.h"
 #include "core/text.h"
 #include "platform/archivos.h"
 #include "settings/configuracion.h"
 #include "settings/registro.h"
+#include "vardel/error.h"
 
 namespace vardel::captura {
 
 namespace {
 
-[[noreturn]] void DirectorioNoValido(const std::string& motivo) {
-  LanzaError(errores::kRutaNoEncontrada, DescripcionError(errores::kRutaNoEncontrada) +
-                                             ": DirectorioImg de Config.ini " + motivo);
+// Where the operator mends the folder: the key, its value and the file.
+std::string DondeSeConfigura(const std::string& directorio) {
+  return "carpeta de imágenes \"" + directorio + "\" (DirectorioImg en " +
+         Configuracion::RutaConfig() + ")";
+}
+
+[[noreturn]] void DirectorioNoValido(const std::string& directorio, const std::string& motivo) {
+  ErrorEjecucion error(errores::kRutaNoEncontrada, DescripcionError(errores::kRutaNoEncontrada) +
+                                                       ": DirectorioImg de Config.ini " + motivo);
+  error.AnadeDetalle(DondeSeConfigura(directorio));
+  throw error;
 }
 
 }  // namespace
@@ -20,19 +28,25 @@ namespace {
 std::string DirectorioImagenes() {
   const std::string directorio = Configuracion::LeeAjuste("DirectorioImg");
   if (Recorta(directorio).empty()) {
-    DirectorioNoValido("está vacío o no se puede leer");
+    DirectorioNoValido(directorio, "está vacío o no se puede leer");
   }
   if (Configuracion::AjusteCortado("DirectorioImg", directorio)) {
-    DirectorioNoValido("tiene más de " + std::to_string(Configuracion::kLargoMaximoValor) +
-                       " caracteres");
+    DirectorioNoValido(
+        directorio,
+        "tiene más de " + std::to_string(Configuracion::kLargoMaximoValor) + " caracteres");
   }
   return directorio;
 }
 
 void CompruebaAntesDeCapturar(Boolean blnLogActivo) {
+  std::string directorio;
   try {
-    platform::CompruebaEscritura(DirectorioImagenes(), kEspacioPorCheque);
-  } catch (const ErrorEjecucion& error) {
+    directorio = DirectorioImagenes();
+    platform::CompruebaEscritura(directorio, kEspacioPorCheque);
+  } catch (ErrorEjecucion& error) {
+    if (error.Detalle().empty()) {
+      error.AnadeDetalle(DondeSeConfigura(directorio));
+    }
     if (EsVerdadero(blnLogActivo)) {
       Configuracion::EscribeLog(Configuracion::LineaLog(
           error.Numero(), " - No se pueden guardar las imágenes: " + error.Descripcion() + " "));

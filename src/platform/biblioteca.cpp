@@ -21,15 +21,22 @@ void BibliotecaDinamica::Carga() {
   if (modulo_ != nullptr) {
     return;
   }
+  // Every path tried and the loader's reason for each, for the operator.
+  std::string intentos;
   for (const std::string& candidato : candidatos_()) {
     if (!candidato.empty()) {
-      modulo_ = detalle::AbreModulo(candidato);
+      std::string motivo;
+      modulo_ = detalle::AbreModulo(candidato, motivo);
       if (modulo_ != nullptr) {
+        cargada_ = candidato;
         return;
       }
+      intentos += (intentos.empty() ? "" : "; ") + candidato + " (" + motivo + ")";
     }
   }
-  LanzaError(errores::kErrorCargandoBiblioteca);
+  ErrorEjecucion error(errores::kErrorCargandoBiblioteca);
+  error.AnadeDetalle("no se ha podido cargar la biblioteca; probado: " + intentos);
+  throw error;
 }
 
 void* BibliotecaDinamica::Funcion(const char* nombre) {
@@ -37,7 +44,9 @@ void* BibliotecaDinamica::Funcion(const char* nombre) {
   Carga();
   void* funcion = detalle::SimboloDe(modulo_, nombre);
   if (funcion == nullptr) {
-    LanzaError(errores::kPuntoEntradaNoEncontrado);
+    ErrorEjecucion error(errores::kPuntoEntradaNoEncontrado);
+    error.AnadeDetalle("falta la función " + std::string(nombre) + " en " + cargada_);
+    throw error;
   }
   return funcion;
 }

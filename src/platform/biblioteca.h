@@ -9,8 +9,10 @@ namespace vardel::platform {
 
 // A shared library loaded by name at the first call that needs one of its
 // functions. A library that cannot be loaded is run-time error 48, a missing
-// function 453, each raised by the call that asked. A failed load is tried
-// again at the next call, since the library may be installed meanwhile.
+// function 453, each raised by the call that asked, with a detail naming
+// the paths tried and the loader's reasons, or the function and library. A
+// failed load is tried again at the next call, since the library may be
+// installed meanwhile.
 class BibliotecaDinamica {
  public:
   // The candidates are tried in order (a full path first, then a bare name
@@ -33,6 +35,7 @@ class BibliotecaDinamica {
   std::function<std::vector<std::string>()> candidatos_;
   std::mutex mutex_;
   void* modulo_ = nullptr;
+  std::string cargada_;  // the candidate that loaded
 };
 
 }  // namespace vardel::platform

@@ -4,8 +4,13 @@
 
 namespace vardel::platform::detalle {
 
-void* AbreModulo(const std::string& ruta) {
-  return dlopen(ruta.c_str(), RTLD_NOW | RTLD_LOCAL);
+void* AbreModulo(const std::string& ruta, std::string& motivo) {
+  void* modulo = dlopen(ruta.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (modulo == nullptr) {
+    const char* error = dlerror();
+    motivo = error != nullptr ? error : "";
+  }
+  return modulo;
 }
 
 void* SimboloDe(void* modulo, const char* nombre) {

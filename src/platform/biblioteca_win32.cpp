@@ -4,11 +4,29 @@
 
 namespace vardel::platform::detalle {
 
-void* AbreModulo(const std::string& ruta) {
+void* AbreModulo(const std::string& ruta, std::string& motivo) {
   // No "insert the disk" box from the system while probing candidates.
   const UINT modoAnterior = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
   HMODULE modulo = LoadLibraryA(ruta.c_str());
+  const DWORD codigo = GetLastError();
   SetErrorMode(modoAnterior);
+  if (modulo == nullptr) {
+    motivo = "error " + std::to_string(codigo);
+    // The system's words, in UTF-8 like every text inside the component.
+    wchar_t texto[512] = L"";
+    const DWORD largo = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                       nullptr, codigo, 0, texto, 512, nullptr);
+    char utf8[1024] = "";
+    if (largo > 0 &&
+        WideCharToMultiByte(CP_UTF8, 0, texto, -1, utf8, sizeof utf8, nullptr, nullptr) > 0) {
+      std::string mensaje = utf8;
+      while (!mensaje.empty() && (mensaje.back() == '\n' || mensaje.back() == '\r' ||
+                                  mensaje.back() == ' ' || mensaje.back() == '.')) {
+        mensaje.pop_back();
+      }
+      motivo += ": " + mensaje;
+    }
+  }
   return modulo;
 }
 

@@ -38,6 +38,16 @@ int32_t NumeroDeError(const std::function<void()>& llamada) {
   return 0;
 }
 
+// The detail an operator reads after the number and description.
+std::string DetalleDeError(const std::function<void()>& llamada) {
+  try {
+    llamada();
+  } catch (const ErrorEjecucion& error) {
+    return error.Detalle();
+  }
+  return "";
+}
+
 TEST(EnlaceLectora, BibliotecaQueNoCargaEsElError48) {
   LectoraBiblioteca lectora({"/no/existe/libmtxmlmcr.so", "vardel-no-existe-mtxmlmcr"});
   EXPECT_EQ(NumeroDeError([&] { lectora.MTMICROpenDevice("EXCELLA.EXC001"); }),
@@ -46,6 +56,11 @@ TEST(EnlaceLectora, BibliotecaQueNoCargaEsElError48) {
   EXPECT_EQ(NumeroDeError([&] { lectora.MTMICRGetDevice(1, nombre); }),
             errores::kErrorCargandoBiblioteca);
   EXPECT_EQ(nombre, std::string(200, ' ')) << "a failed call leaves the caller's buffer alone";
+  // Every path tried, each with the loader's reason.
+  EXPECT_THAT(DetalleDeError([&] { lectora.MTMICRGetDevice(1, nombre); }),
+              testing::MatchesRegex("no se ha podido cargar la biblioteca; probado: "
+                                    "/no/existe/libmtxmlmcr.so \\(.+\\); "
+                                    "vardel-no-existe-mtxmlmcr \\(.+\\)"));
 }
 
 TEST(EnlaceLectora, CargaLaBibliotecaInstaladaDespuesDeUnFallo) {
@@ -73,6 +88,12 @@ TEST(EnlaceLectora, FuncionQueFaltaEsElError453) {
   // The check a read makes before feeding finds the gap too.
   LectoraBiblioteca otra({RutaDefectuosa()});
   EXPECT_EQ(NumeroDeError([&] { otra.CompruebaFunciones(); }), errores::kPuntoEntradaNoEncontrado);
+  // The function (under a 32-bit Windows build, its last spelling tried)
+  // and the library.
+  EXPECT_THAT(DetalleDeError([&] { otra.CompruebaFunciones(); }),
+              testing::AllOf(testing::StartsWith("falta la función "),
+                             testing::HasSubstr("MTMICRSendCommand"),
+                             testing::EndsWith(" en " + RutaDefectuosa())));
 }
 
 TEST(EnlaceLectora, PrimerasLlamadasDesdeVariosHilosALaVez) {

@@ -8,6 +8,8 @@
 
 #include <chrono>
 #include <filesystem>
+#include <nlohmann/json.hpp>
+#include <regex>
 #include <sstream>
 
 #include "device/lectora_biblioteca.h"
@@ -20,9 +22,11 @@ namespace vardel {
 namespace {
 
 namespace fs = std::filesystem;
+using nlohmann::json;
 using prueba::DirectorioEjecutable;
 using prueba::DirectorioPrueba;
 using prueba::EjecutaPrograma;
+using prueba::ModoEjecucion;
 using prueba::ResultadoPrograma;
 using testing::AllOf;
 using testing::ElementsAre;
@@ -89,6 +93,22 @@ std::vector<std::string> Lineas(const std::string& texto) {
   return lineas;
 }
 
+// Every line of a --json output as an object with its "tipo".
+std::vector<json> LineasJson(const std::string& salida) {
+  std::vector<json> objetos;
+  for (const std::string& linea : Lineas(salida)) {
+    SCOPED_TRACE(linea);
+    json objeto = json::parse(linea, nullptr, false);
+    EXPECT_TRUE(objeto.is_object() && objeto.contains("tipo") && objeto["tipo"].is_string());
+    objetos.push_back(std::move(objeto));
+  }
+  return objetos;
+}
+
+// A script's input that stays open and never answers: a read that waited
+// for the operator there would hang until killed.
+const ModoEjecucion kSinOperador{true, std::chrono::seconds(120)};
+
 class OrdenVardel : public testing::Test {
  protected:
   void SetUp() override {
@@ -141,8 +161,9 @@ class OrdenVardel : public testing::Test {
     dir_.Escribe("mtxmlmcr.scenario", texto);
   }
 
-  ResultadoPrograma Vardel(const std::vector<std::string>& argumentos) const {
-    return EjecutaPrograma(dir_.Archivo(VARDEL_ORDEN), argumentos, dir_.Ruta());
+  ResultadoPrograma Vardel(const std::vector<std::string>& argumentos,
+                           const ModoEjecucion& modo = {}) const {
+    return EjecutaPrograma(dir_.Archivo(VARDEL_ORDEN), argumentos, dir_.Ruta(), modo);
   }
 
   // Lines of the journal that are captures.
@@ -158,36 +179,50 @@ class OrdenVardel : public testing::Test {
 };
 
 TEST_F(OrdenVardel, LeeLaBandejaEnJson) {
-  const ResultadoPrograma r = Vardel({"read", "--json"});
+  const ResultadoPrograma r = Vardel({"read", "--json"}, kSinOperador);
   ASSERT_EQ(r.codigo, 0) << r.errores;
 
   const std::vector<std::string> lineas = Lineas(r.salida);
   ASSERT_EQ(lineas.size(), 6u) << r.salida;
   EXPECT_EQ(lineas[0],
-            "{\"documento\": 1, \"datos\": {\"NumDoc\": \"1234567\", \"Entidad\": \"0049\", "
-            "\"Oficina\": \"1234\", \"Cuenta\": \"0123456789\", \"Importe\": 123.45, "
-            "\"TipoDoc\": \"0012\", \"FechaVto\": \"\"}, \"imagenes\": [" +
-                Json(Imagen("ANV00491234567.tif")) + ", " + Json(Imagen("REV00491234567.tif")) +
-                ", " + Json(Imagen("ANV00491234567.jpg")) + "]}");
+            "{\"tipo\":\"documento\",\"documento\":1,\"datos\":{\"NumDoc\":\"1234567\","
+            "\"Entidad\":\"0049\",\"Oficina\":\"1234\",\"Cuenta\":\"0123456789\",\"Importe\":"
+            "123.45,\"TipoDoc\":\"0012\",\"FechaVto\":null},\"imagenes\":[" +
+                Json(Imagen("ANV00491234567.tif")) + "," + Json(Imagen("REV00491234567.tif")) +
+                "," + Json(Imagen("ANV00491234567.jpg")) + "]}");
   EXPECT_EQ(lineas[1],
-            "{\"documento\": 2, \"datos\": {\"IDERR\": 2, \"Error\": \"Error: 99 - No se ha "
-            "recogido ningún dato del documento. Vuelva a pasar el talón.\"}, \"imagenes\": [" +
-                Json(Imagen("ERRANV2.tif")) + ", " + Json(Imagen("ERRREV2.tif")) + ", " +
+            "{\"tipo\":\"documento\",\"documento\":2,\"datos\":{\"IDERR\":2,\"Error\":\"Error: "
+            "99 - No se ha recogido ningún dato del documento. Vuelva a pasar el talón.\"},"
+            "\"imagenes\":[" +
+                Json(Imagen("ERRANV2.tif")) + "," + Json(Imagen("ERRREV2.tif")) + "," +
                 Json(Imagen("ERRANV2.jpg")) + "]}");
-  // The jammed document raises nothing but is shown where it happened; the
-  // one with a bad status carries no data at all, never the cheque before it.
-  EXPECT_EQ(lineas[2], "{\"atasco\": \"Error 204 - Cheque atascado en bandeja.\"}");
-  EXPECT_EQ(lineas[3], "{\"documento\": 3, \"datos\": null, \"imagenes\": []}");
+  // The jam is a line of its own where it happened, answered without
+  // waiting; the document with a bad status carries no data at all, never
+  // the cheque before it.
+  EXPECT_EQ(lineas[2],
+            "{\"tipo\":\"atasco\",\"texto\":\"Error 204 - Cheque atascado en bandeja.\"}");
+  EXPECT_EQ(lineas[3], "{\"tipo\":\"documento\",\"documento\":3,\"datos\":null,\"imagenes\":[]}");
   EXPECT_EQ(lineas[4],
-            "{\"documento\": 4, \"datos\": {\"NumDoc\": \"4567890\", \"Entidad\": \"2100\", "
-            "\"Oficina\": \"0813\", \"Cuenta\": \"0200098765\", \"Importe\": \"\", "
-            "\"TipoDoc\": \"0017\", \"FechaVto\": \"2026-12-31\"}, \"imagenes\": [" +
-                Json(Imagen("ANV21004567890.tif")) + ", " + Json(Imagen("ANV21004567890.jpg")) +
+            "{\"tipo\":\"documento\",\"documento\":4,\"datos\":{\"NumDoc\":\"4567890\","
+            "\"Entidad\":\"2100\",\"Oficina\":\"0813\",\"Cuenta\":\"0200098765\",\"Importe\":"
+            "null,\"TipoDoc\":\"0017\",\"FechaVto\":\"2026-12-31\"},\"imagenes\":[" +
+                Json(Imagen("ANV21004567890.tif")) + "," + Json(Imagen("ANV21004567890.jpg")) +
                 "]}");
-  EXPECT_THAT(lineas[5], StartsWith("{\"resumen\": {\"documentos\": 4, \"cheques\": 2, "
-                                    "\"no_leidos\": 1, \"sin_datos\": 1, \"imagenes\": 8, "
-                                    "\"directorio_imagenes\": " +
-                                    Json(Imagenes()) + ", \"segundos\": "));
+  const std::vector<json> objetos = LineasJson(r.salida);
+  json resumen = objetos.back();
+  EXPECT_TRUE(std::regex_match(resumen["inicio"].get<std::string>(),
+                               std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d)")))
+      << resumen["inicio"];
+  EXPECT_TRUE(resumen["segundos"].is_number());
+  resumen.erase("inicio");
+  resumen.erase("segundos");
+  EXPECT_EQ(resumen, json({{"tipo", "resumen"},
+                           {"documentos", 4},
+                           {"cheques", 2},
+                           {"no_leidos", 1},
+                           {"sin_datos", 1},
+                           {"imagenes", 8},
+                           {"directorio_imagenes", Imagenes()}}));
 
   // Every image the cycle stored holds the reader's bytes unchanged; the
   // jammed document, the bad status and the failed fetch stored none.
@@ -231,7 +266,7 @@ TEST_F(OrdenVardel, LeeLaBandejaEnJson) {
 }
 
 TEST_F(OrdenVardel, LeeLaBandejaEnTexto) {
-  const ResultadoPrograma r = Vardel({"read"});
+  const ResultadoPrograma r = Vardel({"read"}, kSinOperador);
   ASSERT_EQ(r.codigo, 0) << r.errores;
   const std::vector<std::string> lineas = Lineas(r.salida);
   EXPECT_THAT(lineas, testing::IsSupersetOf({
@@ -247,10 +282,38 @@ TEST_F(OrdenVardel, LeeLaBandejaEnTexto) {
   EXPECT_THAT(r.salida,
               HasSubstr("  imagen    " + Imagen("ANV00491234567.jpg") + " (" +
                         std::to_string(Bandeja("cheque01-anverso.jpg").size()) + " bytes)"));
-#ifndef _WIN32
-  // The terminal's message box; on Windows it is a real one.
-  EXPECT_THAT(r.errores, HasSubstr("Error 204 - Cheque atascado en bandeja."));
-#endif
+  // No terminal to answer the jam's message box: it is a JSON line on
+  // standard error, answered at once, and the text output shows it too.
+  EXPECT_THAT(Lineas(r.errores),
+              testing::Contains("{\"tipo\":\"atasco\",\"texto\":\"Error 204 - Cheque atascado en "
+                                "bandeja.\"}"));
+  EXPECT_THAT(r.salida, HasSubstr("Atasco: Error 204 - Cheque atascado en bandeja."));
+}
+
+// Amounts print in plain decimals with at most two of them, however large
+// or small the code line's amount is.
+TEST_F(OrdenVardel, ImportesSinExponente) {
+  Escenario(R"([Reader]
+[Document1]
+micr=C1234567E0049C1234E0123456789B00B0012A12345678901234567890C
+[Document2]
+micr=C1234568E0049C1234E0123456789B00B0012A0000000001C
+[Document3]
+micr=C1234569E0049C1234E0123456789B00B0012A0000000029C
+)");
+  const ResultadoPrograma r = Vardel({"--json", "read"});
+  ASSERT_EQ(r.codigo, 0) << r.errores;
+  std::vector<std::string> importes;
+  for (const std::string& linea : Lineas(r.salida)) {
+    const auto inicio = linea.find("\"Importe\":");
+    if (inicio != std::string::npos) {
+      importes.push_back(linea.substr(inicio + 10, linea.find(',', inicio) - inicio - 10));
+    }
+  }
+  // The first is beyond what a double holds in cents: a whole number.
+  EXPECT_THAT(importes, ElementsAre(AllOf(StartsWith("1234567890123456"), testing::SizeIs(18)),
+                                    "0.01", "0.29"))
+      << r.salida;
 }
 
 TEST_F(OrdenVardel, SinDirectorioDeImagenesNoAlimentaNingunCheque) {
@@ -258,21 +321,45 @@ TEST_F(OrdenVardel, SinDirectorioDeImagenesNoAlimentaNingunCheque) {
   Configura(ausente);
   const ResultadoPrograma r = Vardel({"read"});
   EXPECT_EQ(r.codigo, 1);
-  EXPECT_THAT(r.errores, AllOf(HasSubstr("error 76"), HasSubstr(ausente)));
+  // The number and description, then what to mend and where.
+  EXPECT_THAT(Lineas(r.errores),
+              ElementsAre("vardel: error 76: No se ha encontrado la ruta de acceso",
+                          "  no existe la carpeta de imágenes \"" + ausente +
+                              "\" (DirectorioImg en " + dir_.Archivo("Config.ini") + ")"));
   // Refused before the reader was touched: no cheque left the tray to be
   // lost at its first image.
   EXPECT_EQ(Capturas(), 0);
 
-  const ResultadoPrograma json = Vardel({"read", "--json"});
-  EXPECT_EQ(json.codigo, 1);
-  EXPECT_THAT(json.salida, StartsWith("{\"error\": 76, \"descripcion\": "));
+  const ResultadoPrograma enJson = Vardel({"read", "--json"});
+  EXPECT_EQ(enJson.codigo, 1);
+  const std::vector<json> lineas = LineasJson(enJson.salida);
+  ASSERT_EQ(lineas.size(), 1u);
+  EXPECT_EQ(lineas[0]["tipo"], "error");
+  EXPECT_EQ(lineas[0]["numero"], 76);
+  EXPECT_EQ(lineas[0]["descripcion"], "No se ha encontrado la ruta de acceso");
+  EXPECT_THAT(lineas[0]["detalle"].get<std::string>(), HasSubstr(ausente));
+}
+
+// The reader library cannot be loaded: the component's error names every
+// path it tried and the loader's reason.
+TEST_F(OrdenVardel, SinBibliotecaDeLaLectoraDiceQueSeProbo) {
+  fs::remove(dir_.Archivo(device::kArchivoLectora));
+  const ResultadoPrograma r = Vardel({"status"});
+  EXPECT_EQ(r.codigo, 1);
+  EXPECT_THAT(Lineas(r.errores),
+              ElementsAre("vardel: error 48: Error al cargar la DLL",
+                          AllOf(StartsWith("  no se ha podido cargar la biblioteca; probado: "),
+                                HasSubstr(dir_.Archivo(device::kArchivoLectora) + " ("),
+                                HasSubstr("; " + std::string(device::kArchivoLectora) + " ("))));
 }
 
 TEST_F(OrdenVardel, SinLectoraNoLeeYSaleConSuCodigo) {
   Escenario("[Reader]\npresent=no\njournal=diario.log\n");
   const ResultadoPrograma r = Vardel({"read"});
   EXPECT_EQ(r.codigo, 2);
-  EXPECT_THAT(r.errores, HasSubstr("no hay ninguna lectora conectada"));
+  EXPECT_THAT(r.errores,
+              AllOf(HasSubstr("no hay ninguna lectora conectada"),
+                    HasSubstr("\"EXCELLA.EXC001\" (Name en " + dir_.Archivo("Config.ini") + ")")));
   EXPECT_EQ(Capturas(), 0);
 }
 
@@ -283,7 +370,7 @@ TEST_F(OrdenVardel, SoloSeListanLasImagenesEscritasEnLaLectura) {
                       fs::file_time_type::clock::now() - std::chrono::hours(1));
   const ResultadoPrograma r = Vardel({"read", "--json"});
   ASSERT_EQ(r.codigo, 0) << r.errores;
-  EXPECT_THAT(r.salida, HasSubstr(Json(Imagen("ANV21004567890.tif")) + ", " +
+  EXPECT_THAT(r.salida, HasSubstr("\"imagenes\":[" + Json(Imagen("ANV21004567890.tif")) + "," +
                                   Json(Imagen("ANV21004567890.jpg")) + "]}"));
 }
 
@@ -294,9 +381,13 @@ TEST_F(OrdenVardel, EstadoConLaLectoraPresenteYAusente) {
   EXPECT_THAT(dir_.Lee("Lectora.log"), IsEmpty());
 
   Escenario("[Reader]\npresent=no\n");
-  const ResultadoPrograma ausente = Vardel({"status", "--json"});
-  EXPECT_EQ(ausente.codigo, 0) << ausente.errores;
-  EXPECT_THAT(Lineas(ausente.salida), ElementsAre("{\"conectada\": false}"));
+  const ResultadoPrograma ausente = Vardel({"--json", "status"});
+  EXPECT_EQ(ausente.codigo, 2) << ausente.errores;
+  const std::vector<json> lineas = LineasJson(ausente.salida);
+  ASSERT_EQ(lineas.size(), 1u);
+  EXPECT_EQ(lineas[0]["tipo"], "estado");
+  EXPECT_EQ(lineas[0]["conectada"], false);
+  EXPECT_THAT(lineas[0]["detalle"].get<std::string>(), HasSubstr(dir_.Archivo("Config.ini")));
   // The failed open at creation is logged whatever the logging switch says,
   // in the 8-bit code page ("ó" is 0xF3).
   EXPECT_THAT(Lineas(dir_.Lee("Lectora.log")),
@@ -304,16 +395,35 @@ TEST_F(OrdenVardel, EstadoConLaLectoraPresenteYAusente) {
                                     "lectora EXCELLA.EXC001")));
 }
 
-TEST_F(OrdenVardel, AyudaYOrdenDesconocida) {
+TEST_F(OrdenVardel, AyudaVersionYUsoIncorrecto) {
   const ResultadoPrograma ayuda = Vardel({"--help"});
   EXPECT_EQ(ayuda.codigo, 0);
-  EXPECT_THAT(ayuda.salida, AllOf(StartsWith("Uso: vardel ORDEN"), HasSubstr("  read "),
-                                  HasSubstr("  status "), HasSubstr("  watch ")));
+  EXPECT_THAT(ayuda.salida, AllOf(HasSubstr("Uso: vardel [OPCIONES] ORDEN"), HasSubstr("  read "),
+                                  HasSubstr("  status "), HasSubstr("  watch "),
+                                  HasSubstr("  64   uso incorrecto")));
+  const ResultadoPrograma ayudaLeer = Vardel({"read", "--help"});
+  EXPECT_EQ(ayudaLeer.codigo, 0);
+  EXPECT_THAT(ayudaLeer.salida, AllOf(HasSubstr("Uso: vardel read"), HasSubstr("--json")));
 
-  const ResultadoPrograma desconocida = Vardel({"leer"});
-  EXPECT_EQ(desconocida.codigo, 64);
-  EXPECT_THAT(desconocida.errores, HasSubstr("orden desconocida: leer"));
-  EXPECT_THAT(desconocida.salida, IsEmpty());
+  const ResultadoPrograma version = Vardel({"--version"});
+  EXPECT_EQ(version.codigo, 0);
+  EXPECT_THAT(Lineas(version.salida), ElementsAre("vardel " VARDEL_VERSION));
+
+  // Refused before anything is done: one line, with the help to read.
+  const std::pair<std::vector<std::string>, std::string> mal[] = {
+      {{"leer"}, "orden desconocida: leer (vardel --help"},
+      {{"read", "--nada"}, "opción no reconocida: --nada (vardel read --help"},
+      {{"status", "--seconds", "5"}, "opción no reconocida: --seconds (vardel status --help"},
+      {{"watch", "--seconds", "0"}, "número de segundos no válido"},
+      {{"settings", "sobra"}, "argumento no reconocido: sobra (vardel settings --help"},
+  };
+  for (const auto& [argumentos, mensaje] : mal) {
+    SCOPED_TRACE(argumentos.back());
+    const ResultadoPrograma r = Vardel(argumentos);
+    EXPECT_EQ(r.codigo, 64);
+    EXPECT_THAT(Lineas(r.errores), ElementsAre(StartsWith("vardel: " + mensaje)));
+    EXPECT_THAT(r.salida, IsEmpty());
+  }
   EXPECT_EQ(Capturas(), 0);
 }
 

@@ -510,6 +510,13 @@ TEST_F(Ciclo, NadaSeAlimentaSiLasImagenesNoSePuedenGuardar) {
     } catch (const ErrorEjecucion& e) {
       EXPECT_EQ(e.Numero(), caso.error) << caso.directorio;
       EXPECT_NE(e.Descripcion().find(caso.descripcion), std::string::npos) << e.Descripcion();
+      // What to mend and where, for the operator (the folder as a read
+      // gives it); the log keeps the description alone.
+      EXPECT_THAT(
+          e.Detalle(),
+          testing::AllOf(
+              testing::StartsWith("carpeta de imágenes \"" + caso.directorio.substr(0, 127)),
+              testing::EndsWith("\" (DirectorioImg en " + dir.Archivo("Config.ini") + ")")));
       EXPECT_NE(Log().find(" - " + std::to_string(caso.error) +
                            " - No se pueden guardar las imágenes: " + e.Descripcion() + " \r\n"),
                 std::string::npos)
