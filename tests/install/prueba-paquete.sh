@@ -27,7 +27,7 @@ fi
 trap 'dpkg --purge vardel-simulador vardel >/dev/null 2>&1 || true' EXIT
 dpkg -i "$vardel" "$simulador" >/dev/null
 [ -L /usr/lib/vardel/Config.ini ] && [ -f /etc/vardel/Config.ini ] || falla "settings not in place"
-vardel --version >/dev/null 2>&1 || vardel --help >/dev/null || falla "vardel does not run"
+[[ "$(vardel --version)" == "vardel "* ]] || falla "vardel --version"
 vardel status >/dev/null || falla "no reader through the installed simulator"
 echo "MarcaOperador=1" >>/etc/vardel/Config.ini
 dpkg -i "$vardel" >/dev/null
