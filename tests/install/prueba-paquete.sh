@@ -25,8 +25,17 @@ if [ "$(id -u)" != 0 ] || dpkg-query -W vardel >/dev/null 2>&1 || [ -e /etc/vard
   exit 0
 fi
 trap 'dpkg --purge vardel-simulador vardel >/dev/null 2>&1 || true' EXIT
+# Folders an earlier install left (images and logs stay) keep their rights.
+nuevos=()
+for f in /var/lib/vardel/imagenes:2775 /var/log/vardel:2775 /etc/vardel/Config.ini:664; do
+  [ -e "${f%:*}" ] || nuevos+=("$f")
+done
 dpkg -i "$vardel" "$simulador" >/dev/null
 [ -L /usr/lib/vardel/Config.ini ] && [ -f /etc/vardel/Config.ini ] || falla "settings not in place"
+# Members of the group "vardel" write images, the log and the settings.
+for f in "${nuevos[@]}"; do
+  [ "$(stat -c %G:%a "${f%:*}")" = "vardel:${f##*:}" ] || falla "rights of ${f%:*}"
+done
 [[ "$(vardel --version)" == "vardel "* ]] || falla "vardel --version"
 vardel status >/dev/null || falla "no reader through the installed simulator"
 echo "MarcaOperador=1" >>/etc/vardel/Config.ini
