@@ -27,7 +27,8 @@ fi
 trap 'dpkg --purge vardel-simulador vardel >/dev/null 2>&1 || true' EXIT
 # Folders an earlier install left (images and logs stay) keep their rights.
 nuevos=()
-for f in /var/lib/vardel/imagenes:2775 /var/log/vardel:2775 /etc/vardel/Config.ini:664; do
+for f in /var/lib/vardel/imagenes:2775 /var/log/vardel:2775 /etc/vardel:2775 \
+         /etc/vardel/Config.ini:664; do
   [ -e "${f%:*}" ] || nuevos+=("$f")
 done
 dpkg -i "$vardel" "$simulador" >/dev/null
@@ -38,6 +39,13 @@ for f in "${nuevos[@]}"; do
 done
 [[ "$(vardel --version)" == "vardel "* ]] || falla "vardel --version"
 vardel status >/dev/null || falla "no reader through the installed simulator"
+# An ordinary account in the group reads the tray: images and log written.
+grupo=$(getent group vardel | cut -d: -f3)
+marca=$build/paquetes/antes-de-leer && touch "$marca" && sleep 1
+setpriv --reuid=65534 --regid=65534 --groups="$grupo" vardel read --json </dev/null >/dev/null ||
+  falla "a member of the group vardel cannot read the tray"
+[ -n "$(find /var/lib/vardel/imagenes -name 'ANV*' -newer "$marca")" ] || falla "no images written"
+[ -n "$(find /var/log/vardel -name Lectora.log -newer "$marca")" ] || falla "no log written"
 echo "MarcaOperador=1" >>/etc/vardel/Config.ini
 dpkg -i "$vardel" >/dev/null
 grep -q MarcaOperador /etc/vardel/Config.ini || falla "reinstall replaced the operator's Config.ini"
