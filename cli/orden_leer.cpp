@@ -171,8 +171,9 @@ class Lector final : public OyenteComunica {
 int OrdenLeer(const Opciones& opciones) {
   Lector lector(opciones.json);
   try {
-    // A missing image directory would stop the read at the first image,
-    // after its cheque has already left the tray: refuse before feeding any.
+    // The component checks the image folder itself before every capture
+    // call; asked here first, a missing folder is told the same way whether
+    // or not a reader is connected, before the reader is opened.
     const std::string directorio = LeeAjuste("DirectorioImg");
     if (!std::filesystem::is_directory(directorio)) {
       return InformaError(ErrorEjecucion(errores::kRutaNoEncontrada), opciones.json,
