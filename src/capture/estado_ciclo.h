@@ -1,24 +1,29 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "vardel/boolean.h"
 #include "vardel/collection.h"
+#include "vardel/error.h"
 
 namespace vardel::captura {
 
 // The state one run of the capture cycle shares with its image step.
 struct EstadoCiclo {
-  std::string strRespuesta;                // the result document of the capture call
-  std::int16_t intIndiceError = 1;         // numbers the files of unparsed documents
-  std::shared_ptr<Collection> colDatos;    // what LectoraDatos carries
-  std::shared_ptr<Collection> datosLinea;  // the parse result of this document's line
-  std::string lineaCodigo;                 // this document's code line as read, trimmed
-  bool trazado = false;                    // a trace line already names this pass
-  std::function<Boolean()> blnLogActivo;   // the object's switch, read at each log line
+  std::string strRespuesta;                    // the result document of the capture call
+  std::int16_t intIndiceError = 1;             // numbers the files of unparsed documents
+  std::shared_ptr<Collection> colDatos;        // what LectoraDatos carries
+  std::shared_ptr<Collection> datosLinea;      // the parse result of this document's line
+  std::string lineaCodigo;                     // this document's code line as read, trimmed
+  bool trazado = false;                        // a trace line already names this pass
+  std::optional<ErrorEjecucion> trazaPerdida;  // a trace no log file took: stop feeding
+  std::exception_ptr excepcionAnfitrion;       // thrown by the host's ImagenGuardada
+  std::function<Boolean()> blnLogActivo;       // the object's switch, read at each log line
   std::function<void(int, const std::string&)> imagenGuardada;  // told of each stored file
 };
 

@@ -81,8 +81,7 @@ std::string RutaPrevista(int k, const EstadoCiclo& estado) {
 }
 
 void Traza(std::int32_t numero, int k, const std::string& ruta, EstadoCiclo& estado) {
-  TrazaImagenNoGuardada(numero, k, ruta, estado.intIndiceError, estado.lineaCodigo);
-  estado.trazado = true;
+  TrazaImagenNoGuardada(numero, k, ruta, estado);
 }
 
 void GuardaImagenSinTraza(int k, EstadoCiclo& estado, std::string& ruta) {
@@ -153,7 +152,16 @@ void GuardaImagen(int k, EstadoCiclo& estado) {
     throw;
   }
   if (!ruta.empty() && estado.imagenGuardada) {
-    estado.imagenGuardada(k, ruta);
+    // A host's handler that throws must not cost the document its other
+    // images, its trace or its event: the exception is kept and let
+    // through once the document has been delivered.
+    try {
+      estado.imagenGuardada(k, ruta);
+    } catch (...) {
+      if (!estado.excepcionAnfitrion) {
+        estado.excepcionAnfitrion = std::current_exception();
+      }
+    }
   }
 }
 

@@ -11,16 +11,24 @@ const char* Extension(int k) {
   return k == 3 ? ".jpg" : ".tif";
 }
 
+// A field as it stands in a file name: digits, capital letters and "-"
+// stay; every other byte ("_" itself, small letters, "/", ".", the bytes
+// of any other character) becomes "_" and its two hexadecimal digits. No
+// name can leave the image directory, and two different fields never give
+// one name, not even on a file system that ignores letter case. The bank
+// code is always four characters long, so the two fields joined still name
+// one cheque alone.
 std::string ParaNombreDeArchivo(const std::string& campo) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
   std::string nombre;
   for (const char byte : campo) {
     const auto c = static_cast<unsigned char>(byte);
-    const bool valido = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
-                        (c >= '0' && c <= '9') || c == '-' || c == '_';
-    if (valido) {
+    if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-') {
       nombre += static_cast<char>(c);
-    } else if (c < 0x80 || c >= 0xC0) {
-      nombre += '_';  // one "_" per character, not per byte of it
+    } else {
+      nombre += '_';
+      nombre += kHex[c >> 4];
+      nombre += kHex[c & 0x0F];
     }
   }
   return nombre;

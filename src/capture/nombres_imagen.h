@@ -14,8 +14,9 @@ namespace vardel::captura {
 std::string NombreArchivoImagen(int k, const std::shared_ptr<Collection>& datos);
 
 // The name of image k of a parsed cheque: ANV/REV, "Entidad" and "NumDoc"
-// with every character that is not an ASCII letter, a digit, "-" or "_"
-// made "_", so no name can leave the image directory.
+// with every byte that is not a digit, a capital letter or "-" written as
+// "_" and two hexadecimal digits: one cheque, one name, and no name can
+// leave the image directory.
 std::string NombreImagenCheque(int k, const Collection& datosLinea);
 
 // The name of image k of a document whose line could not be parsed.

@@ -1,9 +1,8 @@
-#include <limits>
-
 #include "capture/captura.h"
 #include "capture/directorio_imagenes.h"
 #include "capture/estado_ciclo.h"
 #include "capture/nombres_imagen.h"
+#include "capture/reserva_numero.h"
 #include "capture/traza.h"
 #include "core/lanza_error.h"
 #include "core/text.h"
@@ -21,35 +20,6 @@ namespace {
 constexpr std::size_t kLargoRespuesta = 4096;
 constexpr std::int32_t kLargoValor = 1024;
 
-// One more for the error counter; past 32767 it is an overflow.
-void Incrementa(std::int16_t& contador) {
-  if (contador == std::numeric_limits<std::int16_t>::max()) {
-    LanzaError(errores::kDesbordamiento);
-  }
-  ++contador;
-}
-
-// True when any of the three error names of number n (ERRANVn.tif,
-// ERRREVn.tif, ERRANVn.jpg) exists as a file or a directory in the image
-// directory, read afresh for every probe: a number is free only when a pass
-// can write all its images without replacing an earlier pass's.
-bool IndiceOcupado(std::int16_t indice) {
-  for (int k = 1; k <= 3; ++k) {
-    if (platform::ExisteRuta(Configuracion::LeeAjuste("DirectorioImg") + platform::kSeparador +
-                             NombreImagenError(k, indice))) {
-      return true;
-    }
-  }
-  return false;
-}
-
-// Moves the counter on past every number in use; past 32767 an overflow.
-void SaltaIndicesOcupados(std::int16_t& indice) {
-  while (IndiceOcupado(indice)) {
-    Incrementa(indice);
-  }
-}
-
 // Reads the current document's values and images. Returns the data object
 // the event carries.
 std::shared_ptr<Collection> LeeDocumento(EstadoCiclo& estado, const Contexto& contexto) {
@@ -60,7 +30,7 @@ std::shared_ptr<Collection> LeeDocumento(EstadoCiclo& estado, const Contexto& co
   if (NumeroInicial(HastaNul(strValor)) != 0) {
     // A document the reader did not read well carries no data: never an
     // earlier document's, which the host would take for a second cheque.
-    TrazaSinDatos(HastaNul(strValor), estado.intIndiceError, "");
+    TrazaSinDatos(HastaNul(strValor), estado);
     return nullptr;
   }
 
@@ -81,7 +51,7 @@ std::shared_ptr<Collection> LeeDocumento(EstadoCiclo& estado, const Contexto& co
   }
   if (!estado.colDatos && !estado.trazado) {
     // Unparsed, and no third image to build the no-data collection on.
-    TrazaSinDatos("0", estado.intIndiceError, estado.lineaCodigo);
+    TrazaSinDatos("0", estado);
   }
   return estado.colDatos;
 }
@@ -111,14 +81,21 @@ void ProcesaCheques(const Contexto& contexto) {
   BorraTemporalesHuerfanos();
 
   bool otroDocumento = true;
+  bool primeraPasada = true;
   while (otroDocumento) {
     if (pantalla.TmrOnOff().Enabled()) {
       pantalla.TmrOnOff().Enabled(false);
     }
-    // A number taken since the last probe (another process, or files put
-    // there by hand) is skipped too, so IDERR always names this pass's files.
-    SaltaIndicesOcupados(estado.intIndiceError);
+    // A cheque named by no file would be lost to the operator: no further
+    // one is fed once a trace could not be written anywhere.
+    if (estado.trazaPerdida) {
+      throw *estado.trazaPerdida;
+    }
     CompruebaAntesDeCapturar(contexto.blnLogActivo());
+    // The pass's number is claimed, so no other reader of the folder (or
+    // files put there by hand since the last probe) shares it: IDERR
+    // always names this pass's files alone.
+    const ReservaNumero reserva(estado.intIndiceError);
 
     // A fresh results buffer for every call: a failing call that writes
     // nothing must not replay the previous document's "DOCPRESENT".
@@ -139,7 +116,14 @@ void ProcesaCheques(const Contexto& contexto) {
     }
 
     if (resultado != 0) {
-      TrazaCapturaFallida(resultado, estado.intIndiceError);
+      // Traced only where a document may have left the tray unnamed: the
+      // reader announced one for this pass, or says more wait. A read
+      // started on an empty tray is an ordinary outcome, and a jam is
+      // named by its own handling.
+      const bool jam = textoRespuesta.find(">204<") != std::string::npos;
+      if (!jam && (otroDocumento || !primeraPasada)) {
+        TrazaCapturaFallida(resultado, estado);
+      }
     } else {
       estado.datosLinea.reset();
       estado.colDatos.reset();
@@ -147,9 +131,16 @@ void ProcesaCheques(const Contexto& contexto) {
       estado.trazado = false;
       const std::shared_ptr<Collection> dato = LeeDocumento(estado, contexto);
       contexto.LectoraDatos(dato);
+      if (estado.excepcionAnfitrion) {
+        std::rethrow_exception(estado.excepcionAnfitrion);
+      }
     }
 
     Incrementa(estado.intIndiceError);
+    primeraPasada = false;
+  }
+  if (estado.trazaPerdida) {
+    throw *estado.trazaPerdida;
   }
 
   pantalla.TmrOnOff().Enabled(true);

@@ -1,6 +1,7 @@
 #include "capture/traza.h"
 
 #include <cmath>
+#include <cstdio>
 #include <limits>
 
 #include "capture/estado_ciclo.h"
@@ -11,39 +12,65 @@ namespace vardel::captura {
 
 namespace {
 
-std::string Pase(std::int16_t indiceError, const std::string& linea) {
-  return ", número de error " + std::to_string(indiceError) + ", línea \"" + linea + "\"";
+std::string Pase(const EstadoCiclo& estado, const std::string& linea) {
+  return ", número de error " + std::to_string(estado.intIndiceError) + ", línea \"" +
+         SinControles(linea) + "\"";
 }
 
 // The status as a number when it is a whole 32-bit one, else as read.
-std::string NumeroDeEstado(const std::string& estado) {
-  const double numero = NumeroInicial(estado);
+std::string NumeroDeEstado(const std::string& estadoDocumento) {
+  const double numero = NumeroInicial(estadoDocumento);
   if (std::trunc(numero) == numero && numero >= std::numeric_limits<std::int32_t>::min() &&
       numero <= std::numeric_limits<std::int32_t>::max()) {
     return std::to_string(static_cast<std::int32_t>(numero));
   }
-  return Recorta(estado);
+  return SinControles(Recorta(estadoDocumento));
+}
+
+void Escribe(const std::string& linea, EstadoCiclo& estado) {
+  estado.trazado = true;
+  if (auto error = Configuracion::EscribeTraza(linea); error && !estado.trazaPerdida) {
+    estado.trazaPerdida = std::move(error);
+  }
 }
 
 }  // namespace
 
-void TrazaCapturaFallida(std::int32_t resultado, std::int16_t indiceError) {
-  Configuracion::EscribeLog(Configuracion::LineaLog(
-      resultado, " - Captura fallida" + Pase(indiceError, "") +
-                     " Si un talón salió de la bandeja, vuelva a pasarlo "));
+std::string SinControles(const std::string& texto) {
+  std::string limpio;
+  for (const char c : texto) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) {
+      char escrito[5];
+      std::snprintf(escrito, sizeof escrito, "\\x%02X", byte);
+      limpio += escrito;
+    } else {
+      limpio += c;
+    }
+  }
+  return limpio;
 }
 
-void TrazaSinDatos(const std::string& estado, std::int16_t indiceError, const std::string& linea) {
-  Configuracion::EscribeLog(Configuracion::LineaLog(
-      NumeroDeEstado(estado),
-      " - Documento sin datos" + Pase(indiceError, linea) + " Vuelva a pasar el talón "));
+void TrazaCapturaFallida(std::int32_t resultado, EstadoCiclo& estado) {
+  Escribe(
+      Configuracion::LineaLog(resultado, " - Captura fallida" + Pase(estado, "") +
+                                             " Si un talón salió de la bandeja, vuelva a pasarlo "),
+      estado);
+}
+
+void TrazaSinDatos(const std::string& estadoDocumento, EstadoCiclo& estado) {
+  Escribe(Configuracion::LineaLog(NumeroDeEstado(estadoDocumento),
+                                  " - Documento sin datos" + Pase(estado, estado.lineaCodigo) +
+                                      " Vuelva a pasar el talón "),
+          estado);
 }
 
 void TrazaImagenNoGuardada(std::int32_t numero, int k, const std::string& ruta,
-                           std::int16_t indiceError, const std::string& linea) {
-  Configuracion::EscribeLog(Configuracion::LineaLog(
-      numero, " - Imagen " + std::to_string(k) + " no guardada (" + ruta + ")" +
-                  Pase(indiceError, linea) + " Vuelva a pasar el talón "));
+                           EstadoCiclo& estado) {
+  Escribe(Configuracion::LineaLog(
+              numero, " - Imagen " + std::to_string(k) + " no guardada (" + SinControles(ruta) +
+                          ")" + Pase(estado, estado.lineaCodigo) + " Vuelva a pasar el talón "),
+          estado);
 }
 
 }  // namespace vardel::captura

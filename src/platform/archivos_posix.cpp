@@ -5,13 +5,14 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
-#include <cstdio>
+#include <ctime>
 #include <string>
 
 #include "core/lanza_error.h"
 #include "platform/archivos.h"
+#include "platform/archivos_plataforma.h"
+#include "platform/ruta_confianza.h"
 
 namespace vardel::platform {
 
@@ -52,25 +53,54 @@ bool EscribeTodo(int descriptor, const char* datos, std::size_t largo) {
   return true;
 }
 
-// A temporary's name: the base, ".tmp-", this process's id and a counter.
-std::string NombreTemporal(const std::string& base) {
-  static std::atomic<unsigned> contador{0};
-  return base + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(contador++);
+std::string CarpetaDe(const std::string& ruta) {
+  const auto barra = ruta.find_last_of('/');
+  return barra == std::string::npos ? std::string(".")
+         : barra == 0               ? std::string("/")
+                                    : ruta.substr(0, barra);
+}
+
+// A new file, only where nothing is (O_EXCL never follows a link). In a
+// folder shared through its setgid group (the packaged image and log
+// folders) the file is made writable by that group whatever this
+// account's umask, so the next operator can go on appending to the log.
+int CreaNuevo(const std::string& ruta, int otras = 0) {
+  const int descriptor =
+      ::open(ruta.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | otras, 0666);
+  if (descriptor < 0) {
+    return descriptor;
+  }
+  struct stat carpeta {};
+  struct stat datos {};
+  if (::stat(CarpetaDe(ruta).c_str(), &carpeta) == 0 && (carpeta.st_mode & S_ISGID) != 0 &&
+      ::fstat(descriptor, &datos) == 0) {
+    ::fchmod(descriptor, (datos.st_mode & 07777) | S_IRGRP | S_IWGRP);
+  }
+  return descriptor;
 }
 
 }  // namespace
 
+namespace detalle {
+
+std::string NombreEquipoSistema() {
+  char nombre[256] = {};
+  if (::gethostname(nombre, sizeof nombre - 1) != 0) {
+    return {};
+  }
+  return nombre;
+}
+
+}  // namespace detalle
+
 int SincronizaDirectorioDe(const std::string& ruta) {
-  const auto barra = ruta.find_last_of('/');
-  const std::string directorio = barra == std::string::npos ? std::string(".")
-                                 : barra == 0               ? std::string("/")
-                                                            : ruta.substr(0, barra);
-  const int descriptor = ::open(directorio.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const int descriptor = ::open(CarpetaDe(ruta).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (descriptor < 0) {
     return 0;  // nothing to flush through; the file itself is already flushed
   }
   const int codigo = ::fsync(descriptor) != 0 && errno != EINVAL ? errno : 0;
   ::close(descriptor);
+  detalle::Anota("sincroniza-carpeta", ruta);
   return codigo;
 }
 
@@ -85,9 +115,21 @@ void CreaDirectorio(const std::string& ruta) {
   }
 }
 
+bool CreaExclusivo(const std::string& ruta) {
+  const int descriptor = CreaNuevo(ruta);
+  if (descriptor < 0) {
+    if (errno == EEXIST) {
+      return false;
+    }
+    LanzaErrorDeArchivo(errno);
+  }
+  ::close(descriptor);
+  return true;
+}
+
 void EscribeArchivoCompleto(const std::string& ruta, const std::vector<std::uint8_t>& bytes) {
   const std::string temporal = NombreTemporal(ruta);
-  const int descriptor = ::open(temporal.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  const int descriptor = CreaNuevo(temporal);
   if (descriptor < 0) {
     LanzaErrorDeArchivo(errno);
   }
@@ -96,6 +138,7 @@ void EscribeArchivoCompleto(const std::string& ruta, const std::vector<std::uint
   // the image only after this returns.
   bool correcto = EscribeTodo(descriptor, datos, bytes.size()) && ::fsync(descriptor) == 0;
   int codigo = correcto ? 0 : errno;
+  detalle::Anota("sincroniza", temporal);
   if (::close(descriptor) != 0 && correcto) {
     correcto = false;
     codigo = errno;
@@ -108,6 +151,7 @@ void EscribeArchivoCompleto(const std::string& ruta, const std::vector<std::uint
     ::unlink(temporal.c_str());
     LanzaErrorDeArchivo(codigo);
   }
+  detalle::Anota("renombra", ruta);
   if (const int error = SincronizaDirectorioDe(ruta); error != 0) {
     LanzaErrorDeArchivo(error);
   }
@@ -122,34 +166,56 @@ void CompruebaEscritura(const std::string& directorio, std::uint64_t espacio) {
     LanzaError(errores::kRutaNoEncontrada);
   }
   const std::string prueba = NombreTemporal(directorio + "/vardel-prueba");
-  const int descriptor = ::open(prueba.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  const int descriptor = CreaNuevo(prueba);
   if (descriptor < 0) {
     LanzaErrorDeArchivo(errno);
   }
   ::close(descriptor);
   ::unlink(prueba.c_str());
-  struct statvfs sistema {};
-  if (::statvfs(directorio.c_str(), &sistema) == 0 &&
-      static_cast<std::uint64_t>(sistema.f_bavail) * sistema.f_frsize < espacio) {
+  std::optional<std::uint64_t> libre;
+  if (Sonda() != nullptr && Sonda()->espacioLibre) {
+    libre = Sonda()->espacioLibre;
+  } else if (struct statvfs sistema{}; ::statvfs(directorio.c_str(), &sistema) == 0) {
+    libre = static_cast<std::uint64_t>(sistema.f_bavail) * sistema.f_frsize;
+  }
+  if (libre && *libre < espacio) {
     LanzaError(errores::kDiscoLleno);
   }
 }
 
-std::vector<std::string> ArchivosDelDirectorio(const std::string& directorio) {
+std::vector<std::string> ArchivosDelDirectorio(
+    const std::string& directorio, const std::function<bool(const std::string&)>& filtro) {
   std::vector<std::string> nombres;
   DIR* lista = ::opendir(directorio.c_str());
   if (lista == nullptr) {
     return nombres;
   }
   while (const dirent* entrada = ::readdir(lista)) {
-    struct stat datos {};
     const std::string nombre = entrada->d_name;
-    if (::lstat((directorio + "/" + nombre).c_str(), &datos) == 0 && S_ISREG(datos.st_mode)) {
+    if (!filtro(nombre)) {
+      continue;
+    }
+    // The listing's own entry type where the file system gives it; a
+    // stat only for the few names that passed the filter otherwise.
+    bool archivo = entrada->d_type == DT_REG;
+    if (entrada->d_type == DT_UNKNOWN) {
+      struct stat datos {};
+      archivo = ::lstat((directorio + "/" + nombre).c_str(), &datos) == 0 && S_ISREG(datos.st_mode);
+    }
+    if (archivo) {
       nombres.push_back(nombre);
     }
   }
   ::closedir(lista);
   return nombres;
+}
+
+std::optional<std::int64_t> AntiguedadArchivo(const std::string& ruta) {
+  struct stat datos {};
+  if (::lstat(ruta.c_str(), &datos) != 0) {
+    return std::nullopt;
+  }
+  return static_cast<std::int64_t>(std::time(nullptr)) - static_cast<std::int64_t>(datos.st_mtime);
 }
 
 bool ProcesoActivo(unsigned long id) {
@@ -165,7 +231,16 @@ bool BorraArchivo(const std::string& ruta) {
 }
 
 void AnadeLinea(const std::string& ruta, std::string_view bytes) {
-  const int descriptor = ::open(ruta.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+  // A link at the log's name is followed only where no other account can
+  // have put it there; elsewhere it is an error, never a write through it.
+  const int sinEnlaces = CarpetaDeConfianza(CarpetaDe(ruta)) ? 0 : O_NOFOLLOW;
+  int descriptor = ::open(ruta.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | sinEnlaces);
+  if (descriptor < 0 && errno == ENOENT) {
+    descriptor = CreaNuevo(ruta, O_APPEND);
+    if (descriptor < 0 && errno == EEXIST) {  // another writer created it first
+      descriptor = ::open(ruta.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | sinEnlaces);
+    }
+  }
   if (descriptor < 0) {
     LanzaErrorDeArchivo(errno);
   }

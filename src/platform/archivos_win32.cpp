@@ -1,11 +1,11 @@
 #include <windows.h>
 
-#include <atomic>
 #include <string>
 
 #include "core/lanza_error.h"
 #include "platform/ansi.h"
 #include "platform/archivos.h"
+#include "platform/archivos_plataforma.h"
 
 namespace vardel::platform {
 
@@ -48,13 +48,17 @@ bool EscribeTodo(HANDLE archivo, const char* datos, std::size_t largo) {
   return true;
 }
 
-// A temporary's name: the base, ".tmp-", this process's id and a counter.
-std::string NombreTemporal(const std::string& base) {
-  static std::atomic<unsigned> contador{0};
-  return base + ".tmp-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(contador++);
+}  // namespace
+
+namespace detalle {
+
+std::string NombreEquipoSistema() {
+  char nombre[MAX_COMPUTERNAME_LENGTH + 1] = {};
+  DWORD largo = sizeof nombre;
+  return GetComputerNameA(nombre, &largo) ? std::string(nombre, largo) : std::string();
 }
 
-}  // namespace
+}  // namespace detalle
 
 bool ExisteRuta(const std::string& ruta) {
   return !ruta.empty() && GetFileAttributesA(AAnsi(ruta).c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -67,9 +71,23 @@ void CreaDirectorio(const std::string& ruta) {
   }
 }
 
+bool CreaExclusivo(const std::string& ruta) {
+  HANDLE archivo = CreateFileA(AAnsi(ruta).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (archivo == INVALID_HANDLE_VALUE) {
+    const DWORD codigo = GetLastError();
+    if (codigo == ERROR_FILE_EXISTS || codigo == ERROR_ALREADY_EXISTS) {
+      return false;
+    }
+    LanzaErrorDeArchivo(codigo);
+  }
+  CloseHandle(archivo);
+  return true;
+}
+
 void EscribeArchivoCompleto(const std::string& ruta, const std::vector<std::uint8_t>& bytes) {
   const std::string destino = AAnsi(ruta);
-  const std::string temporal = NombreTemporal(destino);
+  const std::string temporal = AAnsi(NombreTemporal(ruta));
   HANDLE archivo = CreateFileA(temporal.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                FILE_ATTRIBUTE_NORMAL, nullptr);
   if (archivo == INVALID_HANDLE_VALUE) {
@@ -80,6 +98,7 @@ void EscribeArchivoCompleto(const std::string& ruta, const std::vector<std::uint
   bool correcto = EscribeTodo(archivo, reinterpret_cast<const char*>(bytes.data()), bytes.size()) &&
                   FlushFileBuffers(archivo);
   DWORD codigo = correcto ? 0 : GetLastError();
+  detalle::Anota("sincroniza", DesdeAnsi(temporal));
   if (!CloseHandle(archivo) && correcto) {
     correcto = false;
     codigo = GetLastError();
@@ -93,6 +112,9 @@ void EscribeArchivoCompleto(const std::string& ruta, const std::vector<std::uint
     DeleteFileA(temporal.c_str());
     LanzaErrorDeArchivo(codigo);
   }
+  // The move is written through: it is on disk when it returns.
+  detalle::Anota("renombra", ruta);
+  detalle::Anota("sincroniza-carpeta", ruta);
 }
 
 void CompruebaEscritura(const std::string& directorio, std::uint64_t espacio) {
@@ -104,20 +126,27 @@ void CompruebaEscritura(const std::string& directorio, std::uint64_t espacio) {
   if ((atributos & FILE_ATTRIBUTE_DIRECTORY) == 0) {
     LanzaError(errores::kRutaNoEncontrada);
   }
-  const std::string prueba = NombreTemporal(ansi + "\\vardel-prueba");
+  const std::string prueba = AAnsi(NombreTemporal(directorio + "\\vardel-prueba"));
   HANDLE archivo = CreateFileA(prueba.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
                                FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
   if (archivo == INVALID_HANDLE_VALUE) {
     LanzaErrorDeArchivo(GetLastError());
   }
   CloseHandle(archivo);
-  ULARGE_INTEGER libre{};
-  if (GetDiskFreeSpaceExA(ansi.c_str(), &libre, nullptr, nullptr) && libre.QuadPart < espacio) {
+  std::optional<std::uint64_t> libre;
+  if (Sonda() != nullptr && Sonda()->espacioLibre) {
+    libre = Sonda()->espacioLibre;
+  } else if (ULARGE_INTEGER sistema{};
+             GetDiskFreeSpaceExA(ansi.c_str(), &sistema, nullptr, nullptr)) {
+    libre = sistema.QuadPart;
+  }
+  if (libre && *libre < espacio) {
     LanzaError(errores::kDiscoLleno);
   }
 }
 
-std::vector<std::string> ArchivosDelDirectorio(const std::string& directorio) {
+std::vector<std::string> ArchivosDelDirectorio(
+    const std::string& directorio, const std::function<bool(const std::string&)>& filtro) {
   std::vector<std::string> nombres;
   WIN32_FIND_DATAA datos{};
   HANDLE busqueda = FindFirstFileA((AAnsi(directorio) + "\\*").c_str(), &datos);
@@ -126,11 +155,28 @@ std::vector<std::string> ArchivosDelDirectorio(const std::string& directorio) {
   }
   do {
     if ((datos.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0) {
-      nombres.push_back(DesdeAnsi(datos.cFileName));
+      std::string nombre = DesdeAnsi(datos.cFileName);
+      if (filtro(nombre)) {
+        nombres.push_back(std::move(nombre));
+      }
     }
   } while (FindNextFileA(busqueda, &datos));
   FindClose(busqueda);
   return nombres;
+}
+
+std::optional<std::int64_t> AntiguedadArchivo(const std::string& ruta) {
+  WIN32_FILE_ATTRIBUTE_DATA datos{};
+  if (!GetFileAttributesExA(AAnsi(ruta).c_str(), GetFileExInfoStandard, &datos)) {
+    return std::nullopt;
+  }
+  FILETIME ahora{};
+  GetSystemTimeAsFileTime(&ahora);
+  const auto cientos = [](const FILETIME& t) {
+    return static_cast<std::int64_t>((static_cast<std::uint64_t>(t.dwHighDateTime) << 32) |
+                                     t.dwLowDateTime);
+  };
+  return (cientos(ahora) - cientos(datos.ftLastWriteTime)) / 10000000;
 }
 
 bool ProcesoActivo(unsigned long id) {
@@ -153,11 +199,19 @@ bool BorraArchivo(const std::string& ruta) {
 }
 
 void AnadeLinea(const std::string& ruta, std::string_view bytes) {
-  HANDLE archivo =
-      CreateFileA(AAnsi(ruta).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                  nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  // The link itself is opened, never what it points at: a link at the
+  // log's name is refused rather than written through.
+  HANDLE archivo = CreateFileA(AAnsi(ruta).c_str(), FILE_APPEND_DATA,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (archivo == INVALID_HANDLE_VALUE) {
     LanzaErrorDeArchivo(GetLastError());
+  }
+  BY_HANDLE_FILE_INFORMATION datos{};
+  if (GetFileInformationByHandle(archivo, &datos) &&
+      (datos.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    CloseHandle(archivo);
+    LanzaError(errores::kErrorAccesoRuta);
   }
   std::string linea(bytes);
   linea += "\r\n";

@@ -17,8 +17,10 @@ std::string LeePerfilPrivado(const std::string& seccion, const std::string& clav
                              const std::string& archivo);
 
 // Writes a key as WritePrivateProfileString does; false when the file could
-// not be written (missing directory, read-only file).
+// not be written (missing directory, read-only file, a link another account
+// could have planted). Where the platform knows why, `motivo` gets it.
 bool EscribePerfilPrivado(const std::string& seccion, const std::string& clave,
-                          const std::string& valor, const std::string& archivo);
+                          const std::string& valor, const std::string& archivo,
+                          std::string* motivo = nullptr);
 
 }  // namespace vardel::platform

@@ -5,12 +5,14 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "core/text.h"
 #include "platform/ansi.h"
 #include "platform/archivos.h"
 #include "platform/motor_ini.h"
 #include "platform/perfil.h"
+#include "platform/ruta_confianza.h"
 
 namespace vardel::platform {
 
@@ -57,48 +59,62 @@ bool EscribeTodo(int descriptor, const std::string& contenido) {
   return true;
 }
 
-// The file in place, for one whose owner this process cannot give a new
-// file: truncated and rewritten, so owner, group and mode stay.
-bool ReescribeEnSuSitio(const std::string& archivo, const std::string& contenido) {
-  const int descriptor = ::open(archivo.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-  if (descriptor < 0) {
+// The whole file replaced through a new file beside it, created
+// exclusively under an unpredictable name and flushed before the rename, so
+// a crash or a power loss leaves either the old file or the new one, never
+// half of one. A symbolic link is followed only where no other account
+// could have planted it (the packaged link from the component's folder to
+// /etc/vardel); the file keeps its group and mode, and its owner where this
+// account may give it. When that cannot be done safely nothing is written
+// and `motivo` says why: the live file is never truncated in place.
+bool ReemplazaArchivo(const std::string& archivo, const std::string& contenido,
+                      std::string& motivo) {
+  const std::string destino = ResuelveEnlacesDeConfianza(archivo, motivo);
+  if (destino.empty()) {
     return false;
   }
-  const bool escrito = EscribeTodo(descriptor, contenido) && ::fsync(descriptor) == 0;
-  return ::close(descriptor) == 0 && escrito;
-}
+  const auto barra = destino.find_last_of('/');
+  const std::string carpeta = barra == 0 ? std::string("/") : destino.substr(0, barra);
+  const std::string nombre = destino.substr(barra + 1);
+  BorraTemporalesAbandonados(carpeta, [&nombre](std::string_view base) { return base == nombre; });
 
-// The whole file replaced through a temporary file in the same directory,
-// flushed before the rename, so a crash or a power loss leaves either the
-// old file or the new one, never half of one. A symbolic link is written
-// through to its target and stays a link; the file keeps its owner, group
-// and mode.
-bool ReemplazaArchivo(const std::string& archivo, const std::string& contenido) {
-  std::string destino = archivo;
-  if (char* real = ::realpath(archivo.c_str(), nullptr)) {
-    destino = real;
-    std::free(real);
-  }
   struct stat datos {};
-  const bool existia = ::stat(destino.c_str(), &datos) == 0;
+  const bool existia = ::lstat(destino.c_str(), &datos) == 0;
   if (existia && ::access(destino.c_str(), W_OK) != 0) {
-    return false;  // a read-only settings file is not written
-  }
-  const std::string temporal = destino + ".tmp-" + std::to_string(::getpid());
-  const int descriptor = ::open(temporal.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (descriptor < 0) {
+    motivo = destino + " no admite escritura para esta cuenta";
     return false;
   }
-  if (existia && (::fchown(descriptor, datos.st_uid, datos.st_gid) != 0 ||
-                  ::fchmod(descriptor, datos.st_mode & 07777) != 0)) {
+  const std::string temporal = NombreTemporal(destino);
+  const int descriptor =
+      ::open(temporal.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+  if (descriptor < 0) {
+    motivo = "no se puede crear un archivo nuevo en " + carpeta + " (" + std::strerror(errno) +
+             "), y reescribir " + nombre + " en su sitio podría dejarlo a medias";
+    return false;
+  }
+  const auto abandona = [&](const std::string& porque) {
     ::close(descriptor);
     ::unlink(temporal.c_str());
-    return ReescribeEnSuSitio(destino, contenido);
+    motivo = porque;
+    return false;
+  };
+  if (existia) {
+    // The owner only where this account may give it; the group always, so
+    // the other members keep their access.
+    if (::fchown(descriptor, datos.st_uid, datos.st_gid) != 0 &&
+        ::fchown(descriptor, static_cast<uid_t>(-1), datos.st_gid) != 0) {
+      return abandona("esta cuenta no puede dar al archivo nuevo el grupo de " + destino);
+    }
+    if (::fchmod(descriptor, datos.st_mode & 07777) != 0) {
+      return abandona("esta cuenta no puede dar al archivo nuevo los permisos de " + destino);
+    }
   }
   const bool escrito = EscribeTodo(descriptor, contenido) && ::fsync(descriptor) == 0;
-  const bool cerrado = ::close(descriptor) == 0;
-  if (!escrito || !cerrado || ::rename(temporal.c_str(), destino.c_str()) != 0) {
+  const int codigo = errno;
+  if (::close(descriptor) != 0 || !escrito || ::rename(temporal.c_str(), destino.c_str()) != 0) {
     ::unlink(temporal.c_str());
+    motivo =
+        "no se pudo escribir " + destino + " (" + std::strerror(escrito ? errno : codigo) + ")";
     return false;
   }
   platform::SincronizaDirectorioDe(destino);
@@ -126,10 +142,16 @@ std::string LeePerfilPrivado(const std::string& seccion, const std::string& clav
 }
 
 bool EscribePerfilPrivado(const std::string& seccion, const std::string& clave,
-                          const std::string& valor, const std::string& archivo) {
+                          const std::string& valor, const std::string& archivo,
+                          std::string* motivo) {
   const std::string contenido = LeeArchivo(archivo).value_or(std::string());
-  return ReemplazaArchivo(archivo,
-                          ini::EscribeValor(contenido, AAnsi(seccion), AAnsi(clave), AAnsi(valor)));
+  std::string porque;
+  const bool escrito = ReemplazaArchivo(
+      archivo, ini::EscribeValor(contenido, AAnsi(seccion), AAnsi(clave), AAnsi(valor)), porque);
+  if (motivo != nullptr) {
+    *motivo = porque;
+  }
+  return escrito;
 }
 
 }  // namespace vardel::platform

@@ -22,7 +22,8 @@ std::string LeePerfilPrivado(const std::string& seccion, const std::string& clav
 }
 
 bool EscribePerfilPrivado(const std::string& seccion, const std::string& clave,
-                          const std::string& valor, const std::string& archivo) {
+                          const std::string& valor, const std::string& archivo,
+                          std::string* /*motivo*/) {
   const std::string ansi = AAnsi(archivo);
   if (!WritePrivateProfileStringA(AAnsi(seccion).c_str(), AAnsi(clave).c_str(),
                                   AAnsi(valor).c_str(), ansi.c_str())) {

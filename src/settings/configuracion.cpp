@@ -59,9 +59,13 @@ void GuardaConfiguracion(const Collection& col) {
   const std::string archivo = RutaConfig();
   const auto texto = [&col](const char* clave) { return ATexto(col.Item(clave)); };
   const auto escribe = [&archivo](const char* clave, const std::string& valor) {
-    // A save that wrote nothing must not look like a success to the operator.
-    if (EscribeIni(kSeccion, clave, valor, archivo) != Boolean::True) {
-      LanzaError(errores::kErrorAccesoRuta);
+    // A save that wrote nothing must not look like a success to the
+    // operator, who is also told why where the platform says.
+    std::string motivo;
+    if (!platform::EscribePerfilPrivado(kSeccion, clave, valor, archivo, &motivo)) {
+      LanzaError(errores::kErrorAccesoRuta,
+                 motivo.empty() ? DescripcionError(errores::kErrorAccesoRuta)
+                                : DescripcionError(errores::kErrorAccesoRuta) + ": " + motivo);
     }
   };
   // A value a read would hand back cut is refused whole, before any key is

@@ -253,8 +253,6 @@ TEST_F(OrdenVardel, LeeLaBandejaEnJson) {
   EXPECT_THAT(
       registro,
       ElementsAre(HasSubstr(" - 204 - Atasco de cheques en bandeja de entrada/salida "),
-                  HasSubstr(" - 204 - Captura fallida, n\xFAmero de error 3, l\xEDnea \"\" "
-                            "Si un tal\xF3n sali\xF3 de la bandeja, vuelva a pasarlo "),
                   HasSubstr(" - 5 - Documento sin datos, n\xFAmero de error 4, l\xEDnea "
                             "\"\" Vuelva a pasar el tal\xF3n "),
                   HasSubstr(" - -3 - Error al procesar imagen 2 "),

@@ -269,7 +269,8 @@ TEST_F(DialogoConfiguracionPrueba,
   platform::SustituyeDirectorioComponente(dir.Ruta());
   EXPECT_FALSE(vista.agotado);
   EXPECT_THAT(Textos(),
-              ElementsAre(kGuardar, "75Error de acceso a la ruta o el archivo", kDescartar));
+              ElementsAre(kGuardar, testing::StartsWith("75Error de acceso a la ruta o el archivo"),
+                          kDescartar));
   EXPECT_EQ(operador.Mensajes()[1].icono, IconoMensaje::Exclamacion);
 }
 

@@ -20,6 +20,7 @@
 #include "screen/frm_config_lector_usb.h"
 #include "settings/registro.h"
 #include "support/directorio_prueba.h"
+#include "support/entorno_prueba.h"
 #include "support/interaccion_guionizada.h"
 #include "support/lectora_falsa.h"
 #include "vardel/error.h"
@@ -141,11 +142,20 @@ class Ciclo : public testing::Test {
   std::vector<std::int32_t> longitudesVistas;
 };
 
-TEST_F(Ciclo, BandejaVaciaUnPaseSinEvento) {
+// An ordinary read with logging off writes nothing: an empty tray, a good
+// tray, a jam (named by its own handling, to the operator).
+TEST_F(Ciclo, BandejaVaciaUnPaseSinEventoYNadaEnElRegistro) {
   Ejecuta();
   EXPECT_EQ(falsa.Cuenta("MTMICRProcessCheck"), 1);
   EXPECT_TRUE(eventos.empty());
   EXPECT_TRUE(pantalla.TmrOnOff().Enabled());
+  Documento atasco = Cheque();
+  atasco.respuestaExtra = " >204< ";
+  atasco.resultado = 204;
+  bandeja = {Cheque(), atasco, Cheque()};
+  Ejecuta();
+  EXPECT_EQ(eventos.size(), 2u);
+  EXPECT_FALSE(dir.Existe("Lectora.log")) << Log();
 }
 
 TEST_F(Ciclo, TresDocumentosTresEventosConSusDatosEImagenes) {
@@ -305,26 +315,34 @@ TEST_F(Ciclo, NumerosDeErrorLibres) {
   dir.Escribe("ERRANV1.tif", "");
   dir.Escribe("ERRANV2.tif", "");
   std::filesystem::create_directory(dir.Archivo("ERRANV3.tif"));
+  // Another reader's claim, left by a killed one: the number is skipped.
+  dir.Escribe("vardel-numero-5.reserva", "");
   Documento fallo = Cheque();
   fallo.resultado = 7;
   bandeja = {fallo, Cheque("?"), Cheque("?")};
   Ejecuta();
   EXPECT_FALSE(dir.Existe("ERRANV4.tif"));  // the failed pass took number 4
-  EXPECT_EQ(dir.Lee("ERRANV5.tif"), "frente");
-  EXPECT_EQ(dir.Lee("ERRREV5.tif"), "dorso");
-  EXPECT_EQ(dir.Lee("ERRANV5.jpg"), "jpeg");
-  EXPECT_TRUE(dir.Existe("ERRANV6.tif"));
+  EXPECT_EQ(dir.Lee("ERRANV6.tif"), "frente");
+  EXPECT_EQ(dir.Lee("ERRREV6.tif"), "dorso");
+  EXPECT_EQ(dir.Lee("ERRANV6.jpg"), "jpeg");
+  EXPECT_TRUE(dir.Existe("ERRANV7.tif"));
   ASSERT_EQ(eventos.size(), 2u);
   ASSERT_NE(eventos[0], nullptr);
   EXPECT_EQ(eventos[0]->Count(), 2);
-  EXPECT_EQ(eventos[0]->Item("IDERR"), Variant::Integer(5));
+  EXPECT_EQ(eventos[0]->Item("IDERR"), Variant::Integer(6));
   EXPECT_EQ(eventos[0]->Item("Error").AsString(),
             "Error: 99 - No se ha recogido ningún dato del documento. Vuelva a pasar el talón.");
-  EXPECT_EQ(eventos[1]->Item(1), Variant::Integer(6));
+  EXPECT_EQ(eventos[1]->Item(1), Variant::Integer(7));
+  // Each pass gave its claim up; the stale one stays.
+  EXPECT_TRUE(dir.Existe("vardel-numero-5.reserva"));
+  for (const char* numero : {"4", "6", "7"}) {
+    EXPECT_FALSE(dir.Existe(std::string("vardel-numero-") + numero + ".reserva"));
+  }
 }
 
 TEST_F(Ciclo, LineaNoLeidaSinImagen3NoLlevaDatos) {
-  Documento d = Cheque("?");
+  // What the reader sends cannot break or forge a line of the log.
+  Documento d = Cheque("?\r\n1/1/2026 - 0 - falsa\tX\x7f");
   d.imagenes.erase(3);
   bandeja = {d};
   Ejecuta();
@@ -332,6 +350,9 @@ TEST_F(Ciclo, LineaNoLeidaSinImagen3NoLlevaDatos) {
   EXPECT_EQ(eventos[0], nullptr);
   EXPECT_TRUE(dir.Existe("ERRANV1.tif"));
   EXPECT_TRUE(dir.Existe("ERRREV1.tif"));
+  EXPECT_THAT(Log(), testing::EndsWith(" - 0 - Documento sin datos, número de error 1, línea "
+                                       "\"?\\x0D\\x0A1/1/2026 - 0 - falsa\\x09X\\x7F\" Vuelva a "
+                                       "pasar el talón \r\n"));
 }
 
 TEST_F(Ciclo, ImagenDeTamanoCeroYFalloDeLaImagen) {
@@ -383,18 +404,28 @@ TEST_F(Ciclo, UnDirectorioConSeparadorFinalDaDosSeparadores) {
   EXPECT_EQ(captura::NombreArchivoImagen(2, eventos.at(0)), "REV00491234567.tif");
 }
 
-TEST_F(Ciclo, LosNombresDeArchivoNoSalenDelDirectorio) {
-  bandeja = {Cheque("C../x/E../.C1234E0123456789B00B0012A000012345C")};
+// One cheque, one name: fields that differ never share a file, none leaves
+// the folder, and plain digits stay as they were.
+TEST_F(Ciclo, CadaChequeTieneSusNombresYNoSalenDelDirectorio) {
+  const std::pair<const char*, const char*> casos[] = {
+      {"C1234567E0049C1234E0123456789B00B0012A000012345C", "ANV00491234567.tif"},
+      {"C12/45E0049C1234E0123456789B00B0012A000012345C", "ANV004912_2F45.tif"},
+      {"C12.45E0049C1234E0123456789B00B0012A000012345C", "ANV004912_2E45.tif"},
+      {"C12_2F45E0049C1234E0123456789B00B0012A000012345C", "ANV004912_5F2F45.tif"},
+      {"C12xE0049C1234E0123456789B00B0012A000012345C", "ANV004912_78.tif"},
+      {"C12XE0049C1234E0123456789B00B0012A000012345C", "ANV004912X.tif"},
+      {"C../x/E../.C1234E0123456789B00B0012A000012345C", "ANV_2E_2E_2F_2E_2E_2E_2F_78_2F.tif"},
+  };
+  for (const auto& caso : casos) {
+    bandeja.push_back(Cheque(caso.first));
+    bandeja.back().imagenes[1] = caso.second;
+  }
   Ejecuta();
-  ASSERT_EQ(eventos.size(), 1u);
-  ASSERT_NE(eventos[0], nullptr);
-  EXPECT_EQ(eventos[0]->Item("Entidad").AsString(), "../.");
-  EXPECT_EQ(eventos[0]->Item("NumDoc").AsString(), "../x/");
-  const std::string campos =
-      "____"
-      "___x_";
-  EXPECT_EQ(dir.Lee("ANV" + campos + ".tif"), "frente");
-  EXPECT_EQ(dir.Lee("ANV" + campos + ".jpg"), "jpeg");
+  ASSERT_EQ(eventos.size(), std::size(casos));
+  for (const auto& caso : casos) {
+    EXPECT_EQ(dir.Lee(caso.second), caso.second);
+  }
+  EXPECT_EQ(eventos.back()->Item("NumDoc").AsString(), "../x/");  // the data keep the field
 }
 
 TEST_F(Ciclo, TamanoQueNoEsNumeroOSinDirectorioParanElCiclo) {
@@ -590,23 +621,135 @@ TEST_F(Ciclo, UnaTransferenciaCortaNoSeRellena) {
   EXPECT_EQ(dir.Lee("ANV00491234567.tif"), "ab");
 }
 
-TEST_F(Ciclo, LosTemporalesHuerfanosSeBorranYNadaMas) {
-  const std::string propio =
-      "ANV00491234567.tif.tmp-" + std::to_string(platform::ProcesoActual()) + "-0";
-  for (const std::string nombre :
-       {"ANV1.tif.tmp-99999999-3", "ERRREV7.tif.tmp-99999999-0", "vardel-prueba.tmp-99999999-1",
-        "otro.tif.tmp-99999999-0", "ANV1.tif.tmp-99999999", "ANV1.doc.tmp-99999999-0"}) {
-    dir.Escribe(nombre, "x");
+// Only what is provably dead goes: this machine's temporaries whose process
+// is gone, and another machine's (or the earlier naming's) untouched for a
+// day; never a writer's that may still be running, never another file.
+TEST_F(Ciclo, SoloSeBorranLosTemporalesAbandonados) {
+  const std::string equipo = platform::NombreEquipo();
+  const std::string vivo = std::to_string(platform::ProcesoActual());
+  const std::string muerto = "99999999";
+  const std::string azar = "-0123456789abcdef";
+  const std::pair<std::string, bool> casos[] = {
+      {"ANV1.tif.tmp-" + equipo + "-" + muerto + azar, false},
+      {"ERRREV7.tif.tmp-" + equipo + "-" + muerto + azar, false},
+      {"vardel-prueba.tmp-" + equipo + "-" + muerto + azar, false},
+      {"ANV1.tif.tmp-" + equipo + "-" + vivo + azar, true},
+      {"ANV2.tif.tmp-otro-pc-" + muerto + azar, true},
+      {"ANV3.tif.tmp-otro-pc-" + muerto + azar + ".viejo", true},
+      {"ANV4.tif.tmp-" + muerto + "-0", true},
+      {"otro.tif.tmp-" + equipo + "-" + muerto + azar, true},
+      {"ANV1.doc.tmp-" + equipo + "-" + muerto + azar, true},
+  };
+  for (const auto& caso : casos) {
+    dir.Escribe(caso.first, "x");
   }
-  dir.Escribe(propio, "x");
+  // Untouched for more than a day: another machine's, and the earlier naming's.
+  const auto viejo = std::filesystem::file_time_type::clock::now() - std::chrono::hours(25);
+  dir.Escribe("ANV5.tif.tmp-otro-pc-" + muerto + azar, "x");
+  dir.Escribe("ANV6.tif.tmp-" + muerto + "-0", "x");
+  std::filesystem::last_write_time(dir.Archivo("ANV5.tif.tmp-otro-pc-" + muerto + azar), viejo);
+  std::filesystem::last_write_time(dir.Archivo("ANV6.tif.tmp-" + muerto + "-0"), viejo);
   Ejecuta();
-  EXPECT_FALSE(dir.Existe("ANV1.tif.tmp-99999999-3"));
-  EXPECT_FALSE(dir.Existe("ERRREV7.tif.tmp-99999999-0"));
-  EXPECT_FALSE(dir.Existe("vardel-prueba.tmp-99999999-1"));
-  EXPECT_TRUE(dir.Existe("otro.tif.tmp-99999999-0"));
-  EXPECT_TRUE(dir.Existe("ANV1.tif.tmp-99999999"));
-  EXPECT_TRUE(dir.Existe("ANV1.doc.tmp-99999999-0"));
-  EXPECT_TRUE(dir.Existe(propio));  // a writer still running
+  for (const auto& caso : casos) {
+    EXPECT_EQ(dir.Existe(caso.first), caso.second) << caso.first;
+  }
+  EXPECT_FALSE(dir.Existe("ANV5.tif.tmp-otro-pc-" + muerto + azar));
+  EXPECT_FALSE(dir.Existe("ANV6.tif.tmp-" + muerto + "-0"));
+}
+
+TEST_F(Ciclo, LaExcepcionDelAnfitrionLlegaTrasEntregarElDocumento) {
+  bandeja = {Cheque(), Cheque()};
+  captura::Contexto contexto;
+  contexto.PantallaConfig = &pantalla;
+  contexto.LectoraDatos = [this](const std::shared_ptr<Collection>& dato) {
+    eventos.push_back(dato);
+  };
+  std::vector<int> avisadas;
+  contexto.ImagenGuardada = [&avisadas](int k, const std::string&) {
+    avisadas.push_back(k);
+    if (k == 1) {
+      throw std::runtime_error("el anfitrión falla");
+    }
+  };
+  EXPECT_THROW(captura::ProcesaCheques(contexto), std::runtime_error);
+  EXPECT_THAT(avisadas, ElementsAre(1, 2, 3));
+  EXPECT_EQ(eventos.size(), 1u);
+  EXPECT_EQ(dir.Lee("ANV00491234567.jpg"), "jpeg");
+  EXPECT_EQ(falsa.Cuenta("MTMICRProcessCheck"), 1);  // the next one is not fed
+}
+
+// Each image is on stable storage, and so is its name, before the host
+// hears of the document.
+TEST_F(Ciclo, CadaImagenSeAseguraEnDiscoAntesDelEvento) {
+  std::vector<std::string> orden;
+  platform::SondaArchivos sonda;
+  sonda.anota = [&orden](std::string_view operacion, const std::string& ruta) {
+    orden.push_back(std::string(operacion) + " " + ruta.substr(ruta.find_last_of("/\\") + 1));
+  };
+  platform::Sonda() = &sonda;
+  captura::Contexto contexto;
+  contexto.PantallaConfig = &pantalla;
+  contexto.LectoraDatos = [&orden](const std::shared_ptr<Collection>&) {
+    orden.push_back("evento");
+  };
+  bandeja = {Cheque()};
+  captura::ProcesaCheques(contexto);
+  platform::Sonda() = nullptr;
+  std::vector<std::string> esperado;
+  for (const char* nombre : {"ANV00491234567.tif", "REV00491234567.tif", "ANV00491234567.jpg"}) {
+    esperado.push_back(std::string("sincroniza ") + nombre + ".tmp-");
+    esperado.push_back(std::string("renombra ") + nombre);
+    esperado.push_back(std::string("sincroniza-carpeta ") + nombre);
+  }
+  esperado.push_back("evento");
+  ASSERT_EQ(orden.size(), esperado.size()) << testing::PrintToString(orden);
+  for (std::size_t i = 0; i < orden.size(); ++i) {
+    EXPECT_THAT(orden[i], testing::StartsWith(esperado[i]));
+  }
+}
+
+TEST_F(Ciclo, SinEspacioParaUnChequeNoSeAlimentaNinguno) {
+  platform::SondaArchivos sonda;
+  sonda.espacioLibre = 16ull * 1024 * 1024 - 1;
+  platform::Sonda() = &sonda;
+  bandeja = {Cheque()};
+  try {
+    Ejecuta();
+    ADD_FAILURE();
+  } catch (const ErrorEjecucion& e) {
+    EXPECT_EQ(e.Numero(), 61);
+  }
+  platform::Sonda() = nullptr;
+  EXPECT_EQ(falsa.Cuenta("MTMICRProcessCheck"), 0);
+}
+
+// A trace Lectora.log cannot take goes to the account's own log; when
+// neither takes it, no further cheque is fed.
+TEST_F(Ciclo, UnaTrazaNuncaSePierdeEnSilencio) {
+  prueba::VariableDeEntorno estado(prueba::kVariableEstadoUsuario, dir.Archivo("estado"));
+  dir.Escribe("Config.ini", "[LectoraUSB]\r\nDirectorioLog=" + dir.Archivo("no-existe") +
+                                "\r\nDirectorioImg=" + dir.Ruta() + "\r\n");
+  Documento malo = Cheque();
+  malo.estado = "5";
+  bandeja = {malo, Cheque()};
+  Ejecuta();
+  EXPECT_EQ(eventos.size(), 2u);
+  const std::string respaldo = Configuracion::RutaLogRespaldo();
+  ASSERT_FALSE(respaldo.empty());
+  std::ifstream leido(respaldo, std::ios::binary);
+  const std::string texto((std::istreambuf_iterator<char>(leido)),
+                          std::istreambuf_iterator<char>());
+  EXPECT_NE(texto.find(" - 5 - Documento sin datos, n"), std::string::npos) << texto;
+
+  dir.Escribe("no-es-carpeta", "");
+  prueba::VariableDeEntorno ninguno(prueba::kVariableEstadoUsuario,
+                                    dir.Archivo("no-es-carpeta") + platform::kSeparador + "x");
+  falsa.Olvida();
+  eventos.clear();
+  bandeja = {malo, Cheque()};
+  EXPECT_THROW(Ejecuta(), ErrorEjecucion);
+  EXPECT_EQ(eventos.size(), 1u);  // the document in hand reaches the host
+  EXPECT_EQ(falsa.Cuenta("MTMICRProcessCheck"), 1);
 }
 
 }  // namespace

@@ -1,0 +1,137 @@
+#include <cstdio>
+#include <random>
+
+#include "platform/archivos.h"
+#include "platform/archivos_plataforma.h"
+#include "platform/componente.h"
+
+namespace vardel::platform {
+
+std::string NombreEquipo() {
+  std::string nombre;
+  for (const char c : detalle::NombreEquipoSistema()) {
+    const bool valido =
+        (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-';
+    nombre += valido ? c : '_';
+  }
+  return nombre.empty() ? std::string("equipo") : nombre;
+}
+
+std::string NombreTemporal(const std::string& base) {
+  static const std::string equipo = NombreEquipo();
+  // The system's random source for every name (getrandom, RtlGenRandom):
+  // a generator seeded once could be worked out from the names it gave.
+  std::random_device fuente;
+  const std::uint64_t numero = (static_cast<std::uint64_t>(fuente()) << 32) ^ fuente();
+  char aleatorio[17];
+  std::snprintf(aleatorio, sizeof aleatorio, "%016llx", static_cast<unsigned long long>(numero));
+  return base + ".tmp-" + equipo + "-" + std::to_string(ProcesoActual()) + "-" + aleatorio;
+}
+
+namespace {
+
+bool SoloCon(std::string_view texto, bool (*valido)(char)) {
+  if (texto.empty()) {
+    return false;
+  }
+  for (const char c : texto) {
+    if (!valido(c)) {
+      return false;
+    }
+  }
+  return true;
+}
+bool EsDigito(char c) {
+  return c >= '0' && c <= '9';
+}
+bool EsHexadecimal(char c) {
+  return EsDigito(c) || (c >= 'a' && c <= 'f');
+}
+
+// What a temporary's name says of its writer.
+struct Escritor {
+  bool conEquipo = false;  // named by NombreTemporal; else an earlier naming
+  std::string equipo;
+  unsigned long proceso = 0;
+};
+
+// The writer of a temporary "<base>.tmp-<machine>-<process>-<16 hex>", or
+// of the earlier "<base>.tmp-<process>[-<counter>]"; nullopt for any other
+// name.
+std::optional<Escritor> EscritorDe(std::string_view cola) {
+  std::vector<std::string_view> partes;
+  std::size_t inicio = 0;
+  while (true) {
+    const std::size_t guion = cola.find('-', inicio);
+    partes.push_back(
+        cola.substr(inicio, guion == std::string_view::npos ? cola.npos : guion - inicio));
+    if (guion == std::string_view::npos) {
+      break;
+    }
+    inicio = guion + 1;
+  }
+  const std::size_t n = partes.size();
+  if (n >= 3 && partes[n - 1].size() == 16 && SoloCon(partes[n - 1], EsHexadecimal) &&
+      SoloCon(partes[n - 2], EsDigito) && partes[n - 2].size() <= 10) {
+    Escritor escritor;
+    escritor.conEquipo = true;
+    escritor.equipo =
+        std::string(cola.substr(0, cola.size() - partes[n - 1].size() - partes[n - 2].size() - 2));
+    escritor.proceso = std::stoul(std::string(partes[n - 2]));
+    return escritor;
+  }
+  if (n <= 2 && SoloCon(partes[0], EsDigito) && (n == 1 || SoloCon(partes[1], EsDigito))) {
+    return Escritor{};
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+void BorraTemporalesAbandonados(const std::string& directorio,
+                                const std::function<bool(std::string_view base)>& esBase) {
+  const auto partes = [](const std::string& nombre) {
+    const auto marca = nombre.rfind(".tmp-");
+    return marca == std::string::npos ? std::pair<std::string_view, std::string_view>{}
+                                      : std::pair<std::string_view, std::string_view>{
+                                            std::string_view(nombre).substr(0, marca),
+                                            std::string_view(nombre).substr(marca + 5)};
+  };
+  // By name first: a folder of a year's images is listed once, and only
+  // the temporaries in it are examined further.
+  const auto candidato = [&](const std::string& nombre) {
+    const auto [base, cola] = partes(nombre);
+    return !base.empty() && esBase(base) && EscritorDe(cola).has_value();
+  };
+  static const std::string equipo = NombreEquipo();
+  for (const std::string& nombre : ArchivosDelDirectorio(directorio, candidato)) {
+    const Escritor escritor = *EscritorDe(partes(nombre).second);
+    const std::string ruta = directorio + kSeparador + nombre;
+    bool abandonado = false;
+    if (escritor.conEquipo && escritor.equipo == equipo) {
+      abandonado = escritor.proceso != ProcesoActual() && !ProcesoActivo(escritor.proceso);
+    } else {
+      const auto antiguedad = AntiguedadArchivo(ruta);
+      abandonado = antiguedad && *antiguedad >= kAntiguedadAbandono;
+    }
+    if (abandonado) {
+      BorraArchivo(ruta);
+    }
+  }
+}
+
+SondaArchivos*& Sonda() {
+  static SondaArchivos* sonda = nullptr;
+  return sonda;
+}
+
+namespace detalle {
+
+void Anota(std::string_view operacion, const std::string& ruta) {
+  if (SondaArchivos* sonda = Sonda(); sonda != nullptr && sonda->anota) {
+    sonda->anota(operacion, ruta);
+  }
+}
+
+}  // namespace detalle
+}  // namespace vardel::platform
