@@ -3,6 +3,7 @@
 
 #include <filesystem>
 
+#include "platform/archivos.h"
 #include "platform/componente.h"
 #include "settings/configuracion.h"
 #include "support/directorio_prueba.h"
@@ -135,7 +136,16 @@ TEST(GuardaConfiguracion, ATravesDeUnEnlaceYConSuModo) {
                     std::filesystem::perms::group_read;
   std::filesystem::permissions(dir.Archivo("real/Config.ini"), modo);
   std::filesystem::create_symlink(dir.Archivo("real/Config.ini"), dir.Archivo("Config.ini"));
+  // A save killed midway left its temporary; a live writer's stays.
+  const std::string muerto =
+      "real/Config.ini.tmp-" + platform::NombreEquipo() + "-99999999-0123456789abcdef";
+  const std::string vivo = "real/Config.ini.tmp-" + platform::NombreEquipo() + "-" +
+                           std::to_string(platform::ProcesoActual()) + "-0123456789abcdef";
+  dir.Escribe(muerto, "[LectoraUSB]\r\n");
+  dir.Escribe(vivo, "[LectoraUSB]\r\n");
   GuardaConfiguracion(*DatosDePantalla("200"));
+  EXPECT_FALSE(dir.Existe(muerto));
+  EXPECT_TRUE(dir.Existe(vivo));
   EXPECT_TRUE(std::filesystem::is_symlink(dir.Archivo("Config.ini")));
   EXPECT_EQ(LeeIni("LectoraUSB", "DocFeed", dir.Archivo("real/Config.ini")), "E13B");
   EXPECT_EQ(LeeIni("LectoraUSB", "Name", dir.Archivo("real/Config.ini")), "X");
