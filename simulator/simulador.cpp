@@ -600,6 +600,9 @@ std::int32_t ProcessCheck(const char* dispositivo, const char* opciones, char* r
     r.Sale("capture", std::to_string(secuencia));
     r.Sale("micr", documento.micr);
     r.Sale("docpresent", quedan_mas ? "yes" : "no");
+    if (documento.atasco) {
+      r.Sale("jam", "yes");
+    }
     const std::int32_t resultado = r.Fin(e, resultado_captura);
     ++e.alimentados;
     for (const Suceso& suceso : e.escenario.sucesos) {

@@ -120,6 +120,8 @@ int main(int argc, char** argv) {
       o.bin, Anfitrion(windows), windows ? "mtxmlmcr.dll" : CAMPANA_SIMULADOR,
       windows ? std::vector<std::string>{} : std::vector<std::string>{CAMPANA_COMPONENTE}, windows);
   Carpetas carpetas(instalacion.Permitidas(), instalacion.Raiz());
+  // The host's own log folder, inside the campaign's tree.
+  ::setenv("XDG_STATE_HOME", (instalacion.Raiz() + "/estado").c_str(), 1);
   Cifras cifras;
   std::printf("Campaña de fallos, semilla %llu, en %s\n", o.semilla, instalacion.Raiz().c_str());
   std::fflush(stdout);
@@ -154,8 +156,11 @@ int main(int argc, char** argv) {
     }
     const std::string dir = instalacion.LasRutas().instalacion;
     Balance balance;
-    carpetas.Comprueba(lectura, ejecucion, Lee(dir + "/diario.log"), Lee(dir + "/Lectora.log"),
-                       balance);
+    std::string registro;
+    for (const std::string& archivo : instalacion.Registros()) {
+      registro += Lee(archivo);
+    }
+    carpetas.Comprueba(lectura, ejecucion, Lee(dir + "/diario.log"), registro, balance);
     cifras.Suma(lectura, ejecucion, balance);
     if (!balance.violaciones.empty()) {
       const std::string matada =

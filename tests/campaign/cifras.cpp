@@ -15,6 +15,8 @@ void Cifras::Suma(const Lectura& lectura, const Ejecucion& ejecucion, const Bala
   total_.entregados += balance.entregados;
   total_.nombrados += balance.nombrados;
   total_.cortados += balance.cortados;
+  total_.atascados += balance.atascados;
+  total_.sin_anuncio += balance.sin_anuncio;
   total_.perdidos += balance.perdidos;
   total_.duplicados += balance.duplicados;
   total_.temporales += balance.temporales;
@@ -29,10 +31,12 @@ void Cifras::Imprime(unsigned long long semilla) const {
   }
   std::printf(
       "Cheques alimentados: %d\n  entregados:  %d\n  nombrados:   %d\n"
+      "  atascados (nombrados por el aviso del atasco): %d\n"
+      "  sin anuncio (la lectora respondió como a una bandeja vacía): %d\n"
       "  cortados por la matanza: %d\n  perdidos:    %d\n  duplicados:  %d\n"
       "Temporales vistos tras una lectura: %d\nViolaciones: %d\n",
-      total_.alimentados, total_.entregados, total_.nombrados, total_.cortados, total_.perdidos,
-      total_.duplicados, total_.temporales, violaciones_);
+      total_.alimentados, total_.entregados, total_.nombrados, total_.atascados, total_.sin_anuncio,
+      total_.cortados, total_.perdidos, total_.duplicados, total_.temporales, violaciones_);
   std::printf("Campaña con semilla %llu: %s\n", semilla,
               violaciones_ == 0 ? "ningún cheque perdido ni duplicado"
                                 : "hay cheques sin cuenta o archivos malos (ver arriba)");

@@ -46,6 +46,8 @@ struct Alimentado {
   int resultado = 0;
   std::string captura;
   std::string micr;
+  bool atasco = false;
+  bool sin_anuncio = false;        // the read's first capture, with no further document announced
   std::map<int, Huella> servidas;  // by image index
 };
 
@@ -57,16 +59,22 @@ struct Diario {
 Diario LeeDiario(const std::string& texto) {
   Diario diario;
   std::map<std::string, std::size_t> por_captura;
+  int capturas = 0;
   for (const std::string& linea : Parte(texto, "\n")) {
     const std::vector<std::string> partes = Parte(linea, "\t");
     if (partes.empty()) {
       continue;
     }
     auto campos = Campos(partes);
+    capturas += partes[0] == "MTMICRProcessCheck" ? 1 : 0;
     if (partes[0] == "MTMICRProcessCheck" && campos["fed"] == "yes") {
       por_captura[campos["capture"]] = diario.alimentados.size();
-      diario.alimentados.push_back(
-          {std::atoi(campos["result"].c_str()), campos["capture"], campos["micr"], {}});
+      diario.alimentados.push_back({std::atoi(campos["result"].c_str()),
+                                    campos["capture"],
+                                    campos["micr"],
+                                    campos["jam"] == "yes",
+                                    capturas == 1 && campos["docpresent"] == "no",
+                                    {}});
     } else if (partes[0] == "MTMICRGetImage" && campos["result"] == "0") {
       // mtxsim:<capture>:<index>
       const std::vector<std::string> url = Parte(campos["image"], ":");
@@ -225,6 +233,14 @@ void CuentaCheques(const Diario& diario, const std::vector<Evento>& eventos,
       violaciones.push_back("cheque perdido (captura " + a.captura + ", línea \"" + linea +
                             "\"): " + como);
     };
+    if (a.resultado != 0 && a.atasco) {
+      ++balance.atascados;  // the jam's message names it to the operator
+      continue;
+    }
+    if (a.resultado != 0 && a.sin_anuncio) {
+      ++balance.sin_anuncio;
+      continue;
+    }
     if (a.resultado != 0) {
       if (!Usa(trazas, "captura", [&](const Traza& t) { return t.numero == a.resultado; })) {
         perdido("la captura falló con " + std::to_string(a.resultado) + " y nada lo nombra");
@@ -353,6 +369,15 @@ void Carpetas::RevisaArchivos(const std::string& directorio, bool acabo,
     std::error_code error;
     for (const auto& entrada : fs::directory_iterator(carpeta, error)) {
       const std::string nombre = entrada.path().filename().string();
+      if (nombre.rfind("vardel-numero-", 0) == 0) {
+        // A claim outlives only a killed read; one that ended gave its up.
+        if (acabo && carpeta == directorio && reservas_.count(entrada.path().string()) == 0) {
+          violaciones.push_back("reserva sobrante tras una lectura terminada: " +
+                                entrada.path().string());
+        }
+        reservas_.insert(entrada.path().string());
+        continue;
+      }
       if (IndiceDe(nombre) == 0) {
         ++balance.temporales;
         if (acabo && carpeta == directorio) {

@@ -20,7 +20,12 @@ struct Balance {
   int alimentados = 0;
   int entregados = 0;
   int nombrados = 0;
-  int cortados = 0;  // in flight when the reader process was killed
+  int cortados = 0;   // in flight when the reader process was killed
+  int atascados = 0;  // jammed: the operator is told by the jam's message
+  // The first capture of a read failed while feeding its only cheque: the
+  // reader's answer is that of an empty tray, so the component cannot know
+  // a cheque left it; the operator sees it in the pocket with no data.
+  int sin_anuncio = 0;
   int perdidos = 0;
   int duplicados = 0;
   int temporales = 0;  // temporaries seen after the run
@@ -58,6 +63,7 @@ class Carpetas {
   std::vector<std::string> permitidas_;
   std::string raiz_;  // the campaign's scratch tree, searched for misfiled images
   std::map<std::string, Huella> conocidos_;
+  std::set<std::string> reservas_;  // claim files seen, left by killed reads
 };
 
 }  // namespace campana

@@ -25,6 +25,9 @@ constexpr const char* kNombres[] = {"directorio-falta",
                                     "atasco",
                                     "descarga-fallida",
                                     "marca-erronea",
+                                    "registro-falta",
+                                    "registro-solo-lectura",
+                                    "registro-disco-lleno",
                                     "matanza"};
 static_assert(sizeof kNombres / sizeof kNombres[0] == static_cast<int>(Falla::kCuenta));
 
@@ -53,9 +56,11 @@ const char* NombreFalla(Falla falla) {
   return kNombres[static_cast<int>(falla)];
 }
 
-std::string TextoConfig(const std::string& directorio, bool log_activo) {
+std::string TextoConfig(const std::string& directorio, bool log_activo,
+                        const std::string& registro) {
   return std::string("[LectoraUSB]\r\nName=EXCELLA.EXC001\r\nLogActivo=") +
-         (log_activo ? "S" : "N") + "\r\nDirectorioLog=\r\nDirectorioImg=" + directorio +
+         (log_activo ? "S" : "N") + "\r\nDirectorioLog=" + registro +
+         "\r\nDirectorioImg=" + directorio +
          "\r\nEndorse=BACK\r\nNumber=3\r\nFileType1=TIF\r\nFileType3=JPG\r\n";
 }
 
@@ -145,7 +150,8 @@ void Generador::Aplica(Falla falla, Lectura& lectura, std::vector<std::string>& 
       } else {
         const std::string directorio = forma == 1 ? "" : rutas_.otras_imagenes;
         std::string texto;
-        for (const char c : TextoConfig(rutas_.Nativa(directorio), lectura.log_activo)) {
+        for (const char c : TextoConfig(rutas_.Nativa(directorio), lectura.log_activo,
+                                        rutas_.Nativa(lectura.registro))) {
           texto += c == '\r' ? std::string("\\r") : c == '\n' ? std::string("\\n") : std::string{c};
         }
         suceso("do=write\npath=" + config + "\ntext=" + texto + "\n");
@@ -201,6 +207,18 @@ void Generador::Aplica(Falla falla, Lectura& lectura, std::vector<std::string>& 
     case Falla::kMarcaErronea:
       documento += Prob(0.5) ? "docpresent=no\n" : "docpresent=yes\n";
       break;
+    case Falla::kRegistroFalta:
+      lectura.registro = rutas_.instalacion + "/no-existe";
+      break;
+    case Falla::kRegistroSoloLectura:
+      lectura.registro = rutas_.solo_lectura;
+      break;
+    case Falla::kRegistroDiscoLleno:
+      // Traces that Lectora.log can no longer take go to the account's log.
+      lectura.registro = rutas_.disco + "/registro";
+      lectura.directorio = rutas_.disco + "/imagenes";
+      suceso("do=fill\npath=" + rutas_.Nativa(rutas_.disco + "/relleno") + "\n");
+      break;
     case Falla::kMatanza:
     case Falla::kCuenta:
       break;
@@ -245,6 +263,19 @@ Lectura Generador::Genera(int n, int matar_hasta_ms) {
     if (falla == Falla::kDiscoLleno && rutas_.disco.empty()) {
       falla = Falla::kDescargaFallida;
     }
+    if ((falla == Falla::kRegistroFalta || falla == Falla::kRegistroSoloLectura ||
+         falla == Falla::kRegistroDiscoLleno) &&
+        rutas_.windows) {
+      // The Windows host's own log is in the prefix's LOCALAPPDATA, out of
+      // the driver's sight.
+      falla = Falla::kDescargaFallida;
+    }
+    if (falla == Falla::kRegistroDiscoLleno && rutas_.disco.empty()) {
+      falla = Falla::kRegistroFalta;
+    }
+    if (falla == Falla::kRegistroSoloLectura && rutas_.solo_lectura.empty()) {
+      falla = Falla::kRegistroFalta;
+    }
     if (falla == Falla::kSoloLectura && rutas_.solo_lectura.empty()) {
       falla = Falla::kDirectorioFalta;
     }
@@ -280,7 +311,8 @@ Lectura Generador::Genera(int n, int matar_hasta_ms) {
     texto += suceso;
   }
   lectura.escenario = texto;
-  lectura.config = TextoConfig(rutas_.Nativa(lectura.directorio), lectura.log_activo);
+  lectura.config = TextoConfig(rutas_.Nativa(lectura.directorio), lectura.log_activo,
+                               rutas_.Nativa(lectura.registro));
   return lectura;
 }
 

@@ -30,6 +30,9 @@ enum class Falla {
   kAtasco,                // a jam, perhaps needing more than one clearing
   kDescargaFallida,       // an image fetch fails
   kMarcaErronea,          // the more-documents marker wrong
+  kRegistroFalta,         // DirectorioLog names a missing folder
+  kRegistroSoloLectura,   // the log's folder cannot be written
+  kRegistroDiscoLleno,    // the log and the images on a file system that fills up
   kMatanza,               // the reading process killed with SIGKILL
   kCuenta
 };
@@ -66,6 +69,7 @@ struct Lectura {
   std::string escenario;
   std::string config;
   std::string directorio;  // the folder DirectorioImg names ("" for none)
+  std::string registro;    // the folder DirectorioLog names ("" for the component's)
   std::string biblioteca;  // "" or the function the simulator lacks
   bool log_activo = false;
   std::vector<Falla> fallas;
@@ -73,7 +77,8 @@ struct Lectura {
   std::optional<int> matar_ms;  // SIGKILL after this many milliseconds
 };
 
-std::string TextoConfig(const std::string& directorio, bool log_activo);
+std::string TextoConfig(const std::string& directorio, bool log_activo,
+                        const std::string& registro = "");
 
 class Generador {
  public:

@@ -82,6 +82,7 @@ Instalacion::Instalacion(const std::string& bin, const std::string& anfitrion,
     montado_ = true;
     rutas_.disco = raiz_ + "/disco";
     fs::create_directories(rutas_.disco + "/imagenes");
+    fs::create_directories(rutas_.disco + "/registro");
     if (MontaSoloLectura(raiz_ + "/solo-lectura")) {
       rutas_.solo_lectura = raiz_ + "/solo-lectura";
     }
@@ -101,6 +102,17 @@ Instalacion::~Instalacion() {
   }
 }
 
+std::vector<std::string> Instalacion::Registros() const {
+  // The account's own log, where traces go when Lectora.log cannot take
+  // them (the driver points the state folder into the campaign's tree).
+  std::vector<std::string> registros = {rutas_.instalacion + "/Lectora.log",
+                                        raiz_ + "/estado/vardel/Lectora.log"};
+  if (!rutas_.disco.empty()) {
+    registros.push_back(rutas_.disco + "/registro/Lectora.log");
+  }
+  return registros;
+}
+
 std::vector<std::string> Instalacion::Permitidas() const {
   std::vector<std::string> carpetas = {rutas_.imagenes, rutas_.otras_imagenes};
   if (!rutas_.disco.empty()) {
@@ -116,6 +128,10 @@ void Instalacion::Prepara(const Lectura& lectura) {
   for (const char* nombre : {"diario.log", "Lectora.log", "salida.txt"}) {
     std::error_code error;
     fs::remove(dir + "/" + nombre, error);
+  }
+  for (const std::string& registro : Registros()) {
+    std::error_code error;
+    fs::remove(registro, error);
   }
   const std::string origen = lectura.biblioteca.empty()
                                  ? bin_ + "/" + simulador_

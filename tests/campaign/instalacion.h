@@ -30,6 +30,8 @@ class Instalacion {
   // Writes a run's files and puts the simulator (or the variant lacking a
   // function) in place; clears the last run's journal, log and output.
   void Prepara(const Lectura& lectura);
+  // Every file a run's log lines may go to.
+  std::vector<std::string> Registros() const;
   // Puts back what a run's faults moved or filled.
   void Restaura();
   // Empties the image folders (the error numbers would run out).
