@@ -78,7 +78,6 @@ void ProcesaCheques(const Contexto& contexto) {
 
   estado.intIndiceError = 1;
   SaltaIndicesOcupados(estado.intIndiceError);
-  BorraTemporalesHuerfanos();
 
   bool otroDocumento = true;
   bool primeraPasada = true;
@@ -142,6 +141,9 @@ void ProcesaCheques(const Contexto& contexto) {
   if (estado.trazaPerdida) {
     throw *estado.trazaPerdida;
   }
+  // Once the tray is empty, not before the first cheque: listing a folder
+  // of a year's images must not delay the counter.
+  BorraTemporalesHuerfanos();
 
   pantalla.TmrOnOff().Enabled(true);
 }
