@@ -21,4 +21,7 @@ std::string LeePerfilPrivado(const std::string& seccion, const std::string& clav
 bool EscribePerfilPrivado(const std::string& seccion, const std::string& clave,
                           const std::string& valor, const std::string& archivo);
 
+// True when the file has a section of the name, as the functions find it.
+bool ExisteSeccionPerfil(const std::string& seccion, const std::string& archivo);
+
 }  // namespace vardel::platform

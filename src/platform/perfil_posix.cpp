@@ -9,7 +9,7 @@
 #include "core/text.h"
 #include "platform/ansi.h"
 #include "platform/archivos.h"
-#include "platform/motor_ini.h"
+#include "platform/codificacion_ini.h"
 #include "platform/perfil.h"
 
 namespace vardel::platform {
@@ -115,7 +115,7 @@ std::string LeePerfilPrivado(const std::string& seccion, const std::string& clav
   }
   std::optional<std::string> valor;
   if (const auto contenido = LeeArchivo(archivo)) {
-    valor = ini::BuscaValor(*contenido, AAnsi(seccion), AAnsi(clave));
+    valor = ini::ValorEnAnsi(*contenido, seccion, clave);
   }
   // The default loses its trailing blanks, as the documented functions do.
   std::string ansi = valor ? *valor : RecortaDerecha(AAnsi(predeterminado));
@@ -128,8 +128,12 @@ std::string LeePerfilPrivado(const std::string& seccion, const std::string& clav
 bool EscribePerfilPrivado(const std::string& seccion, const std::string& clave,
                           const std::string& valor, const std::string& archivo) {
   const std::string contenido = LeeArchivo(archivo).value_or(std::string());
-  return ReemplazaArchivo(archivo,
-                          ini::EscribeValor(contenido, AAnsi(seccion), AAnsi(clave), AAnsi(valor)));
+  return ReemplazaArchivo(archivo, ini::ConValorEscrito(contenido, seccion, clave, valor));
+}
+
+bool ExisteSeccionPerfil(const std::string& seccion, const std::string& archivo) {
+  const auto contenido = LeeArchivo(archivo);
+  return contenido && ini::ConSeccion(*contenido, seccion);
 }
 
 }  // namespace vardel::platform
