@@ -20,6 +20,9 @@ std::string DondeSeConfigura(const std::string& directorio) {
   ErrorEjecucion error(errores::kRutaNoEncontrada, DescripcionError(errores::kRutaNoEncontrada) +
                                                        ": DirectorioImg de Config.ini " + motivo);
   error.AnadeDetalle(DondeSeConfigura(directorio));
+  if (const std::string aviso = Configuracion::AvisoMarcaUtf8(); !aviso.empty()) {
+    error.AnadeDetalle(aviso);
+  }
   throw error;
 }
 

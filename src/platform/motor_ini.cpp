@@ -147,6 +147,10 @@ std::optional<std::string> BuscaValor(std::string_view contenido, std::string_vi
   return SinComillas(*linea.valor);
 }
 
+bool TieneSeccion(std::string_view contenido, std::string_view seccion) {
+  return Ubica(Lineas(contenido), seccion, {}).seccion != std::string_view::npos;
+}
+
 std::string EscribeValor(std::string_view contenido, std::string_view seccion,
                          std::string_view clave, std::string_view valor) {
   const auto lineas = Lineas(contenido);

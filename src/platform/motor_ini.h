@@ -22,6 +22,9 @@ namespace vardel::platform::ini {
 std::optional<std::string> BuscaValor(std::string_view contenido, std::string_view seccion,
                                       std::string_view clave);
 
+// True when the content has a section of the name.
+bool TieneSeccion(std::string_view contenido, std::string_view seccion);
+
 // The file's content with the key written: replaced where it stands (keeping
 // the spelling of its name), else added at the end of the first section of
 // that name, else in a new section at the end of the file. Lines are written

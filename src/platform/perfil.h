@@ -23,4 +23,7 @@ bool EscribePerfilPrivado(const std::string& seccion, const std::string& clave,
                           const std::string& valor, const std::string& archivo,
                           std::string* motivo = nullptr);
 
+// True when the file has a section of the name, as the functions find it.
+bool ExisteSeccionPerfil(const std::string& seccion, const std::string& archivo);
+
 }  // namespace vardel::platform

@@ -10,7 +10,7 @@
 #include "core/text.h"
 #include "platform/ansi.h"
 #include "platform/archivos.h"
-#include "platform/motor_ini.h"
+#include "platform/codificacion_ini.h"
 #include "platform/perfil.h"
 #include "platform/ruta_confianza.h"
 
@@ -131,7 +131,7 @@ std::string LeePerfilPrivado(const std::string& seccion, const std::string& clav
   }
   std::optional<std::string> valor;
   if (const auto contenido = LeeArchivo(archivo)) {
-    valor = ini::BuscaValor(*contenido, AAnsi(seccion), AAnsi(clave));
+    valor = ini::ValorEnAnsi(*contenido, seccion, clave);
   }
   // The default loses its trailing blanks, as the documented functions do.
   std::string ansi = valor ? *valor : RecortaDerecha(AAnsi(predeterminado));
@@ -146,12 +146,17 @@ bool EscribePerfilPrivado(const std::string& seccion, const std::string& clave,
                           std::string* motivo) {
   const std::string contenido = LeeArchivo(archivo).value_or(std::string());
   std::string porque;
-  const bool escrito = ReemplazaArchivo(
-      archivo, ini::EscribeValor(contenido, AAnsi(seccion), AAnsi(clave), AAnsi(valor)), porque);
+  const bool escrito =
+      ReemplazaArchivo(archivo, ini::ConValorEscrito(contenido, seccion, clave, valor), porque);
   if (motivo != nullptr) {
     *motivo = porque;
   }
   return escrito;
+}
+
+bool ExisteSeccionPerfil(const std::string& seccion, const std::string& archivo) {
+  const auto contenido = LeeArchivo(archivo);
+  return contenido && ini::ConSeccion(*contenido, seccion);
 }
 
 }  // namespace vardel::platform

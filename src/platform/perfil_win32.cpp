@@ -1,7 +1,9 @@
 #include <windows.h>
 
+#include <cstring>
 #include <vector>
 
+#include "core/text.h"
 #include "platform/ansi.h"
 #include "platform/perfil.h"
 
@@ -38,6 +40,25 @@ bool EscribePerfilPrivado(const std::string& seccion, const std::string& clave,
     CloseHandle(archivoIni);
   }
   return true;
+}
+
+bool ExisteSeccionPerfil(const std::string& seccion, const std::string& archivo) {
+  const std::string ansi = AAnsi(archivo);
+  std::vector<char> nombres(4096);
+  // A list that does not fit comes back as the buffer's size minus two.
+  while (GetPrivateProfileSectionNamesA(nombres.data(), static_cast<DWORD>(nombres.size()),
+                                        ansi.c_str()) >= nombres.size() - 2 &&
+         nombres.size() < (1u << 24)) {
+    nombres.assign(nombres.size() * 4, '\0');
+  }
+  const std::string buscada = Recorta(AAnsi(seccion));
+  // The names, each ending in NUL, the list in an empty name.
+  for (const char* nombre = nombres.data(); *nombre != '\0'; nombre += std::strlen(nombre) + 1) {
+    if (IgualesSinCaso(nombre, buscada)) {
+      return true;
+    }
+  }
+  return false;
 }
 
 }  // namespace vardel::platform

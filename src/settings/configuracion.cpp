@@ -1,5 +1,8 @@
 #include "settings/configuracion.h"
 
+#include <filesystem>
+#include <fstream>
+
 #include "core/lanza_error.h"
 #include "platform/ansi.h"
 #include "platform/componente.h"
@@ -15,6 +18,16 @@ constexpr std::size_t kCapacidadComprobacion = 4096;
 
 bool CabeEnUnaLectura(const std::string& valor) {
   return platform::AAnsi(valor).size() <= kLargoMaximoValor;
+}
+
+// Read here rather than asked of the platform's functions, which may skip
+// the mark (Wine does) or keep it (Windows does).
+bool EmpiezaConMarcaUtf8(const std::string& archivo) {
+  std::ifstream entrada(std::filesystem::path(std::u8string(archivo.begin(), archivo.end())),
+                        std::ios::binary);
+  char marca[3] = {};
+  return entrada.read(marca, sizeof marca) &&
+         std::string_view(marca, sizeof marca) == "\xEF\xBB\xBF";
 }
 }  // namespace
 
@@ -44,6 +57,17 @@ bool AjusteCortado(const std::string& clave, const std::string& leido) {
   }
   return !CabeEnUnaLectura(
       platform::LeePerfilPrivado(kSeccion, clave, "", kCapacidadComprobacion, RutaConfig()));
+}
+
+std::string AvisoMarcaUtf8() {
+  const std::string archivo = RutaConfig();
+  if (!EmpiezaConMarcaUtf8(archivo) || platform::ExisteSeccionPerfil(kSeccion, archivo)) {
+    return {};
+  }
+  return archivo +
+         " empieza con la marca de UTF-8 (EF BB BF), que no se reconoce y oculta la sección [" +
+         kSeccion +
+         "] de la primera línea: guarde el archivo con la codificación ANSI o Unicode (UTF-16 LE)";
 }
 
 std::shared_ptr<Collection> LeeConfiguracion() {

@@ -37,6 +37,12 @@ bool AjusteCortado(const std::string& clave, const std::string& leido);
 // The longest value a read hands back whole, in the file's code page.
 inline constexpr std::size_t kLargoMaximoValor = 127;
 
+// A notice for the operator, or "": Config.ini starts with the UTF-8 mark
+// (EF BB BF) and section "LectoraUSB" is not found. Windows does not
+// recognise that mark, so its bytes hide a section header on the first
+// line; the notice says so and how to save the file instead.
+std::string AvisoMarcaUtf8();
+
 // The five settings the settings screen shows: "Resolution1", "FileType1",
 // "PrintData", "DocFeed", "DirectorioImg", in that order.
 std::shared_ptr<Collection> LeeConfiguracion();
