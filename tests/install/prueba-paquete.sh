@@ -20,6 +20,9 @@ done
 # The settings are the maintainer script's, never a file of the package.
 ! grep -q ' ./usr/lib/vardel/Config.ini' <<<"$contenido" || falla "the package ships the component's Config.ini"
 grep -q ' ./usr/lib/vardel/libmtxmlmcr.so$' <<<"$(dpkg-deb -c "$simulador")" || falla "no simulator"
+# /usr/lib is the loader's own: no run path for hosts of the package.
+pc=$(dpkg-deb --fsys-tarfile "$vardel" | tar -xO ./usr/lib/pkgconfig/vardel.pc)
+[[ $pc != *rpath* ]] || falla "vardel.pc of the package gives a run path: $pc"
 # Each package says what it is in its own summary line.
 resumen() { dpkg-deb -f "$1" Description | head -1; }
 [ "$(resumen "$simulador")" != "$(resumen "$vardel")" ] || falla "one summary for both packages"
