@@ -5,6 +5,7 @@
 #include <string>
 
 #include "ordenes.h"
+#include "vardel/version.h"
 
 namespace {
 
@@ -24,7 +25,12 @@ constexpr const char* kCodigosDeSalida =
     "       documento entregado y los siguientes deben pasarse de nuevo\n"
     "  64   uso incorrecto (orden, opción o argumento desconocido)\n"
     "\n"
+#ifdef _WIN32
     "docs/cli.md describe las líneas de --json.";
+#else
+    "Documentación: man vardel, y cli.md en share/doc/vardel de la instalación\n"
+    "(/usr/share/doc/vardel/cli.md con el paquete).";
+#endif
 
 // The operator's words for what the parser refused.
 std::string Motivo(const CLI::ParseError& error, const CLI::App& app) {

@@ -7,7 +7,8 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME vardel)
 set(CPACK_PACKAGE_VENDOR "Vardel")
 set(CPACK_PACKAGE_CONTACT "Vardel <vardel@localhost>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "cheque reader component")
+# No package-wide summary: CPack would put it first in both packages'
+# descriptions, whose own first lines are their summaries.
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_SET_DESTDIR ON)
@@ -27,11 +28,11 @@ set(CPACK_DEBIAN_PACKAGE_SECTION libs)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_VARDEL_PACKAGE_NAME vardel)
 set(CPACK_DEBIAN_VARDEL_DESCRIPTION
-    "Drives a desktop cheque reader through its device library: feeds the\ncheques in the tray, parses each code line, stores the images and tells\nthe host through events. Settings in /etc/vardel/Config.ini.")
+    "cheque reader component: library, vardel command and headers\nDrives a desktop cheque reader through its device library: feeds the\ncheques in the tray, parses each code line, stores the images and tells\nthe host through events. Settings in /etc/vardel/Config.ini; the command's\nmanual in /usr/share/doc/vardel/cli.md and man vardel.")
 set(CPACK_DEBIAN_SIMULADOR_PACKAGE_NAME vardel-simulador)
 set(CPACK_DEBIAN_SIMULADOR_PACKAGE_DEPENDS "vardel (= ${PROJECT_VERSION})")
 set(CPACK_DEBIAN_SIMULADOR_DESCRIPTION
-    "The reader simulator and sample tray of vardel: a stand-in for the reader's device library, installed beside the\ncomponent, with a tray of ten sample cheques. Not for a counter with a\nreal reader: it takes the reader library's place.")
+    "reader simulator and sample tray for vardel\nA stand-in for the reader's device library, installed beside the\ncomponent, with a tray of ten sample cheques. Not for a counter with a\nreal reader: it takes the reader library's place.")
 
 set(VARDEL_DIR_COMPONENTE_DEB /usr/${CMAKE_INSTALL_LIBDIR}/vardel)
 foreach(guion postinst postrm)

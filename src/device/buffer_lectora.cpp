@@ -14,7 +14,7 @@ std::int32_t AcotaTamano(std::int64_t tamano, std::int32_t capacidad) {
 }
 
 BufferTexto::BufferTexto(const std::string& utf8, std::size_t minimo, char relleno)
-    : bytes_(platform::AAnsi(utf8)) {
+    : bytes_(platform::APaginaLectora(utf8)) {
   if (bytes_.size() < minimo) {
     bytes_.resize(minimo, relleno);
   }
@@ -26,7 +26,8 @@ BufferTexto::BufferTexto(const std::string& utf8, std::size_t minimo, char relle
 }
 
 std::string BufferTexto::Utf8() const {
-  return platform::DesdeAnsi(std::string_view(bytes_.data(), static_cast<std::size_t>(capacidad_)));
+  return platform::DesdePaginaLectora(
+      std::string_view(bytes_.data(), static_cast<std::size_t>(capacidad_)));
 }
 
 }  // namespace vardel::device

@@ -12,10 +12,10 @@ namespace vardel::device {
 // one), so no one ever reads or writes past a buffer the binding owns.
 std::int32_t AcotaTamano(std::int64_t tamano, std::int32_t capacidad);
 
-// A text buffer owned by the binding for one library call: the ANSI form of
-// the caller's text, padded with a filler to a minimum capacity, followed by
-// one NUL that the library is never told about, so a library that writes a
-// full buffer still leaves a terminated text.
+// A text buffer owned by the binding for one library call: the caller's text
+// in the reader library's code page, padded with a filler to a minimum
+// capacity, followed by one NUL that the library is never told about, so a
+// library that writes a full buffer still leaves a terminated text.
 class BufferTexto {
  public:
   explicit BufferTexto(const std::string& utf8, std::size_t minimo = 0, char relleno = ' ');

@@ -49,7 +49,7 @@ std::vector<std::string> NombresExportados(const Exportada& exportada) {
 class Entrada {
  public:
   explicit Entrada(const std::string& utf8)
-      : ansi_(platform::AAnsi(std::string_view(utf8).substr(0, utf8.find('\0')))) {}
+      : ansi_(platform::APaginaLectora(std::string_view(utf8).substr(0, utf8.find('\0')))) {}
   const char* c_str() const { return ansi_.c_str(); }
 
  private:

@@ -1,10 +1,12 @@
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 
 #include "platform/ansi.h"
 
-// POSIX has no system ANSI code page: the component uses Windows-1252, the
-// code page of the counter machines whose files it shares.
+// POSIX has no ANSI code page. Text files are UTF-8, what the locale of a
+// Linux system gives its editors and terminals; the reader library gets
+// Windows-1252, the code page of the counter machines it comes from.
 namespace vardel::platform {
 
 namespace {
@@ -50,9 +52,68 @@ std::size_t LargoAscii(std::string_view texto) {
       texto.begin());
 }
 
+// How many leading bytes of a UTF-8 text are whole characters: all of them,
+// or all but one character cut at the end (a settings read stops at a byte
+// count) when a whole one beyond ASCII came before. nullopt when the text
+// is not UTF-8; so is ASCII ending in a lone lead byte, as "pap\xE1" is
+// Windows-1252 for "papá".
+std::optional<std::size_t> LargoUtf8(std::string_view texto) {
+  bool ancho = false;
+  std::size_t i = LargoAscii(texto);
+  while (i < texto.size()) {
+    const auto b = static_cast<unsigned char>(texto[i]);
+    if (b < 0x80) {
+      ++i;
+      continue;
+    }
+    // The second byte's range excludes overlong forms, surrogates and
+    // characters beyond U+10FFFF.
+    std::size_t largo = 0;
+    unsigned char minimo = 0x80;
+    unsigned char maximo = 0xBF;
+    if (b >= 0xC2 && b <= 0xDF) {
+      largo = 2;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+      largo = 3;
+      minimo = b == 0xE0 ? 0xA0 : minimo;
+      maximo = b == 0xED ? 0x9F : maximo;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+      largo = 4;
+      minimo = b == 0xF0 ? 0x90 : minimo;
+      maximo = b == 0xF4 ? 0x8F : maximo;
+    } else {
+      return std::nullopt;
+    }
+    std::size_t k = 1;
+    for (; k < largo && i + k < texto.size(); ++k) {
+      const auto s = static_cast<unsigned char>(texto[i + k]);
+      if (k == 1 ? (s < minimo || s > maximo) : (s & 0xC0) != 0x80) {
+        return std::nullopt;
+      }
+    }
+    if (k < largo) {
+      return ancho ? std::optional<std::size_t>(i) : std::nullopt;
+    }
+    ancho = true;
+    i += largo;
+  }
+  return texto.size();
+}
+
 }  // namespace
 
+std::string AAnsi(std::string_view utf8) {
+  return std::string(utf8);
+}
+
 std::string DesdeAnsi(std::string_view ansi) {
+  if (const auto largo = LargoUtf8(ansi)) {
+    return std::string(ansi.substr(0, *largo));
+  }
+  return DesdePaginaLectora(ansi);
+}
+
+std::string DesdePaginaLectora(std::string_view ansi) {
   std::string salida;
   salida.reserve(ansi.size());
   const std::size_t ascii = LargoAscii(ansi);
@@ -70,7 +131,7 @@ std::string DesdeAnsi(std::string_view ansi) {
   return salida;
 }
 
-std::string AAnsi(std::string_view utf8) {
+std::string APaginaLectora(std::string_view utf8) {
   std::string salida;
   salida.reserve(utf8.size());
   const std::size_t ascii = LargoAscii(utf8);

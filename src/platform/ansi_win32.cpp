@@ -31,4 +31,13 @@ std::string DesdeAnsi(std::string_view ansi) {
   return Convierte(ansi, CP_ACP, CP_UTF8);
 }
 
+// The reader library speaks the files' code page.
+std::string APaginaLectora(std::string_view utf8) {
+  return AAnsi(utf8);
+}
+
+std::string DesdePaginaLectora(std::string_view ansi) {
+  return DesdeAnsi(ansi);
+}
+
 }  // namespace vardel::platform

@@ -13,12 +13,19 @@ vardel=$(ls "$build"/paquetes/vardel_*.deb) simulador=$(ls "$build"/paquetes/var
 contenido=$(dpkg-deb -c "$vardel")
 for f in ./usr/bin/vardel ./usr/lib/libvardel.so.1 ./usr/lib/vardel/libvardel.so.1 \
          ./usr/share/vardel/Config.ini ./usr/include/vardel/comunica.h ./usr/lib/pkgconfig/vardel.pc \
-         ./usr/lib/cmake/Vardel/VardelConfig.cmake; do
+         ./usr/include/vardel/version.h ./usr/lib/cmake/Vardel/VardelConfig.cmake \
+         ./usr/share/doc/vardel/cli.md ./usr/share/man/man1/vardel.1.gz; do
   grep -q " $f\( \|$\)" <<<"$contenido" || falla "$f not in $(basename "$vardel")"
 done
 # The settings are the maintainer script's, never a file of the package.
 ! grep -q ' ./usr/lib/vardel/Config.ini' <<<"$contenido" || falla "the package ships the component's Config.ini"
 grep -q ' ./usr/lib/vardel/libmtxmlmcr.so$' <<<"$(dpkg-deb -c "$simulador")" || falla "no simulator"
+# /usr/lib is the loader's own: no run path for hosts of the package.
+pc=$(dpkg-deb --fsys-tarfile "$vardel" | tar -xO ./usr/lib/pkgconfig/vardel.pc)
+[[ $pc != *rpath* ]] || falla "vardel.pc of the package gives a run path: $pc"
+# Each package says what it is in its own summary line.
+resumen() { dpkg-deb -f "$1" Description | head -1; }
+[ "$(resumen "$simulador")" != "$(resumen "$vardel")" ] || falla "one summary for both packages"
 
 if [ "$(id -u)" != 0 ] || dpkg-query -W vardel >/dev/null 2>&1 || [ -e /etc/vardel ]; then
   echo "packages built; not installed (needs root and a machine without vardel)"
@@ -38,6 +45,15 @@ for f in "${nuevos[@]}"; do
   [ "$(stat -c %G:%a "${f%:*}")" = "vardel:${f##*:}" ] || falla "rights of ${f%:*}"
 done
 [[ "$(vardel --version)" == "vardel "* ]] || falla "vardel --version"
+# A host built through pkg-config with the compiler's default standard runs
+# with the library in /usr/lib, where the loader looks.
+anfitrion=$build/paquetes/anfitrion
+printf '#include <vardel/comunica.h>\n#include <vardel/version.h>\n#include <string>\n%s\n' \
+  'int main() { return std::string(vardel::VersionBiblioteca()) == VARDEL_VERSION ? 0 : 1; }' \
+  >"$anfitrion.cpp"
+# shellcheck disable=SC2046
+g++ "$anfitrion.cpp" -o "$anfitrion" $(pkg-config --cflags --libs vardel) && "$anfitrion" ||
+  falla "a host built through pkg-config"
 vardel status >/dev/null || falla "no reader through the installed simulator"
 # An ordinary account in the group reads the tray: images and log written.
 grupo=$(getent group vardel | cut -d: -f3)

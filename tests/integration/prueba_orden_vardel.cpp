@@ -14,6 +14,7 @@
 
 #include "device/lectora_biblioteca.h"
 #include "ejecuta_programa.h"
+#include "platform/ansi.h"
 #include "platform/componente.h"
 #include "support/directorio_prueba.h"
 #include "support/simulador_prueba.h"
@@ -249,17 +250,18 @@ TEST_F(OrdenVardel, LeeLaBandejaEnJson) {
 
   // Logging is on: the jam and the failed fetch, each one line; every
   // document the host got no whole data for is named whatever the switch.
-  const std::vector<std::string> registro = Lineas(dir_.Lee("Lectora.log"));
+  // In the files' encoding, which platform::AAnsi gives.
+  const std::vector<std::string> registro = Lineas(platform::DesdeAnsi(dir_.Lee("Lectora.log")));
   EXPECT_THAT(
       registro,
       ElementsAre(HasSubstr(" - 204 - Atasco de cheques en bandeja de entrada/salida "),
-                  HasSubstr(" - 5 - Documento sin datos, n\xFAmero de error 4, l\xEDnea "
-                            "\"\" Vuelva a pasar el tal\xF3n "),
+                  HasSubstr(" - 5 - Documento sin datos, número de error 4, línea "
+                            "\"\" Vuelva a pasar el talón "),
                   HasSubstr(" - -3 - Error al procesar imagen 2 "),
                   HasSubstr(" - -3 - Imagen 2 no guardada (" + Imagen("REV21004567890.tif") +
-                            "), n\xFAmero de error 5, l\xEDnea "
+                            "), número de error 5, línea "
                             "\"C4567890E2100C0813E0200098765B00B0017A311226D\" Vuelva a "
-                            "pasar el tal\xF3n ")));
+                            "pasar el talón ")));
   EXPECT_THAT(dir_.Lee("Lectora.log"), HasSubstr("salida \r\n"));
 }
 
@@ -387,10 +389,10 @@ TEST_F(OrdenVardel, EstadoConLaLectoraPresenteYAusente) {
   EXPECT_EQ(lineas[0]["conectada"], false);
   EXPECT_THAT(lineas[0]["detalle"].get<std::string>(), HasSubstr(dir_.Archivo("Config.ini")));
   // The failed open at creation is logged whatever the logging switch says,
-  // in the 8-bit code page ("ó" is 0xF3).
+  // in the files' encoding (on Windows the code page: "ó" is 0xF3).
   EXPECT_THAT(Lineas(dir_.Lee("Lectora.log")),
-              ElementsAre(HasSubstr(" - -1 - No se ha podido establecer conexi\xF3n con la "
-                                    "lectora EXCELLA.EXC001")));
+              ElementsAre(HasSubstr(platform::AAnsi(" - -1 - No se ha podido establecer conexión "
+                                                    "con la lectora EXCELLA.EXC001"))));
 }
 
 TEST_F(OrdenVardel, AyudaVersionYUsoIncorrecto) {

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "platform/ansi.h"
 #include "platform/bucle.h"
 #include "platform/componente.h"
 #include "screen/frm_config_lector_usb.h"
@@ -104,9 +105,9 @@ TEST_F(Vigilancia, CreacionConLaLectoraPresenteOAusente) {
   const Caso casos[] = {
       {kPresente, Boolean::True, ""},
       {kAusente, Boolean::False,
-       " - -1 - No se ha podido establecer conexi\xF3n con la lectora EXCELLA.EXC001\r\n"},
+       " - -1 - No se ha podido establecer conexión con la lectora EXCELLA.EXC001\r\n"},
       {"[Reader]\nopen=-12\n", Boolean::False,
-       " - -12 - No se ha podido establecer conexi\xF3n con la lectora EXCELLA.EXC001\r\n"},
+       " - -12 - No se ha podido establecer conexión con la lectora EXCELLA.EXC001\r\n"},
   };
   for (const Caso& caso : casos) {
     SCOPED_TRACE(caso.escenario);
@@ -123,7 +124,7 @@ TEST_F(Vigilancia, CreacionConLaLectoraPresenteOAusente) {
       EXPECT_THAT(registro, IsEmpty());
     } else {
       // One line, written although logging is off until the first read.
-      EXPECT_THAT(registro, HasSubstr(caso.registro));
+      EXPECT_THAT(registro, HasSubstr(platform::AAnsi(caso.registro)));
       EXPECT_EQ(registro.find('\n'), registro.size() - 1);
     }
     EXPECT_THAT(anfitrion.activas, IsEmpty()) << "LectoraONOFF raises nothing";

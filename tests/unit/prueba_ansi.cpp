@@ -1,5 +1,7 @@
-// The 8-bit code page conversions: ASCII (NULs included) passes unchanged,
-// and text after an ASCII stretch is still converted.
+// The 8-bit conversions. The reader library's code page: ASCII (NULs
+// included) passes unchanged, and text after an ASCII stretch is still
+// converted. The text files: the ANSI code page on Windows, UTF-8 on POSIX,
+// where a file of Windows-1252 still reads.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -26,15 +28,42 @@ TEST(PaginaDeCodigos, IdaYVuelta) {
   };
   for (const Caso& caso : casos) {
     SCOPED_TRACE(caso.ansi);
-    EXPECT_EQ(platform::AAnsi(caso.utf8), caso.ansi);
-    EXPECT_EQ(platform::DesdeAnsi(caso.ansi), caso.utf8);
+    EXPECT_EQ(platform::APaginaLectora(caso.utf8), caso.ansi);
+    EXPECT_EQ(platform::DesdePaginaLectora(caso.ansi), caso.utf8);
   }
 }
 
 TEST(PaginaDeCodigos, LoQueNoCabeEsInterrogacion) {
-  EXPECT_EQ(platform::AAnsi("abc \xE4\xB8\xAD def"), "abc ? def");  // a CJK character
-  EXPECT_EQ(platform::AAnsi("abc \xC3"), "abc ?");                  // cut short
+  EXPECT_EQ(platform::APaginaLectora("abc \xE4\xB8\xAD def"), "abc ? def");  // a CJK character
+  EXPECT_EQ(platform::APaginaLectora("abc \xC3"), "abc ?");                  // cut short
 }
+
+#ifdef _WIN32
+TEST(TextoDeArchivos, PaginaDeCodigosDelSistema) {
+  EXPECT_EQ(platform::AAnsi("imágenes"), "im\xE1genes");
+  EXPECT_EQ(platform::DesdeAnsi("im\xE1genes"), "imágenes");
+}
+#else
+TEST(TextoDeArchivos, Utf8YLosDeWindows1252SeLeen) {
+  struct Caso {
+    std::string archivo;
+    std::string utf8;
+  };
+  const Caso casos[] = {
+      {"im\xC3\xA1genes \xE2\x82\xAC", "imágenes €"},
+      {"im\xE1genes", "imágenes"},  // Windows-1252
+      {"pap\xE1", "papá"},          // ends like a cut character
+      {"a\xC3\xA1 \xC3", "aá "},    // a read cut inside "á"
+      {"\xC0\xAF \xED\xA0\x80",
+       "\xC3\x80\xC2\xAF \xC3\xAD\xC2\xA0\xE2\x82\xAC"},  // overlong, surrogate
+  };
+  for (const Caso& caso : casos) {
+    SCOPED_TRACE(caso.archivo);
+    EXPECT_EQ(platform::DesdeAnsi(caso.archivo), caso.utf8);
+  }
+  EXPECT_EQ(platform::AAnsi("imágenes €"), "im\xC3\xA1genes \xE2\x82\xAC");
+}
+#endif
 
 }  // namespace
 }  // namespace vardel
