@@ -83,6 +83,9 @@ std::string RutaPrevista(int k, const EstadoCiclo& estado) {
 void Traza(std::int32_t numero, int k, const std::string& ruta, EstadoCiclo& estado) {
   TrazaImagenNoGuardada(numero, k, ruta, estado.intIndiceError, estado.lineaCodigo);
   estado.trazado = true;
+  if (estado.imagenNoGuardada) {
+    estado.imagenNoGuardada(k, ruta, numero);
+  }
 }
 
 void GuardaImagenSinTraza(int k, EstadoCiclo& estado, std::string& ruta) {

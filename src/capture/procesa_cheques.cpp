@@ -102,9 +102,13 @@ void ProcesaCheques(const Contexto& contexto) {
   EstadoCiclo estado;
   estado.blnLogActivo = contexto.blnLogActivo;
   estado.imagenGuardada = contexto.ImagenGuardada;
+  estado.imagenNoGuardada = contexto.ImagenNoGuardada;
   estado.strRespuesta.assign(kLargoRespuesta, '\0');
   std::int32_t longitudRespuesta = static_cast<std::int32_t>(kLargoRespuesta);
-  lectora.MTMICROpenDevice(Configuracion::LeeAjuste("Name"));
+  const std::int32_t apertura = lectora.MTMICROpenDevice(Configuracion::LeeAjuste("Name"));
+  if (contexto.LectoraAbierta) {
+    contexto.LectoraAbierta(apertura);
+  }
 
   estado.intIndiceError = 1;
   SaltaIndicesOcupados(estado.intIndiceError);
@@ -112,6 +116,11 @@ void ProcesaCheques(const Contexto& contexto) {
 
   bool otroDocumento = true;
   while (otroDocumento) {
+    // The host's stop: the document before was delivered whole; none more
+    // is fed.
+    if (contexto.Detener && contexto.Detener()) {
+      break;
+    }
     if (pantalla.TmrOnOff().Enabled()) {
       pantalla.TmrOnOff().Enabled(false);
     }
@@ -140,6 +149,9 @@ void ProcesaCheques(const Contexto& contexto) {
 
     if (resultado != 0) {
       TrazaCapturaFallida(resultado, estado.intIndiceError);
+      if (contexto.CapturaFallida) {
+        contexto.CapturaFallida(resultado, otroDocumento);
+      }
     } else {
       estado.datosLinea.reset();
       estado.colDatos.reset();
