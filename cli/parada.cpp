@@ -1,0 +1,51 @@
+#include "parada.h"
+
+#include <csignal>
+
+namespace vardel::cli {
+
+namespace {
+
+// Written by the handlers: a plain flag of the one type a handler may set.
+volatile std::sig_atomic_t motivo = 0;
+
+extern "C" void AlRecibirSenal(int senal) {
+  motivo = static_cast<std::sig_atomic_t>(senal == SIGINT ? MotivoParada::Interrupcion
+                                                          : MotivoParada::Terminacion);
+}
+
+}  // namespace
+
+void InstalaParada() {
+  std::signal(SIGINT, AlRecibirSenal);
+  std::signal(SIGTERM, AlRecibirSenal);
+#ifdef SIGPIPE
+  std::signal(SIGPIPE, SIG_IGN);
+#endif
+}
+
+void SalidaCerrada() {
+  if (motivo == 0) {
+    motivo = static_cast<std::sig_atomic_t>(MotivoParada::SalidaCerrada);
+  }
+}
+
+MotivoParada ParadaPedida() {
+  return static_cast<MotivoParada>(motivo);
+}
+
+const char* TextoParada(MotivoParada m) {
+  switch (m) {
+    case MotivoParada::Interrupcion:
+      return "Ctrl+C";
+    case MotivoParada::Terminacion:
+      return "la señal de terminar (SIGTERM)";
+    case MotivoParada::SalidaCerrada:
+      return "la salida se ha cerrado";
+    case MotivoParada::Ninguno:
+      break;
+  }
+  return "";
+}
+
+}  // namespace vardel::cli
