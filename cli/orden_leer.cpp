@@ -108,7 +108,7 @@ class Lector final : public OyenteComunica {
   // fed, and is shown as not delivered before the error.
   void DocumentoInterrumpido() {
     if (!imagenesDocumento_.empty() || !perdidasDocumento_.empty()) {
-      MuestraDocumento(nullptr);
+      MuestraDocumento(nullptr, true);
     }
   }
 
@@ -157,7 +157,7 @@ class Lector final : public OyenteComunica {
   int InformaDetenida(MotivoParada motivo) const {
     if (json_) {
       EmiteLinea({{"tipo", "detenida"},
-                  {"motivo", TextoParada(motivo)},
+                  {"motivo", ClaveParada(motivo)},
                   {"ultimo_documento", ultimoEntero_},
                   {"datos", ultimo_ ? JsonDe(*ultimo_) : ordered_json(nullptr)}});
     }
@@ -196,8 +196,9 @@ class Lector final : public OyenteComunica {
       repetir += (repetir.empty() ? " " : ", ") + std::to_string(documento);
     }
     if (!repetir.empty() || atascos_ > 0 || capturasFallidas_ > 0) {
+      const char* documentos = volverAPasar_.size() == 1 ? " el documento" : " los documentos";
       std::printf(
-          "Vuelva a pasar:%s%s%s%s.\n", repetir.empty() ? "" : " los documentos", repetir.c_str(),
+          "Vuelva a pasar:%s%s%s%s.\n", repetir.empty() ? "" : documentos, repetir.c_str(),
           atascos_ == 0 ? "" : (repetir.empty() ? " el cheque atascado" : "; el cheque atascado"),
           capturasFallidas_ == 0 ? "" : "; el que salió en una captura fallida, si alguno");
     }
@@ -220,7 +221,7 @@ class Lector final : public OyenteComunica {
            Nombre(*ultimo_) + "). Vuelva a pasar los que lo siguen.";
   }
 
-  void MuestraDocumento(const std::shared_ptr<Collection>& Dato) {
+  void MuestraDocumento(const std::shared_ptr<Collection>& Dato, bool interrumpido = false) {
     ++documentos_;
     const std::vector<std::string> imagenes = std::move(imagenesDocumento_);
     const std::vector<ImagenPerdida> perdidas = std::move(perdidasDocumento_);
@@ -257,15 +258,20 @@ class Lector final : public OyenteComunica {
                   {"no_guardadas", noGuardadas},
                   {"aviso", entero ? ordered_json(nullptr) : ordered_json(kVuelvaAPasar)}});
     } else {
-      MuestraTexto(Dato, imagenes, perdidas);
+      MuestraTexto(Dato, imagenes, perdidas, interrumpido);
       VuelcaSalida();
     }
   }
 
   void MuestraTexto(const std::shared_ptr<Collection>& dato,
                     const std::vector<std::string>& imagenes,
-                    const std::vector<ImagenPerdida>& perdidas) const {
-    if (!dato) {
+                    const std::vector<ImagenPerdida>& perdidas, bool interrumpido) const {
+    if (interrumpido) {
+      std::printf(
+          "\nDocumento %d: la lectura se ha interrumpido con este documento a medias; no se "
+          "ha entregado. Vuelva a pasar el talón.\n",
+          documentos_);
+    } else if (!dato) {
       std::printf(
           "\nDocumento %d: la lectora no dio datos del documento. Vuelva a pasar el talón.\n",
           documentos_);

@@ -39,9 +39,23 @@ const char* TextoParada(MotivoParada m) {
     case MotivoParada::Interrupcion:
       return "Ctrl+C";
     case MotivoParada::Terminacion:
-      return "la señal de terminar (SIGTERM)";
+      return "SIGTERM";
     case MotivoParada::SalidaCerrada:
       return "la salida se ha cerrado";
+    case MotivoParada::Ninguno:
+      break;
+  }
+  return "";
+}
+
+const char* ClaveParada(MotivoParada m) {
+  switch (m) {
+    case MotivoParada::Interrupcion:
+      return "interrupcion";
+    case MotivoParada::Terminacion:
+      return "terminacion";
+    case MotivoParada::SalidaCerrada:
+      return "salida_cerrada";
     case MotivoParada::Ninguno:
       break;
   }

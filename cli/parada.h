@@ -20,4 +20,8 @@ MotivoParada ParadaPedida();
 // The operator's words for the reason, e.g. "Ctrl+C".
 const char* TextoParada(MotivoParada motivo);
 
+// The reason in a JSON line: "interrupcion", "terminacion" or
+// "salida_cerrada".
+const char* ClaveParada(MotivoParada motivo);
+
 }  // namespace vardel::cli
