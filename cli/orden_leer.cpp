@@ -182,15 +182,16 @@ class Lector final : public OyenteComunica {
                   {"directorio_imagenes", directorio},
                   {"segundos", std::round(segundos * 1000.0) / 1000.0},
                   {"atascos", atascos_},
+                  {"imagenes_no_guardadas", noGuardadas_},
                   {"volver_a_pasar", volverAPasar_}});
       return;
     }
     std::printf(
         "\nResumen: %d documentos: %d cheques leídos, %d sin línea legible, %d sin datos; %d %s.\n"
-        "%d imágenes en %s (%.2f s)\n",
+        "%d imágenes en %s, %d no guardadas (%.2f s)\n",
         documentos_, cheques_, noLeidos_, sinDatos_, atascos_,
         atascos_ == 1 ? "cheque atascado" : "cheques atascados", imagenes_, directorio.c_str(),
-        segundos);
+        noGuardadas_, segundos);
     std::string repetir;
     for (const int documento : volverAPasar_) {
       repetir += (repetir.empty() ? " " : ", ") + std::to_string(documento);
@@ -228,6 +229,7 @@ class Lector final : public OyenteComunica {
     imagenesDocumento_.clear();
     perdidasDocumento_.clear();
     imagenes_ += static_cast<int>(imagenes.size());
+    noGuardadas_ += static_cast<int>(perdidas.size());
     if (!Dato) {
       ++sinDatos_;
     } else if (Dato->Contiene("IDERR")) {
@@ -312,6 +314,7 @@ class Lector final : public OyenteComunica {
   int sinDatos_ = 0;
   int imagenes_ = 0;
   int atascos_ = 0;
+  int noGuardadas_ = 0;
   int capturasFallidas_ = 0;
 };
 

@@ -71,6 +71,9 @@ std::optional<int> EjecutaDesdeCopia(char** argv) {
   int codigo = 1;
   const pid_t hijo = ::fork();
   if (hijo == 0) {
+    // The program's own name is how the loader knows the program's file,
+    // so the copy is started under its path.
+    argv[0] = const_cast<char*>(programa.c_str());
     ::execv(programa.c_str(), argv);
     ::_exit(127);
   }

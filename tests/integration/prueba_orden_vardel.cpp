@@ -236,6 +236,7 @@ TEST_F(OrdenVardel, LeeLaBandejaEnJson) {
                            {"imagenes", 8},
                            {"directorio_imagenes", Imagenes()},
                            {"atascos", 1},
+                           {"imagenes_no_guardadas", 1},
                            {"volver_a_pasar", {2, 3, 4}}}));
 
   // Every image the cycle stored holds the reader's bytes unchanged; the
