@@ -83,8 +83,9 @@ int main(int argc, char** argv) {
   CLI::App* estado =
       app.add_subcommand("status", "dice si hay una lectora que responde (si no, sale con 2)");
   CLI::App* vigilar = app.add_subcommand(
-      "watch", "avisa de cada conexión y desconexión (hasta Ctrl+C o N segundos)");
-  CLI::App* configurar = app.add_subcommand("settings", "muestra la pantalla de configuración");
+      "watch", "dice el estado de la lectora y luego cada cambio (hasta Ctrl+C o N segundos)");
+  CLI::App* configurar =
+      app.add_subcommand("settings", "muestra la pantalla de configuración (sin --json)");
   for (CLI::App* orden : {leer, estado, vigilar, configurar}) {
     orden->group("Órdenes");
     orden->get_help_ptr()->group("Opciones");
