@@ -449,6 +449,34 @@ TEST_F(OrdenVardel, AyudaVersionYUsoIncorrecto) {
   EXPECT_EQ(Capturas(), 0);
 }
 
+// The image folder goes away between a cheque's first and second image:
+// the read ends with the error, and the cheque, fed and half stored, is
+// shown before it as not delivered, never as a document read.
+TEST_F(OrdenVardel, UnErrorAMitadDeChequeLoMuestraSinEntregar) {
+  Escenario(R"([Reader]
+[Document1]
+micr=C1234567E0049C1234E0123456789B00B0012A000012345C
+image1=imagenes-bandeja/cheque01-anverso.tif
+image2=imagenes-bandeja/cheque01-reverso.tif
+[Event1]
+call=MTMICRGetImage:2
+do=remove
+path=imagenes
+)");
+  const ResultadoPrograma r = Vardel({"--json", "read"});
+  EXPECT_EQ(r.codigo, 1);
+  const std::vector<json> lineas = LineasJson(r.salida);
+  ASSERT_EQ(lineas.size(), 2u) << r.salida;
+  EXPECT_EQ(lineas[0]["tipo"], "documento");
+  EXPECT_EQ(lineas[0]["datos"], nullptr);
+  EXPECT_EQ(lineas[0]["imagenes"], json::array({Imagen("ANV00491234567.tif")}));
+  EXPECT_EQ(lineas[0]["no_guardadas"],
+            json::array({{{"imagen", 2}, {"ruta", Imagen("REV00491234567.tif")}, {"numero", 76}}}));
+  EXPECT_EQ(lineas[0]["aviso"], "vuelva a pasar el talón");
+  EXPECT_EQ(lineas[1]["tipo"], "error");
+  EXPECT_EQ(lineas[1]["numero"], 76);
+}
+
 // "Name" names a device the library does not list, while the presence
 // check, which looks for its own fixed name, finds the reader: the read's
 // open fails and its one capture fails too, which is not an empty tray.
