@@ -17,8 +17,13 @@ extern "C" void AlRecibirSenal(int senal) {
 }  // namespace
 
 void InstalaParada() {
-  std::signal(SIGINT, AlRecibirSenal);
-  std::signal(SIGTERM, AlRecibirSenal);
+  for (const int senal : {SIGINT, SIGTERM}) {
+    // A signal the starter chose to ignore (a background job of a script)
+    // stays ignored.
+    if (std::signal(senal, AlRecibirSenal) == SIG_IGN) {
+      std::signal(senal, SIG_IGN);
+    }
+  }
 #ifdef SIGPIPE
   std::signal(SIGPIPE, SIG_IGN);
 #endif

@@ -535,10 +535,13 @@ path=en-curso
 text=1
 )");
   const std::string orden = "./" + std::string(VARDEL_ORDEN) + " --json read";
-  const std::string espera = "while [ ! -e en-curso ]; do sleep 0.02; done; ";
+  // A script's background job starts with SIGINT ignored, which the
+  // command leaves so: this one is given it back, as a terminal's is.
+  const std::string fondo = "env --default-signal=INT " + orden +
+                            " > lineas & p=$!; while [ ! -e en-curso ]; do sleep 0.02; done; ";
   const std::pair<const char*, std::string> casos[] = {
-      {"INT", orden + " > lineas & p=$!; " + espera + "kill -INT $p; wait $p; echo $? > codigo"},
-      {"TERM", orden + " > lineas & p=$!; " + espera + "kill -TERM $p; wait $p; echo $? > codigo"},
+      {"INT", fondo + "kill -INT $p; wait $p; echo $? > codigo"},
+      {"TERM", fondo + "kill -TERM $p; wait $p; echo $? > codigo"},
       // The reader of the output goes away after the first line.
       {"PIPE", "{ " + orden + "; echo $? > codigo; } | head -1 > lineas"},
   };
