@@ -46,7 +46,7 @@ const char* TextoParada(MotivoParada m) {
     case MotivoParada::Terminacion:
       return "SIGTERM";
     case MotivoParada::SalidaCerrada:
-      return "la salida se ha cerrado";
+      return "la salida ya no se puede escribir";
     case MotivoParada::Ninguno:
       break;
   }

@@ -12,7 +12,8 @@ enum class MotivoParada { Ninguno, Interrupcion, Terminacion, SalidaCerrada };
 // of killing the process in the middle of a document.
 void InstalaParada();
 
-// Notes that standard output can no longer be written.
+// Notes that standard output can no longer be written (a closed pipe, a
+// full disk).
 void SalidaCerrada();
 
 MotivoParada ParadaPedida();
