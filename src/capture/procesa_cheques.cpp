@@ -116,8 +116,8 @@ void ProcesaCheques(const Contexto& contexto) {
 
   bool otroDocumento = true;
   while (otroDocumento) {
-    // The host's stop: the document before was delivered whole; none more
-    // is fed.
+    // The host's stop, before a document is fed: the one before has had
+    // its images and its event.
     if (contexto.Detener && contexto.Detener()) {
       break;
     }
