@@ -61,8 +61,9 @@ class VARDEL_API OyenteComunica {
     (void)otroDocumento;
   }
   // Asked before each capture call of a read: true ends the read there,
-  // after the document already fed was delivered whole, and before another
-  // is fed. The reader is closed as at the end of any read.
+  // after the document already fed has had its images and its
+  // LectoraDatos, and before another is fed. The reader is closed as at
+  // the end of any read.
   virtual bool DetenerLectura() { return false; }
 };
 
