@@ -119,10 +119,10 @@ class Lector final : public OyenteComunica {
   bool SinUsarLectora() const { return apertura_ != 0 && documentos_ == 0; }
 
   int LectoraSinAbrir() const {
-    const std::string detalle = "no se ha podido abrir la lectora \"" + LeeAjuste("Name") +
-                          "\" (Name en " + RutaConfiguracion() + "; resultado " +
-                          std::to_string(apertura_) +
-                          "): compruebe Name, y que la lectora está enchufada, encendida y libre";
+    const std::string detalle =
+        "no se ha podido abrir la lectora \"" + LeeAjuste("Name") + "\" (Name en " +
+        RutaConfiguracion() + "; resultado " + std::to_string(apertura_) +
+        "): compruebe Name, y que la lectora está enchufada, encendida y libre";
     const std::string aviso = AvisoNombre();
     if (json_) {
       EmiteLinea({{"tipo", "estado"},
