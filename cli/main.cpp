@@ -19,10 +19,12 @@ constexpr const char* kCodigosDeSalida =
     "  0    la orden terminó bien (status: hay una lectora que responde)\n"
     "  1    un error de ejecución la terminó: número, descripción y lo que hay\n"
     "       que revisar en la salida de errores (con --json, una línea \"error\")\n"
-    "  2    read, status: no hay ninguna lectora que responda; no se ha\n"
-    "       alimentado ningún cheque\n"
+    "  2    read, status: no hay ninguna lectora que responda (o read no ha podido\n"
+    "       abrir la de Name); no se ha alimentado ningún cheque\n"
     "  3    read: la lectora se desconectó durante la lectura; se nombra el último\n"
-    "       documento entregado y los siguientes deben pasarse de nuevo\n"
+    "       documento entregado entero y los siguientes deben pasarse de nuevo\n"
+    "  4    read: detenida (Ctrl+C, SIGTERM, salida cerrada) tras acabar el documento\n"
+    "       en curso; los cheques que queden en la bandeja no se han leído\n"
     "  64   uso incorrecto (orden, opción o argumento desconocido)\n"
     "\n"
 #ifdef _WIN32
@@ -87,17 +89,28 @@ int main(int argc, char** argv) {
   CLI::App* estado =
       app.add_subcommand("status", "dice si hay una lectora que responde (si no, sale con 2)");
   CLI::App* vigilar = app.add_subcommand(
-      "watch", "avisa de cada conexión y desconexión (hasta Ctrl+C o N segundos)");
-  CLI::App* configurar = app.add_subcommand("settings", "muestra la pantalla de configuración");
+      "watch", "dice el estado de la lectora y luego cada cambio (hasta Ctrl+C o N segundos)");
+  CLI::App* configurar =
+      app.add_subcommand("settings", "muestra la pantalla de configuración (sin --json)");
   for (CLI::App* orden : {leer, estado, vigilar, configurar}) {
     orden->group("Órdenes");
     orden->get_help_ptr()->group("Opciones");
     orden->footer("Códigos de salida: vardel --help. Líneas de --json: docs/cli.md.");
     orden->add_flag("--json", opciones.json, kJson);
   }
-  vigilar->add_option("--seconds", opciones.segundos, "termina tras N segundos (de 1 a 86400)")
-      ->type_name("N")
-      ->check(CLI::Range(1, 86400).description(""));
+  // --seconds, like --json, may come before the command too; it only
+  // belongs to watch.
+  CLI::Option* segundosGlobal = nullptr;
+  for (CLI::App* orden : {&app, vigilar}) {
+    CLI::Option* opcion = orden
+                              ->add_option("--seconds", opciones.segundos,
+                                           "watch: termina tras N segundos (de 1 a 86400)")
+                              ->type_name("N")
+                              ->check(CLI::Range(1, 86400).description(""));
+    if (orden == &app) {
+      segundosGlobal = opcion;
+    }
+  }
 
   try {
     app.parse(argc, argv);
@@ -114,6 +127,10 @@ int main(int argc, char** argv) {
     return kSalidaUso;
   }
 
+  if (segundosGlobal->count() > 0 && !vigilar->parsed()) {
+    std::fprintf(stderr, "vardel: --seconds solo vale para watch (vardel --help muestra el uso)\n");
+    return kSalidaUso;
+  }
   if (leer->parsed()) {
     return OrdenLeer(opciones);
   }

@@ -46,7 +46,7 @@ platform::RespuestaMensaje MensajesOperador::MuestraMensaje(const std::string& t
                                                             platform::BotonesMensaje botones,
                                                             platform::IconoMensaje icono) {
   const bool atasco = EsAtasco(texto);
-  if (atasco && !json_ && alAtasco_) {
+  if (atasco && alAtasco_) {
     alAtasco_(texto);
   }
   if (interactivo_) {
@@ -58,7 +58,9 @@ platform::RespuestaMensaje MensajesOperador::MuestraMensaje(const std::string& t
                              ? platform::RespuestaMensaje::Aceptar
                              : platform::RespuestaMensaje::No;
   ordered_json linea = {{"tipo", atasco ? "atasco" : "mensaje"}, {"texto", texto}};
-  if (!atasco) {
+  if (atasco) {
+    linea["aviso"] = kAvisoAtasco;
+  } else {
     linea["titulo"] = titulo;
     linea["respuesta"] = respuesta == platform::RespuestaMensaje::Aceptar ? "Aceptar" : "No";
   }

@@ -14,10 +14,21 @@ namespace vardel::cli {
 // other, and is answered at once, so nothing waits for a person who is not
 // there: on standard output with --json, on standard error otherwise, where
 // the text output stays readable.
+// What the operator does about a jam, in the text output and the "atasco"
+// line: the jammed cheque is never read.
+inline constexpr const char* kAvisoAtasco =
+    "el cheque atascado no se ha leído: vuelva a pasarlo cuando la lectora haya vaciado el "
+    "recorrido";
+// The same for the text output, shown before the message that waits for
+// OK: the path is cleared after it.
+inline constexpr const char* kAvisoAtascoTexto =
+    "Al aceptar el aviso, la lectora vacía el recorrido; el cheque atascado no se ha leído: "
+    "vuelva a pasarlo.";
+
 class MensajesOperador final : public platform::Interaccion {
  public:
-  // Without --json, `alAtasco` hears the jam's text before it is shown, so
-  // the command can place it among the documents of its text output.
+  // `alAtasco` hears the jam's text before it is shown, so the command can
+  // count it and place it among the documents of its text output.
   MensajesOperador(bool json, std::function<void(const std::string&)> alAtasco);
   ~MensajesOperador() override;
   MensajesOperador(const MensajesOperador&) = delete;

@@ -1,13 +1,13 @@
-// vardel watch: keeps the thread's loop running and shows every change of
-// the reader's connected state until interrupted.
-#include <atomic>
+// vardel watch: keeps the thread's loop running and shows the reader's
+// connected state at the start and at every change until interrupted.
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <ctime>
+#include <optional>
 
 #include "momento.h"
 #include "ordenes.h"
+#include "parada.h"
 #include "salida.h"
 #include "vardel/bucle.h"
 #include "vardel/comunica.h"
@@ -16,47 +16,50 @@ namespace vardel::cli {
 
 namespace {
 
-std::atomic<bool> interrumpido{false};
-
-extern "C" void AlInterrumpir(int) {
-  interrumpido = true;
-}
-
 class Vigilante final : public OyenteComunica {
  public:
   explicit Vigilante(bool json) : json_(json) {}
   void LectoraDatos(const std::shared_ptr<Collection>&) override {}
   void LectoraError(std::int32_t, const std::string&) override {}
-  void LectoraActiva(Boolean OnOff) override {
+  void LectoraActiva(Boolean OnOff) override { Muestra(EsVerdadero(OnOff)); }
+
+  // One line per state shown: the first tick after a failed open at
+  // creation reports "connected" as a change, which the starting state
+  // already showed.
+  void Muestra(bool conectada) {
+    if (mostrado_ == conectada) {
+      return;
+    }
+    mostrado_ = conectada;
     const std::string momento = MomentoIso(std::time(nullptr));
-    const bool conectada = EsVerdadero(OnOff);
     if (json_) {
       EmiteLinea({{"tipo", "lectora"}, {"momento", momento}, {"conectada", conectada}});
     } else {
       std::printf("%s  %s\n", momento.c_str(),
                   conectada ? "lectora conectada" : "lectora desconectada");
-      std::fflush(stdout);
+      VuelcaSalida();
     }
   }
 
  private:
   bool json_;
+  std::optional<bool> mostrado_;
 };
 
 }  // namespace
 
 int OrdenVigilar(const Opciones& opciones) {
-  std::signal(SIGINT, AlInterrumpir);
-  std::signal(SIGTERM, AlInterrumpir);
+  InstalaParada();
   Vigilante vigilante(opciones.json);
   try {
     Comunica comunica(&vigilante);
     if (!opciones.json) {
       std::printf("Vigilando la lectora cada 5 segundos (Ctrl+C para terminar).\n");
-      std::fflush(stdout);
     }
+    vigilante.Muestra(EsVerdadero(comunica.LectoraONOFF()));
     const auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(opciones.segundos);
-    while (!interrumpido && (opciones.segundos <= 0 || std::chrono::steady_clock::now() < limite)) {
+    while (ParadaPedida() == MotivoParada::Ninguno &&
+           (opciones.segundos <= 0 || std::chrono::steady_clock::now() < limite)) {
       platform::BombeaMensajes(std::chrono::milliseconds(100));
     }
   } catch (const ErrorEjecucion& error) {

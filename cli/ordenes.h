@@ -21,5 +21,8 @@ inline constexpr int kSalidaError = 1;  // a run-time error ended the operation
 inline constexpr int kSalidaSinLectora = 2;
 // read: the reader was gone when the read ended; later cheques were not read.
 inline constexpr int kSalidaLectoraPerdida = 3;
+// read: stopped on request (Ctrl+C, SIGTERM, closed output) after the
+// document in flight; cheques left in the tray were not fed.
+inline constexpr int kSalidaDetenida = 4;
 
 }  // namespace vardel::cli

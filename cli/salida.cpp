@@ -5,6 +5,8 @@
 #include <cstdio>
 
 #include "ordenes.h"
+#include "parada.h"
+#include "vardel/comunica.h"
 #include "vardel/configuracion.h"
 #include "vardel/fecha.h"
 
@@ -81,7 +83,17 @@ void EmiteLinea(const ordered_json& linea, std::FILE* destino) {
   // rather than stopping the read.
   const std::string texto = linea.dump(-1, ' ', false, ordered_json::error_handler_t::replace);
   std::fprintf(destino, "%s\n", texto.c_str());
-  std::fflush(destino);
+  if (destino == stdout) {
+    VuelcaSalida();
+  } else {
+    std::fflush(destino);
+  }
+}
+
+void VuelcaSalida() {
+  if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+    SalidaCerrada();
+  }
 }
 
 std::string DetalleSinLectora() {
@@ -90,10 +102,21 @@ std::string DetalleSinLectora() {
          ") no responde: compruebe que está enchufada, encendida y libre";
 }
 
-ordered_json LineaEstado(bool conectada) {
+std::string AvisoNombre() {
+  const std::string nombre = LeeAjuste("Name");
+  if (nombre == kDispositivoVigilado) {
+    return "";
+  }
+  return "Name en " + RutaConfiguracion() + " es \"" + nombre +
+         "\", pero la comprobación de presencia vigila \"" + kDispositivoVigilado +
+         "\": la lectura abre \"" + nombre + "\"";
+}
+
+ordered_json LineaEstado(bool conectada, const std::string& aviso) {
   return {{"tipo", "estado"},
           {"conectada", conectada},
-          {"detalle", conectada ? ordered_json(nullptr) : ordered_json(DetalleSinLectora())}};
+          {"detalle", conectada ? ordered_json(nullptr) : ordered_json(DetalleSinLectora())},
+          {"aviso", aviso.empty() ? ordered_json(nullptr) : ordered_json(aviso)}};
 }
 
 int InformaError(const ErrorEjecucion& error, bool json, const std::string& detalleOrden) {

@@ -24,6 +24,10 @@ ordered_json JsonDe(const Collection& col);
 // a script reading the pipe sees each line as it happens.
 void EmiteLinea(const ordered_json& linea, std::FILE* destino = stdout);
 
+// Flushes standard output; when it can no longer be written (a closed
+// pipe) the command is asked to stop (parada.h).
+void VuelcaSalida();
+
 // Reports a run-time error, with its detail and the command's own words
 // when there are any: on standard error as text, or as an "error" line on
 // standard output with --json. Gives the exit code for it.
@@ -35,7 +39,11 @@ int InformaError(const ErrorEjecucion& error, bool json, const std::string& deta
 std::string DetalleSinLectora();
 
 // The "estado" line: whether a reader answers, and when none does, what to
-// check.
-ordered_json LineaEstado(bool conectada);
+// check; `aviso` (AvisoNombre) at its end, null when "".
+ordered_json LineaEstado(bool conectada, const std::string& aviso = "");
+
+// When "Name" in Config.ini is not the device the presence check watches,
+// the words that say so (a read opens "Name"); "" when they are the same.
+std::string AvisoNombre();
 
 }  // namespace vardel::cli

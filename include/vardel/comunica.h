@@ -13,6 +13,10 @@ namespace vardel {
 
 class frmConfigLectorUSB;
 
+// The device the presence check (LectoraONOFF, LectoraActiva) looks for,
+// whatever "Name" in Config.ini says; a read opens "Name".
+inline constexpr const char* kDispositivoVigilado = "EXCELLA.EXC001";
+
 // What a host hears from a Comunica: the three events, raised synchronously
 // on the thread that created the object.
 class VARDEL_API OyenteComunica {
@@ -31,6 +35,36 @@ class VARDEL_API OyenteComunica {
     (void)imagen;
     (void)ruta;
   }
+
+  // The C++ interface's own, as ImagenGuardada; the defaults change
+  // nothing.
+
+  // Image `imagen` of the document being read was not stored: `ruta` is
+  // the path it would have taken ("" when none can be named), `numero` the
+  // fetch's result or the run-time error that stopped the write. The
+  // cheque must be fed again. The document's LectoraDatos follows, unless
+  // the error ends the read (Terminate then throws it).
+  virtual void ImagenNoGuardada(std::int32_t imagen, const std::string& ruta, std::int32_t numero) {
+    (void)imagen;
+    (void)ruta;
+    (void)numero;
+  }
+  // A read opened the reader under "Name" before its first capture:
+  // `resultado` is the open call's result, 0 when it opened.
+  virtual void LectoraAbierta(std::int32_t resultado) { (void)resultado; }
+  // A capture call of a read failed with `resultado` and fed no document
+  // the host will hear of. `otroDocumento` is whether the reader still
+  // reports one in the tray; without it the read ends (an empty tray ends
+  // every read this way).
+  virtual void CapturaFallida(std::int32_t resultado, bool otroDocumento) {
+    (void)resultado;
+    (void)otroDocumento;
+  }
+  // Asked before each capture call of a read: true ends the read there,
+  // after the document already fed has had its images and its
+  // LectoraDatos, and before another is fed. The reader is closed as at
+  // the end of any read.
+  virtual bool DetenerLectura() { return false; }
 };
 
 // The component's one public class. Creation opens the reader and starts the

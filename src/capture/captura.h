@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -25,6 +26,14 @@ struct Contexto {
   std::function<void(const std::shared_ptr<Collection>&)> LectoraDatos;
   // Told of each image file once it is stored whole (may be empty).
   std::function<void(int, const std::string&)> ImagenGuardada;
+  // The host's hooks (each may be empty): an image not stored (its path
+  // or "", and the number its trace line carries); the open call's result;
+  // a failed capture call and whether "DOCPRESENT" came back; and whether
+  // to stop before the next capture call.
+  std::function<void(int, const std::string&, std::int32_t)> ImagenNoGuardada;
+  std::function<void(std::int32_t)> LectoraAbierta;
+  std::function<void(std::int32_t, bool)> CapturaFallida;
+  std::function<bool()> Detener;
 };
 
 // Asks the reader for its status and tests the endorser's ink, builds the

@@ -25,6 +25,7 @@ struct EstadoCiclo {
   std::exception_ptr excepcionAnfitrion;       // thrown by the host's ImagenGuardada
   std::function<Boolean()> blnLogActivo;       // the object's switch, read at each log line
   std::function<void(int, const std::string&)> imagenGuardada;  // told of each stored file
+  std::function<void(int, const std::string&, std::int32_t)> imagenNoGuardada;  // and each lost
 };
 
 // Stores image k (1 front, 2 back, 3 second front) of the current document.

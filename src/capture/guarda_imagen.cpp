@@ -82,6 +82,17 @@ std::string RutaPrevista(int k, const EstadoCiclo& estado) {
 
 void Traza(std::int32_t numero, int k, const std::string& ruta, EstadoCiclo& estado) {
   TrazaImagenNoGuardada(numero, k, ruta, estado);
+  if (estado.imagenNoGuardada) {
+    // Like ImagenGuardada: a host's handler that throws waits for the
+    // document to be delivered.
+    try {
+      estado.imagenNoGuardada(k, ruta, numero);
+    } catch (...) {
+      if (!estado.excepcionAnfitrion) {
+        estado.excepcionAnfitrion = std::current_exception();
+      }
+    }
+  }
 }
 
 void GuardaImagenSinTraza(int k, EstadoCiclo& estado, std::string& ruta) {

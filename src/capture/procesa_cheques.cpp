@@ -72,9 +72,13 @@ void ProcesaCheques(const Contexto& contexto) {
   EstadoCiclo estado;
   estado.blnLogActivo = contexto.blnLogActivo;
   estado.imagenGuardada = contexto.ImagenGuardada;
+  estado.imagenNoGuardada = contexto.ImagenNoGuardada;
   estado.strRespuesta.assign(kLargoRespuesta, '\0');
   std::int32_t longitudRespuesta = static_cast<std::int32_t>(kLargoRespuesta);
-  lectora.MTMICROpenDevice(Configuracion::LeeAjuste("Name"));
+  const std::int32_t apertura = lectora.MTMICROpenDevice(Configuracion::LeeAjuste("Name"));
+  if (contexto.LectoraAbierta) {
+    contexto.LectoraAbierta(apertura);
+  }
 
   estado.intIndiceError = 1;
   SaltaIndicesOcupados(estado.intIndiceError);
@@ -82,6 +86,11 @@ void ProcesaCheques(const Contexto& contexto) {
   bool otroDocumento = true;
   bool primeraPasada = true;
   while (otroDocumento) {
+    // The host's stop, before a document is fed: the one before has had
+    // its images and its event.
+    if (contexto.Detener && contexto.Detener()) {
+      break;
+    }
     if (pantalla.TmrOnOff().Enabled()) {
       pantalla.TmrOnOff().Enabled(false);
     }
@@ -122,6 +131,9 @@ void ProcesaCheques(const Contexto& contexto) {
       const bool jam = textoRespuesta.find(">204<") != std::string::npos;
       if (!jam && (otroDocumento || !primeraPasada)) {
         TrazaCapturaFallida(resultado, estado);
+      }
+      if (contexto.CapturaFallida) {
+        contexto.CapturaFallida(resultado, otroDocumento);
       }
     } else {
       estado.datosLinea.reset();

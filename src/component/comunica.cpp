@@ -1,5 +1,7 @@
 #include "vardel/comunica.h"
 
+#include <string_view>
+
 #include "capture/captura.h"
 #include "device/lectora.h"
 #include "screen/frm_config_lector_usb.h"
@@ -7,6 +9,8 @@
 #include "settings/registro.h"
 
 namespace vardel {
+
+static_assert(std::string_view(kDispositivoVigilado) == frmConfigLectorUSB::kDispositivo);
 
 // Receives the settings screen object's events and passes on the two that
 // concern the host.
@@ -91,6 +95,22 @@ void Comunica::ProcesaCheques() {
       oyente_->ImagenGuardada(k, ruta);
     }
   };
+  contexto.ImagenNoGuardada = [this](int k, const std::string& ruta, std::int32_t numero) {
+    if (oyente_ != nullptr) {
+      oyente_->ImagenNoGuardada(k, ruta, numero);
+    }
+  };
+  contexto.LectoraAbierta = [this](std::int32_t resultado) {
+    if (oyente_ != nullptr) {
+      oyente_->LectoraAbierta(resultado);
+    }
+  };
+  contexto.CapturaFallida = [this](std::int32_t resultado, bool otroDocumento) {
+    if (oyente_ != nullptr) {
+      oyente_->CapturaFallida(resultado, otroDocumento);
+    }
+  };
+  contexto.Detener = [this] { return oyente_ != nullptr && oyente_->DetenerLectura(); };
   captura::ProcesaCheques(contexto);
 }
 

@@ -150,6 +150,9 @@ void Compara(const char* medida, std::map<std::string, double>& segundos, int do
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (const auto codigo = vardel::banco::EjecutaDesdeCopia(argv)) {
+    return *codigo;
+  }
   int documentos = 100;
   std::vector<char*> argumentos;
   for (int i = 0; i < argc; ++i) {

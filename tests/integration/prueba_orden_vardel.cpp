@@ -110,6 +110,9 @@ std::vector<json> LineasJson(const std::string& salida) {
 // for the operator there would hang until killed.
 const ModoEjecucion kSinOperador{true, std::chrono::seconds(120)};
 
+// What a document line says of a cheque to feed again.
+const std::string kAviso = "\"vuelva a pasar el talón\"";
+
 class OrdenVardel : public testing::Test {
  protected:
   void SetUp() override {
@@ -151,10 +154,12 @@ class OrdenVardel : public testing::Test {
     return dir_.Lee(std::string("imagenes") + platform::kSeparador + nombre);
   }
 
-  void Configura(const std::string& directorioImagenes) const {
+  void Configura(const std::string& directorioImagenes,
+                 const std::string& nombre = "EXCELLA.EXC001") const {
     dir_.Escribe("Config.ini",
-                 "[LectoraUSB]\r\nName=EXCELLA.EXC001\r\nLogActivo=S\r\nDirectorioLog=\r\n"
-                 "DirectorioImg=" +
+                 "[LectoraUSB]\r\nName=" + nombre +
+                     "\r\nLogActivo=S\r\nDirectorioLog=\r\n"
+                     "DirectorioImg=" +
                      directorioImagenes +
                      "\r\nEndorse=BACK\r\nNumber=3\r\nFileType1=TIF\r\nFileType3=JPG\r\n");
   }
@@ -190,25 +195,32 @@ TEST_F(OrdenVardel, LeeLaBandejaEnJson) {
             "\"Entidad\":\"0049\",\"Oficina\":\"1234\",\"Cuenta\":\"0123456789\",\"Importe\":"
             "123.45,\"TipoDoc\":\"0012\",\"FechaVto\":null},\"imagenes\":[" +
                 Json(Imagen("ANV00491234567.tif")) + "," + Json(Imagen("REV00491234567.tif")) +
-                "," + Json(Imagen("ANV00491234567.jpg")) + "]}");
+                "," + Json(Imagen("ANV00491234567.jpg")) + "],\"no_guardadas\":[],\"aviso\":null}");
   EXPECT_EQ(lineas[1],
             "{\"tipo\":\"documento\",\"documento\":2,\"datos\":{\"IDERR\":2,\"Error\":\"Error: "
             "99 - No se ha recogido ningún dato del documento. Vuelva a pasar el talón.\"},"
             "\"imagenes\":[" +
                 Json(Imagen("ERRANV2.tif")) + "," + Json(Imagen("ERRREV2.tif")) + "," +
-                Json(Imagen("ERRANV2.jpg")) + "]}");
+                Json(Imagen("ERRANV2.jpg")) + "],\"no_guardadas\":[],\"aviso\":" + kAviso + "}");
   // The jam is a line of its own where it happened, answered without
   // waiting; the document with a bad status carries no data at all, never
   // the cheque before it.
   EXPECT_EQ(lineas[2],
-            "{\"tipo\":\"atasco\",\"texto\":\"Error 204 - Cheque atascado en bandeja.\"}");
-  EXPECT_EQ(lineas[3], "{\"tipo\":\"documento\",\"documento\":3,\"datos\":null,\"imagenes\":[]}");
+            "{\"tipo\":\"atasco\",\"texto\":\"Error 204 - Cheque atascado en bandeja.\",\"aviso\":"
+            "\"el cheque atascado no se ha leído: vuelva a pasarlo cuando la lectora haya vaciado "
+            "el recorrido\"}");
+  EXPECT_EQ(lineas[3],
+            "{\"tipo\":\"documento\",\"documento\":3,\"datos\":null,\"imagenes\":[],"
+            "\"no_guardadas\":[],\"aviso\":" +
+                kAviso + "}");
+  // The cheque whose back could not be fetched is never shown as delivered.
   EXPECT_EQ(lineas[4],
             "{\"tipo\":\"documento\",\"documento\":4,\"datos\":{\"NumDoc\":\"4567890\","
             "\"Entidad\":\"2100\",\"Oficina\":\"0813\",\"Cuenta\":\"0200098765\",\"Importe\":"
             "null,\"TipoDoc\":\"0017\",\"FechaVto\":\"2026-12-31\"},\"imagenes\":[" +
                 Json(Imagen("ANV21004567890.tif")) + "," + Json(Imagen("ANV21004567890.jpg")) +
-                "]}");
+                "],\"no_guardadas\":[{\"imagen\":2,\"ruta\":" + Json(Imagen("REV21004567890.tif")) +
+                ",\"numero\":-3}],\"aviso\":" + kAviso + "}");
   const std::vector<json> objetos = LineasJson(r.salida);
   json resumen = objetos.back();
   EXPECT_TRUE(std::regex_match(resumen["inicio"].get<std::string>(),
@@ -223,7 +235,10 @@ TEST_F(OrdenVardel, LeeLaBandejaEnJson) {
                            {"no_leidos", 1},
                            {"sin_datos", 1},
                            {"imagenes", 8},
-                           {"directorio_imagenes", Imagenes()}}));
+                           {"directorio_imagenes", Imagenes()},
+                           {"atascos", 1},
+                           {"imagenes_no_guardadas", 1},
+                           {"volver_a_pasar", {2, 3, 4}}}));
 
   // Every image the cycle stored holds the reader's bytes unchanged; the
   // jammed document, the bad status and the failed fetch stored none.
@@ -269,15 +284,19 @@ TEST_F(OrdenVardel, LeeLaBandejaEnTexto) {
   const ResultadoPrograma r = Vardel({"read"}, kSinOperador);
   ASSERT_EQ(r.codigo, 0) << r.errores;
   const std::vector<std::string> lineas = Lineas(r.salida);
-  EXPECT_THAT(lineas, testing::IsSupersetOf({
+  EXPECT_THAT(lineas, testing::IsSupersetOf(std::vector<std::string>{
                           "Documento 1: cheque",
                           "  NumDoc    1234567",
                           "  Entidad   0049",
                           "Documento 2: línea no legible (IDERR 2)",
-                          "Documento 3: la lectora no dio datos del documento.",
                           "Documento 4: cheque",
+                          "Documento 3: la lectora no dio datos del documento. Vuelva a pasar el "
+                          "talón.",
+                          "  imagen 2  NO GUARDADA " + Imagen("REV21004567890.tif") +
+                              " (número -3): vuelva a pasar el talón.",
                           "Resumen: 4 documentos: 2 cheques leídos, 1 sin línea legible, 1 sin "
-                          "datos.",
+                          "datos; 1 cheque atascado.",
+                          "Vuelva a pasar: los documentos 2, 3, 4; el cheque atascado.",
                       }));
   EXPECT_THAT(r.salida,
               HasSubstr("  imagen    " + Imagen("ANV00491234567.jpg") + " (" +
@@ -285,9 +304,10 @@ TEST_F(OrdenVardel, LeeLaBandejaEnTexto) {
   // No terminal to answer the jam's message box: it is a JSON line on
   // standard error, answered at once, and the text output shows it too.
   EXPECT_THAT(Lineas(r.errores),
-              testing::Contains("{\"tipo\":\"atasco\",\"texto\":\"Error 204 - Cheque atascado en "
-                                "bandeja.\"}"));
-  EXPECT_THAT(r.salida, HasSubstr("Atasco: Error 204 - Cheque atascado en bandeja."));
+              testing::Contains(HasSubstr("{\"tipo\":\"atasco\",\"texto\":\"Error 204 - Cheque "
+                                          "atascado en bandeja.\",\"aviso\":")));
+  EXPECT_THAT(r.salida, HasSubstr("Atasco: Error 204 - Cheque atascado en bandeja. Al aceptar el "
+                                  "aviso, la lectora vacía el recorrido"));
 }
 
 // Amounts print in plain decimals with at most two of them, however large
@@ -371,7 +391,7 @@ TEST_F(OrdenVardel, SoloSeListanLasImagenesEscritasEnLaLectura) {
   const ResultadoPrograma r = Vardel({"read", "--json"});
   ASSERT_EQ(r.codigo, 0) << r.errores;
   EXPECT_THAT(r.salida, HasSubstr("\"imagenes\":[" + Json(Imagen("ANV21004567890.tif")) + "," +
-                                  Json(Imagen("ANV21004567890.jpg")) + "]}"));
+                                  Json(Imagen("ANV21004567890.jpg")) + "],"));
 }
 
 TEST_F(OrdenVardel, EstadoConLaLectoraPresenteYAusente) {
@@ -416,6 +436,8 @@ TEST_F(OrdenVardel, AyudaVersionYUsoIncorrecto) {
       {{"status", "--seconds", "5"}, "opción no reconocida: --seconds (vardel status --help"},
       {{"watch", "--seconds", "0"}, "número de segundos no válido"},
       {{"settings", "sobra"}, "argumento no reconocido: sobra (vardel settings --help"},
+      {{"--seconds", "5", "read"}, "--seconds solo vale para watch"},
+      {{"settings", "--json"}, "settings no tiene salida JSON"},
   };
   for (const auto& [argumentos, mensaje] : mal) {
     SCOPED_TRACE(argumentos.back());
@@ -426,6 +448,136 @@ TEST_F(OrdenVardel, AyudaVersionYUsoIncorrecto) {
   }
   EXPECT_EQ(Capturas(), 0);
 }
+
+// The image folder goes away between a cheque's first and second image:
+// the read ends with the error, and the cheque, fed and half stored, is
+// shown before it as not delivered, never as a document read.
+TEST_F(OrdenVardel, UnErrorAMitadDeChequeLoMuestraSinEntregar) {
+  Escenario(R"([Reader]
+[Document1]
+micr=C1234567E0049C1234E0123456789B00B0012A000012345C
+image1=imagenes-bandeja/cheque01-anverso.tif
+image2=imagenes-bandeja/cheque01-reverso.tif
+[Event1]
+call=MTMICRGetImage:2
+do=remove
+path=imagenes
+)");
+  const ResultadoPrograma r = Vardel({"--json", "read"});
+  EXPECT_EQ(r.codigo, 1);
+  const std::vector<json> lineas = LineasJson(r.salida);
+  ASSERT_EQ(lineas.size(), 2u) << r.salida;
+  EXPECT_EQ(lineas[0]["tipo"], "documento");
+  EXPECT_EQ(lineas[0]["datos"], nullptr);
+  EXPECT_EQ(lineas[0]["imagenes"], json::array({Imagen("ANV00491234567.tif")}));
+  EXPECT_EQ(lineas[0]["no_guardadas"],
+            json::array({{{"imagen", 2}, {"ruta", Imagen("REV00491234567.tif")}, {"numero", 76}}}));
+  EXPECT_EQ(lineas[0]["aviso"], "vuelva a pasar el talón");
+  EXPECT_EQ(lineas[1]["tipo"], "error");
+  EXPECT_EQ(lineas[1]["numero"], 76);
+}
+
+// "Name" names a device the library does not list, while the presence
+// check, which looks for its own fixed name, finds the reader: the read's
+// open fails and its one capture fails too, which is not an empty tray.
+TEST_F(OrdenVardel, ConOtroNombreDeLectoraNoEsUnaBandejaVacia) {
+  Configura(Imagenes(), "OTRA.LECTORA");
+  const ResultadoPrograma r = Vardel({"read"});
+  EXPECT_EQ(r.codigo, 2) << r.salida;
+  EXPECT_THAT(r.salida, Not(HasSubstr("Resumen")));
+  EXPECT_THAT(r.errores,
+              AllOf(HasSubstr("no se ha podido abrir la lectora \"OTRA.LECTORA\""),
+                    HasSubstr("la comprobación de presencia vigila \"EXCELLA.EXC001\"")));
+
+  const ResultadoPrograma estado = Vardel({"status", "--json"});
+  const std::vector<json> lineas = LineasJson(estado.salida);
+  ASSERT_EQ(lineas.size(), 1u);
+  EXPECT_THAT(lineas[0]["aviso"].get<std::string>(), HasSubstr("la lectura abre \"OTRA.LECTORA\""));
+}
+
+// The starting state comes at once, also when the watch ends before its
+// first tick; --seconds may come before the command.
+TEST_F(OrdenVardel, VigilarDiceElEstadoInicial) {
+  const ResultadoPrograma r = Vardel({"--seconds", "1", "--json", "watch"});
+  EXPECT_EQ(r.codigo, 0) << r.errores;
+  const std::vector<json> lineas = LineasJson(r.salida);
+  ASSERT_EQ(lineas.size(), 1u) << r.salida;
+  EXPECT_EQ(lineas[0]["tipo"], "lectora");
+  EXPECT_EQ(lineas[0]["conectada"], true);
+}
+
+#ifndef _WIN32
+// Ctrl+C and SIGTERM in the middle of the first cheque: it is finished
+// (its three images, its line, no trace in the log), the second is never
+// fed, and the summary and the exit code say so. A closed output is found
+// at the next line written, the second cheque's: that one is finished too,
+// the third is not fed, and standard error names the last one delivered.
+TEST_F(OrdenVardel, UnaParadaAcabaElChequeEnCursoYNoAlimentaOtro) {
+  // The second fetch of the first cheque marks the moment; each fetch
+  // takes a while, so the stop lands with the cheque half stored.
+  Escenario(R"([Reader]
+journal=diario.log
+fetchdelay=300
+[Document1]
+micr=C1234567E0049C1234E0123456789B00B0012A000012345C
+image1=imagenes-bandeja/cheque01-anverso.tif
+image2=imagenes-bandeja/cheque01-reverso.tif
+image3=imagenes-bandeja/cheque01-anverso.jpg
+[Document2]
+micr=C2345678E0075C0310E0200012345B00B0012A
+image1=imagenes-bandeja/cheque02-anverso.tif
+[Document3]
+micr=C4567890E2100C0813E0200098765B00B0017A311226D
+[Event1]
+call=MTMICRGetImage:2
+do=write
+path=en-curso
+text=1
+)");
+  const std::string orden = "./" + std::string(VARDEL_ORDEN) + " --json read";
+  // A script's background job starts with SIGINT ignored, which the
+  // command leaves so: this one is given it back, as a terminal's is.
+  const std::string fondo = "env --default-signal=INT " + orden +
+                            " > lineas & p=$!; while [ ! -e en-curso ]; do sleep 0.02; done; ";
+  const std::pair<const char*, std::string> casos[] = {
+      {"INT", fondo + "kill -INT $p; wait $p; echo $? > codigo"},
+      {"TERM", fondo + "kill -TERM $p; wait $p; echo $? > codigo"},
+      // The reader of the output goes away after the first line.
+      {"PIPE", "{ " + orden + "; echo $? > codigo; } | head -1 > lineas"},
+  };
+  for (const auto& [caso, guion] : casos) {
+    SCOPED_TRACE(caso);
+    fs::remove_all(Imagenes());
+    fs::create_directory(Imagenes());
+    for (const char* resto : {"en-curso", "diario.log", "Lectora.log"}) {
+      fs::remove(dir_.Archivo(resto));
+    }
+    Escenario(dir_.Lee("mtxmlmcr.scenario") + "\n");  // a new text: a full tray
+    const ResultadoPrograma r = EjecutaPrograma("/bin/sh", {"-c", guion}, dir_.Ruta());
+    const bool tuberia = std::string(caso) == "PIPE";
+    EXPECT_EQ(dir_.Lee("codigo"), "4\n") << r.errores;
+    EXPECT_EQ(Capturas(), tuberia ? 2 : 1);
+    for (const char* imagen : {"ANV00491234567.tif", "REV00491234567.tif", "ANV00491234567.jpg"}) {
+      EXPECT_FALSE(LeeImagen(imagen).empty()) << imagen;
+    }
+    const std::vector<json> lineas = LineasJson(dir_.Lee("lineas"));
+    ASSERT_FALSE(lineas.empty());
+    EXPECT_EQ(lineas[0]["documento"], 1);
+    EXPECT_EQ(lineas[0]["imagenes"].size(), 3u);
+    if (tuberia) {
+      EXPECT_FALSE(LeeImagen("ANV00752345678.tif").empty());
+      EXPECT_THAT(r.errores, HasSubstr("el último documento entregado entero es el 2"));
+    } else {
+      ASSERT_EQ(lineas.size(), 3u);
+      EXPECT_EQ(lineas[1]["tipo"], "resumen");
+      EXPECT_EQ(lineas[1]["documentos"], 1);
+      EXPECT_EQ(lineas[2]["tipo"], "detenida");
+      EXPECT_EQ(lineas[2]["ultimo_documento"], 1);
+    }
+    EXPECT_THAT(dir_.Lee("Lectora.log"), IsEmpty());
+  }
+}
+#endif
 
 }  // namespace
 }  // namespace vardel

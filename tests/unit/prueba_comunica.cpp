@@ -137,6 +137,33 @@ TEST_F(ClaseComunica, TerminateLeeYCierra) {
   EXPECT_TRUE(frmConfigLectorUSB::Instancia()->TmrOnOff().Enabled());
 }
 
+// A host's stop, asked before every capture call, ends an endless tray
+// after the document it was delivered, and the read closes as usual.
+TEST_F(ClaseComunica, ElAnfitrionDetieneLaLecturaAntesDeLaSiguienteCaptura) {
+  Config("");
+  falsa.al_process_check = [](const std::string&, const std::string&, std::string& respuesta,
+                              std::int32_t&) {
+    prueba::LectoraFalsa::EscribeEnBuffer(respuesta, "DOCPRESENT");
+    return 0;
+  };
+  falsa.al_get_value = [](const std::string&, const std::string&, const std::string& clave,
+                          std::string& valor, std::int32_t&) {
+    prueba::LectoraFalsa::EscribeEnBuffer(
+        valor, clave == "res" ? "0" : "C1234567E0049C1234E0123456789B00B0012A000012345C");
+    return 0;
+  };
+  struct Parada : Anfitrion {
+    bool DetenerLectura() override { return datos.size() == 2; }
+  } parada;
+  Comunica comunica(&parada);
+  falsa.Olvida();
+  comunica.Terminate();
+  EXPECT_EQ(parada.datos.size(), 2u);
+  EXPECT_EQ(falsa.Cuenta("MTMICRProcessCheck"), 2);
+  EXPECT_EQ(falsa.Llamadas().back(), "MTMICRCloseDevice(MI.LECTORA)");
+  EXPECT_TRUE(frmConfigLectorUSB::Instancia()->TmrOnOff().Enabled());
+}
+
 TEST_F(ClaseComunica, UnErrorEnElCicloDejaLaLectoraAbierta) {
   Config("");
   falsa.RespuestaEstado("<INK>sin cierre");
