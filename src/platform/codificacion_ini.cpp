@@ -118,7 +118,20 @@ std::optional<std::string> ValorEnAnsi(std::string_view archivo, std::string_vie
   if (!valor) {
     return std::nullopt;
   }
-  return AAnsi(*valor);
+  // An unpaired surrogate, kept as it stands for a rewrite, reads as the
+  // default character, as the A functions give it.
+  std::string texto;
+  for (std::size_t i = 0; i < valor->size(); ++i) {
+    const auto byte = static_cast<unsigned char>((*valor)[i]);
+    const auto siguiente = i + 1 < valor->size() ? static_cast<unsigned char>((*valor)[i + 1]) : 0;
+    if (byte == 0xED && siguiente >= 0xA0 && i + 2 < valor->size()) {
+      texto += '?';
+      i += 2;
+    } else {
+      texto += static_cast<char>(byte);
+    }
+  }
+  return AAnsi(texto);
 }
 
 std::string ConValorEscrito(std::string_view archivo, std::string_view seccion,
