@@ -249,10 +249,15 @@ void CuentaCheques(const Diario& diario, const std::vector<Evento>& eventos,
       }
       continue;
     }
+    // A trace that names this cheque by its code line first: a status
+    // trace names no line and must not be taken from a later cheque.
+    const auto nombradoSinDatos = [&] {
+      const auto exacta = [&](const Traza& t) { return !t.linea.empty() && t.linea == linea; };
+      return Usa(trazas, "imagen", exacta) || Usa(trazas, "documento", nombra) ||
+             Usa(trazas, "imagen", nombra);
+    };
     if (evento >= eventos.size()) {
-      const bool nombrado = Usa(trazas, "imagen", nombra) ||
-                            Usa(trazas, "documento", [](const Traza&) { return true; });
-      if (nombrado) {
+      if (nombradoSinDatos()) {
         ++balance.nombrados;
       } else {
         perdido("alimentado sin datos para el anfitrión ni línea que lo nombre");
@@ -261,8 +266,7 @@ void CuentaCheques(const Diario& diario, const std::vector<Evento>& eventos,
     }
     const Evento& e = eventos[evento++];
     if (e.clase == "nulo") {
-      if (Usa(trazas, "documento", [](const Traza&) { return true; }) ||
-          Usa(trazas, "imagen", nombra)) {
+      if (nombradoSinDatos()) {
         ++balance.nombrados;
       } else {
         perdido("el anfitrión recibió un evento sin datos y nada lo nombra");
