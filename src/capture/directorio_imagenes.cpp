@@ -41,7 +41,7 @@ std::string DirectorioImagenes() {
   return directorio;
 }
 
-void CompruebaAntesDeCapturar(Boolean blnLogActivo) {
+std::string CompruebaAntesDeCapturar(Boolean blnLogActivo) {
   std::string directorio;
   try {
     directorio = DirectorioImagenes();
@@ -56,6 +56,7 @@ void CompruebaAntesDeCapturar(Boolean blnLogActivo) {
     }
     throw;
   }
+  return directorio;
 }
 
 }  // namespace vardel::captura

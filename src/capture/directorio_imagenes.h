@@ -20,8 +20,9 @@ std::string DirectorioImagenes();
 // Before each capture call: the pass's images can be written (the directory
 // is a usable one, a file can be created in it, it has room for a cheque).
 // When not, the read ends here with the error the write would have raised,
-// logged when blnLogActivo is true, before any document is fed.
-void CompruebaAntesDeCapturar(Boolean blnLogActivo);
+// logged when blnLogActivo is true, before any document is fed. Gives the
+// directory it checked.
+std::string CompruebaAntesDeCapturar(Boolean blnLogActivo);
 
 // Removes the temporaries this component's image writes leave in the image
 // directory when their process was killed (named "<image name>.tmp-<process

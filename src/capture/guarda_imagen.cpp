@@ -80,18 +80,24 @@ std::string RutaPrevista(int k, const EstadoCiclo& estado) {
   }
 }
 
+// Tells the host through one of its image handlers. A handler that throws
+// must not cost the document its other images, its trace or its event: the
+// exception is kept and let through once the document has been delivered.
+template <typename Aviso>
+void AvisaAlAnfitrion(EstadoCiclo& estado, const Aviso& aviso) {
+  try {
+    aviso();
+  } catch (...) {
+    if (!estado.excepcionAnfitrion) {
+      estado.excepcionAnfitrion = std::current_exception();
+    }
+  }
+}
+
 void Traza(std::int32_t numero, int k, const std::string& ruta, EstadoCiclo& estado) {
   TrazaImagenNoGuardada(numero, k, ruta, estado);
   if (estado.imagenNoGuardada) {
-    // Like ImagenGuardada: a host's handler that throws waits for the
-    // document to be delivered.
-    try {
-      estado.imagenNoGuardada(k, ruta, numero);
-    } catch (...) {
-      if (!estado.excepcionAnfitrion) {
-        estado.excepcionAnfitrion = std::current_exception();
-      }
-    }
+    AvisaAlAnfitrion(estado, [&] { estado.imagenNoGuardada(k, ruta, numero); });
   }
 }
 
@@ -163,16 +169,7 @@ void GuardaImagen(int k, EstadoCiclo& estado) {
     throw;
   }
   if (!ruta.empty() && estado.imagenGuardada) {
-    // A host's handler that throws must not cost the document its other
-    // images, its trace or its event: the exception is kept and let
-    // through once the document has been delivered.
-    try {
-      estado.imagenGuardada(k, ruta);
-    } catch (...) {
-      if (!estado.excepcionAnfitrion) {
-        estado.excepcionAnfitrion = std::current_exception();
-      }
-    }
+    AvisaAlAnfitrion(estado, [&] { estado.imagenGuardada(k, ruta); });
   }
 }
 

@@ -2,7 +2,6 @@
 
 #include <limits>
 
-#include "capture/directorio_imagenes.h"
 #include "capture/nombres_imagen.h"
 #include "core/lanza_error.h"
 #include "platform/archivos.h"
@@ -35,10 +34,13 @@ void Incrementa(std::int16_t& contador) {
   ++contador;
 }
 
-bool IndiceOcupado(std::int16_t indice) {
-  const std::string directorio = Configuracion::LeeAjuste("DirectorioImg");
+bool IndiceOcupado(const std::string& directorio, std::int16_t indice) {
   return ImagenesDelIndice(directorio, indice) ||
          platform::ExisteRuta(RutaReserva(directorio, indice));
+}
+
+bool IndiceOcupado(std::int16_t indice) {
+  return IndiceOcupado(Configuracion::LeeAjuste("DirectorioImg"), indice);
 }
 
 void SaltaIndicesOcupados(std::int16_t& indice) {
@@ -47,10 +49,11 @@ void SaltaIndicesOcupados(std::int16_t& indice) {
   }
 }
 
-ReservaNumero::ReservaNumero(std::int16_t& indice) {
+ReservaNumero::ReservaNumero(const std::string& directorio, std::int16_t& indice) {
   while (true) {
-    SaltaIndicesOcupados(indice);
-    const std::string directorio = DirectorioImagenes();
+    while (IndiceOcupado(directorio, indice)) {
+      Incrementa(indice);
+    }
     std::string ruta = RutaReserva(directorio, indice);
     if (platform::CreaExclusivo(ruta)) {
       // Images written by a reader whose claim ended just before ours was

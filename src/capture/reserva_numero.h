@@ -25,10 +25,10 @@ void Incrementa(std::int16_t& contador);
 // number skipped.
 class ReservaNumero {
  public:
-  // Claims the first free number from `indice` on, moving the counter to
-  // it. Raises the error of a claim that cannot be written, or the
-  // overflow past 32767.
-  explicit ReservaNumero(std::int16_t& indice);
+  // Claims the first free number from `indice` on in the image directory
+  // just checked, moving the counter to it. Raises the error of a claim
+  // that cannot be written, or the overflow past 32767.
+  ReservaNumero(const std::string& directorio, std::int16_t& indice);
   ~ReservaNumero();
   ReservaNumero(const ReservaNumero&) = delete;
   ReservaNumero& operator=(const ReservaNumero&) = delete;

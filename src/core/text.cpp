@@ -108,4 +108,22 @@ std::string HastaNul(std::string_view texto) {
   return std::string(texto.substr(0, texto.find('\0')));
 }
 
+void AnadeUtf8(std::string& salida, char32_t c) {
+  if (c < 0x80) {
+    salida += static_cast<char>(c);
+  } else if (c < 0x800) {
+    salida += static_cast<char>(0xC0 | (c >> 6));
+    salida += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    salida += static_cast<char>(0xE0 | (c >> 12));
+    salida += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    salida += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    salida += static_cast<char>(0xF0 | (c >> 18));
+    salida += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    salida += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    salida += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
 }  // namespace vardel

@@ -32,6 +32,9 @@ std::size_t CuentaCaracteres(std::string_view texto);
 // The first n characters of a UTF-8 text, never half of one.
 std::string PrimerosCaracteres(std::string_view texto, std::size_t n);
 
+// Appends the UTF-8 form of one Unicode character (up to U+10FFFF).
+void AnadeUtf8(std::string& salida, char32_t c);
+
 // The text up to its first NUL character (all of it when it has none).
 std::string HastaNul(std::string_view texto);
 

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "core/text.h"
 #include "platform/ansi.h"
 
 // POSIX has no ANSI code page. Text files are UTF-8, what the locale of a
@@ -16,19 +17,6 @@ constexpr char32_t kZona80[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026
                                   0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
                                   0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
                                   0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
-void AnadeUtf8(std::string& salida, char32_t c) {
-  if (c < 0x80) {
-    salida += static_cast<char>(c);
-  } else if (c < 0x800) {
-    salida += static_cast<char>(0xC0 | (c >> 6));
-    salida += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    salida += static_cast<char>(0xE0 | (c >> 12));
-    salida += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    salida += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
 
 char AByte(char32_t c) {
   if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {

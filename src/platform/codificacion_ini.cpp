@@ -1,5 +1,6 @@
 #include "platform/codificacion_ini.h"
 
+#include "core/text.h"
 #include "platform/ansi.h"
 #include "platform/motor_ini.h"
 
@@ -21,24 +22,6 @@ std::string TextoUnicode(std::string_view archivo) {
 // converted to the code page and from it to Unicode.
 std::string PorLaPaginaDeCodigos(std::string_view utf8) {
   return DesdeAnsi(AAnsi(utf8));
-}
-
-void AnadeUtf8(std::string& salida, char32_t c) {
-  if (c < 0x80) {
-    salida += static_cast<char>(c);
-  } else if (c < 0x800) {
-    salida += static_cast<char>(0xC0 | (c >> 6));
-    salida += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    salida += static_cast<char>(0xE0 | (c >> 12));
-    salida += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    salida += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    salida += static_cast<char>(0xF0 | (c >> 18));
-    salida += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    salida += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    salida += static_cast<char>(0x80 | (c & 0x3F));
-  }
 }
 
 void AnadeUnidad(std::string& salida, char32_t unidad) {

@@ -15,6 +15,16 @@ void SustituyeDirectorioComponente(std::optional<std::string> directorio) {
   sustituto = std::move(directorio);
 }
 
+std::string DirectorioComponente() {
+  if (auto sustituto = detalle::DirectorioSustituto()) {
+    return *sustituto;
+  }
+  // A loaded library does not move: worked out once per process, not at
+  // every settings read (each costs several readlink and stat calls).
+  static const std::string directorio = detalle::CalculaDirectorio();
+  return directorio;
+}
+
 std::optional<std::string> detalle::DirectorioSustituto() {
   const std::lock_guard<std::mutex> cerrojo(mutexSustituto);
   return sustituto;

@@ -4,19 +4,16 @@
 
 #include <string>
 
-#include "platform/componente.h"
 #include "platform/componente_comun.h"
 
 namespace vardel::platform {
 
-namespace {
-
 // The folder of the file that holds this very code (libvardel.so, or the
 // program the core is linked into), links resolved.
-std::string CalculaDirectorio() {
+std::string detalle::CalculaDirectorio() {
   Dl_info info{};
   std::string ruta;
-  if (::dladdr(reinterpret_cast<void*>(&CalculaDirectorio), &info) != 0 &&
+  if (::dladdr(reinterpret_cast<void*>(&detalle::CalculaDirectorio), &info) != 0 &&
       info.dli_fname != nullptr) {
     ruta = info.dli_fname;
   }
@@ -29,18 +26,6 @@ std::string CalculaDirectorio() {
   ruta = absoluta;
   const auto barra = ruta.rfind('/');
   return barra == 0 ? std::string("/") : ruta.substr(0, barra);
-}
-
-}  // namespace
-
-std::string DirectorioComponente() {
-  if (auto sustituto = detalle::DirectorioSustituto()) {
-    return *sustituto;
-  }
-  // A loaded library does not move: worked out once per process, not at
-  // every settings read (each costs several readlink and stat calls).
-  static const std::string directorio = CalculaDirectorio();
-  return directorio;
 }
 
 }  // namespace vardel::platform

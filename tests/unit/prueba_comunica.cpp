@@ -41,6 +41,21 @@ class ClaseComunica : public testing::Test {
     falsa.al_get_index_value = [](const std::string&, const std::string&, const std::string&,
                                   std::int32_t, std::string&, std::int32_t&) { return 1; };
   }
+  // Every capture gives the worked example's cheque, with `respuesta` as
+  // its result document.
+  void UnChequePorCaptura(const std::string& respuesta) {
+    falsa.al_process_check = [respuesta](const std::string&, const std::string&, std::string& r,
+                                         std::int32_t&) {
+      prueba::LectoraFalsa::EscribeEnBuffer(r, respuesta);
+      return 0;
+    };
+    falsa.al_get_value = [](const std::string&, const std::string&, const std::string& clave,
+                            std::string& valor, std::int32_t&) {
+      prueba::LectoraFalsa::EscribeEnBuffer(
+          valor, clave == "res" ? "0" : "C1234567E0049C1234E0123456789B00B0012A000012345C");
+      return 0;
+    };
+  }
   void Config(const std::string& claves) {
     dir.Escribe("Config.ini",
                 "[LectoraUSB]\r\nName=MI.LECTORA\r\nDirectorioImg=" + dir.Ruta() + "\r\n" + claves);
@@ -117,17 +132,7 @@ TEST_F(ClaseComunica, LogActivoExactamenteS) {
 
 TEST_F(ClaseComunica, TerminateLeeYCierra) {
   Config("");
-  falsa.al_process_check = [](const std::string&, const std::string&, std::string& respuesta,
-                              std::int32_t&) {
-    prueba::LectoraFalsa::EscribeEnBuffer(respuesta, "res");
-    return 0;
-  };
-  falsa.al_get_value = [](const std::string&, const std::string&, const std::string& clave,
-                          std::string& valor, std::int32_t&) {
-    prueba::LectoraFalsa::EscribeEnBuffer(
-        valor, clave == "res" ? "0" : "C1234567E0049C1234E0123456789B00B0012A000012345C");
-    return 0;
-  };
+  UnChequePorCaptura("res");
   Comunica comunica(&anfitrion);
   falsa.Olvida();
   comunica.Terminate();
@@ -141,17 +146,7 @@ TEST_F(ClaseComunica, TerminateLeeYCierra) {
 // after the document it was delivered, and the read closes as usual.
 TEST_F(ClaseComunica, ElAnfitrionDetieneLaLecturaAntesDeLaSiguienteCaptura) {
   Config("");
-  falsa.al_process_check = [](const std::string&, const std::string&, std::string& respuesta,
-                              std::int32_t&) {
-    prueba::LectoraFalsa::EscribeEnBuffer(respuesta, "DOCPRESENT");
-    return 0;
-  };
-  falsa.al_get_value = [](const std::string&, const std::string&, const std::string& clave,
-                          std::string& valor, std::int32_t&) {
-    prueba::LectoraFalsa::EscribeEnBuffer(
-        valor, clave == "res" ? "0" : "C1234567E0049C1234E0123456789B00B0012A000012345C");
-    return 0;
-  };
+  UnChequePorCaptura("DOCPRESENT");
   struct Parada : Anfitrion {
     bool DetenerLectura() override { return datos.size() == 2; }
   } parada;
