@@ -10,8 +10,15 @@
 // time per document of each, the difference and the ratio, and the peak
 // resident memory of the process: run it with N=100 and N=10000 and
 // compare, nothing should grow with the tray.
+//
+// It also times the first cheque of a read, from the request to the host's
+// event, into the image folder as the runs above left it and into one
+// holding --archivos=N more image files (50,000 by default: a branch's
+// folder after a year or so); nothing before the first cheque may grow
+// with the folder.
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -51,15 +58,20 @@ std::string Escenario(int documentos) {
   return texto;
 }
 
-// Counts the documents the host hears of, so the run is checked too.
+// Counts the documents the host hears of, so the run is checked too, and
+// notes when the first one came.
 class Contador final : public vardel::OyenteComunica {
  public:
   void LectoraDatos(const std::shared_ptr<vardel::Collection>& Dato) override {
+    if (documentos == 0) {
+      primero = std::chrono::steady_clock::now();
+    }
     documentos += Dato ? 1 : 0;
   }
   void LectoraError(std::int32_t, const std::string&) override {}
   void LectoraActiva(vardel::Boolean) override {}
   long documentos = 0;
+  std::chrono::steady_clock::time_point primero;
 };
 
 void Captura(benchmark::State& estado, int documentos) {
@@ -72,6 +84,20 @@ void Captura(benchmark::State& estado, int documentos) {
     estado.SkipWithError("the tray did not give every document");
   }
   estado.SetItemsProcessed(estado.iterations() * documentos);
+}
+
+void PrimerCheque(benchmark::State& estado, const std::string& imagenes, int archivos) {
+  for (int i = 0; i < archivos; ++i) {
+    std::ofstream(imagenes + "/ANV0049" + std::to_string(2000000 + i) + ".tif");
+  }
+  Contador contador;
+  vardel::Comunica comunica(&contador);
+  for (auto _ : estado) {
+    contador.documentos = 0;
+    const auto inicio = std::chrono::steady_clock::now();
+    comunica.Terminate();
+    estado.SetIterationTime(std::chrono::duration<double>(contador.primero - inicio).count());
+  }
 }
 
 // The same atomic replacement without flushing anything to stable storage:
@@ -154,11 +180,15 @@ int main(int argc, char** argv) {
     return *codigo;
   }
   int documentos = 100;
+  int archivos = 50000;
   std::vector<char*> argumentos;
   for (int i = 0; i < argc; ++i) {
     constexpr const char* kOpcion = "--documentos=";
+    constexpr const char* kArchivos = "--archivos=";
     if (std::strncmp(argv[i], kOpcion, std::strlen(kOpcion)) == 0) {
       documentos = std::atoi(argv[i] + std::strlen(kOpcion));
+    } else if (std::strncmp(argv[i], kArchivos, std::strlen(kArchivos)) == 0) {
+      archivos = std::atoi(argv[i] + std::strlen(kArchivos));
     } else {
       argumentos.push_back(argv[i]);
     }
@@ -187,6 +217,13 @@ int main(int argc, char** argv) {
                                documentos, base)
       ->Unit(benchmark::kMillisecond)
       ->UseRealTime();
+  // Last: the full folder stays full.
+  for (const auto& [nombre, cuantos] :
+       {std::pair{"PrimerCheque", 0}, {"PrimerChequeLleno", archivos}}) {
+    benchmark::RegisterBenchmark(nombre, PrimerCheque, entorno.Imagenes(), cuantos)
+        ->Unit(benchmark::kMillisecond)
+        ->UseManualTime();
+  }
   Informe informe;
   benchmark::RunSpecifiedBenchmarks(&informe);
   benchmark::Shutdown();
@@ -205,6 +242,12 @@ int main(int argc, char** argv) {
         "coste de la durabilidad por documento (tiempo real): %.1f us, %.2f %% de un ciclo de "
         "lectora de 600 ms\n",
         volcado, volcado / 600000.0 * 100.0);
+  }
+  if (informe.real.count("PrimerCheque") != 0 && informe.real.count("PrimerChequeLleno") != 0) {
+    std::printf(
+        "primer cheque con %d archivos mas en la carpeta: %.2f ms, antes %.2f ms, razon %.3f\n",
+        archivos, informe.real["PrimerChequeLleno"] * 1e3, informe.real["PrimerCheque"] * 1e3,
+        informe.real["PrimerChequeLleno"] / informe.real["PrimerCheque"]);
   }
   std::printf("memoria residente maxima: %ld KiB\n", vardel::banco::MemoriaMaximaKiB());
   // A failed run fails the smoke test too.

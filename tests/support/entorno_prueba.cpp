@@ -3,8 +3,16 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include <fstream>
+#include <iterator>
+
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <grp.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 namespace vardel::prueba {
@@ -40,6 +48,51 @@ VariableDeEntorno::VariableDeEntorno(const char* nombre, const std::string& valo
 VariableDeEntorno::~VariableDeEntorno() {
   Pon(nombre_, anterior_);
 }
+
+#ifndef _WIN32
+namespace {
+constexpr uid_t kAtacante = 65534;
+constexpr gid_t kGrupo = 65534;
+constexpr const char* kContenidoSecreto = "intacto";
+}  // namespace
+
+void CarpetaDelGrupo(const std::string& carpeta) {
+  ::chown(carpeta.c_str(), 0, kGrupo);
+  ::chmod(carpeta.c_str(), 02775);
+}
+
+bool PlantaEnlace(const std::string& ruta, const std::string& destino) {
+  const pid_t hijo = ::fork();
+  if (hijo == 0) {
+    const gid_t grupos[] = {kGrupo};
+    const bool comoAtacante =
+        ::setgroups(1, grupos) == 0 && ::setgid(kGrupo) == 0 && ::setuid(kAtacante) == 0;
+    ::unlink(ruta.c_str());
+    ::_exit(comoAtacante && ::symlink(destino.c_str(), ruta.c_str()) == 0 ? 0 : 1);
+  }
+  int estado = 0;
+  return hijo > 0 && ::waitpid(hijo, &estado, 0) == hijo && WIFEXITED(estado) &&
+         WEXITSTATUS(estado) == 0;
+}
+
+std::string SecretoDeRoot(const std::string& carpeta) {
+  const std::string privada = carpeta + "/privado";
+  ::mkdir(privada.c_str(), 0700);
+  const std::string ruta = privada + "/secreto";
+  std::ofstream(ruta) << kContenidoSecreto;
+  ::chmod(ruta.c_str(), 0600);
+  return ruta;
+}
+
+bool SecretoIntacto(const std::string& ruta) {
+  struct stat datos {};
+  std::ifstream entrada(ruta);
+  const std::string contenido((std::istreambuf_iterator<char>(entrada)),
+                              std::istreambuf_iterator<char>());
+  return ::lstat(ruta.c_str(), &datos) == 0 && S_ISREG(datos.st_mode) &&
+         (datos.st_mode & 07777) == 0600 && contenido == kContenidoSecreto;
+}
+#endif
 
 void AislaCarpetaEstado() {
   const auto carpeta = std::filesystem::temp_directory_path() / "vardel-pruebas-estado";

@@ -27,6 +27,23 @@ class VariableDeEntorno {
   std::optional<std::string> anterior_;
 };
 
+#ifndef _WIN32
+// An attacker on a shared counter PC: the account nobody, a member of a
+// group (nogroup) standing for "vardel", which may write the group's
+// folders but must never redirect a write of root's.
+//
+// Makes the folder one the group may write, as the packaged ones are
+// (root:group, setgid, 2775).
+void CarpetaDelGrupo(const std::string& carpeta);
+// As the attacker, in a child process: puts a link to `destino` at `ruta`
+// (replacing what is there). False when the attacker could not.
+bool PlantaEnlace(const std::string& ruta, const std::string& destino);
+// A file only root may read or write, under `carpeta`; its path.
+std::string SecretoDeRoot(const std::string& carpeta);
+// True when the secret is still a plain root-only file with its content.
+bool SecretoIntacto(const std::string& ruta);
+#endif
+
 // Points the account's state folder at a folder of the test run's own, so
 // no test writes a fallback log into the real one.
 void AislaCarpetaEstado();

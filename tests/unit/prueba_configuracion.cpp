@@ -3,10 +3,15 @@
 
 #include <filesystem>
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 #include "platform/archivos.h"
 #include "platform/componente.h"
 #include "settings/configuracion.h"
 #include "support/directorio_prueba.h"
+#include "support/entorno_prueba.h"
 #include "vardel/error.h"
 
 namespace vardel {
@@ -150,6 +155,31 @@ TEST(GuardaConfiguracion, ATravesDeUnEnlaceYConSuModo) {
   EXPECT_EQ(LeeIni("LectoraUSB", "DocFeed", dir.Archivo("real/Config.ini")), "E13B");
   EXPECT_EQ(LeeIni("LectoraUSB", "Name", dir.Archivo("real/Config.ini")), "X");
   EXPECT_EQ(std::filesystem::status(dir.Archivo("real/Config.ini")).permissions(), modo);
+}
+
+// An account of the shared group replaces the settings file behind the
+// component's link with a link of its own: root's save refuses it.
+TEST(GuardaConfiguracion, DeRootNoSigueUnConfigIniPlantado) {
+  if (::geteuid() != 0) {
+    GTEST_SKIP() << "the attack needs root (the victim) and the account nobody (the attacker)";
+  }
+  prueba::DirectorioPrueba dir;
+  const std::string secreto = prueba::SecretoDeRoot(dir.Ruta());
+  std::filesystem::create_directory(dir.Archivo("etc"));
+  prueba::CarpetaDelGrupo(dir.Archivo("etc"));
+  std::filesystem::create_symlink(dir.Archivo("etc/Config.ini"), dir.Archivo("Config.ini"));
+  ASSERT_TRUE(prueba::PlantaEnlace(dir.Archivo("etc/Config.ini"), secreto));
+  try {
+    GuardaConfiguracion(*DatosDePantalla("200"));
+    ADD_FAILURE() << "a save through the planted link";
+  } catch (const ErrorEjecucion& e) {
+    EXPECT_EQ(e.Numero(), 75);
+    EXPECT_NE(e.Descripcion().find(dir.Archivo("etc/Config.ini") + " es un enlace simbólico"),
+              std::string::npos)
+        << e.Descripcion();
+  }
+  EXPECT_TRUE(prueba::SecretoIntacto(secreto));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Archivo("etc")), {}), 1);
 }
 #endif
 

@@ -752,5 +752,31 @@ TEST_F(Ciclo, UnaTrazaNuncaSePierdeEnSilencio) {
   EXPECT_EQ(falsa.Cuenta("MTMICRProcessCheck"), 1);
 }
 
+#ifndef _WIN32
+// An account of the shared group plants links to a root-only file at every
+// name a root read writes: images, a claim, the log. The read replaces the
+// planted names with its images and never writes through a link.
+TEST_F(Ciclo, UnaLecturaDeRootNoEscribeAtravesDeEnlacesPlantados) {
+  if (::geteuid() != 0) {
+    GTEST_SKIP() << "the attack needs root (the victim) and the account nobody (the attacker)";
+  }
+  const std::string secreto = prueba::SecretoDeRoot(dir.Ruta());
+  prueba::CarpetaDelGrupo(dir.Ruta());
+  for (const char* nombre :
+       {"ANV00491234567.tif", "REV00491234567.tif", "ANV00491234567.jpg", "ERRANV2.tif",
+        "ERRREV2.tif", "vardel-numero-1.reserva", "Lectora.log"}) {
+    ASSERT_TRUE(prueba::PlantaEnlace(dir.Archivo(nombre), secreto)) << nombre;
+  }
+  Documento sinLinea = Cheque("?");
+  sinLinea.falloImagen[1] = -3;  // logged, and traced
+  bandeja = {Cheque(), sinLinea};
+  Ejecuta(Boolean::True);
+  EXPECT_TRUE(prueba::SecretoIntacto(secreto));
+  EXPECT_EQ(dir.Lee("ANV00491234567.tif"), "frente");
+  EXPECT_FALSE(std::filesystem::is_symlink(dir.Archivo("ANV00491234567.tif")));
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.Archivo("Lectora.log")));
+}
+#endif
+
 }  // namespace
 }  // namespace vardel
