@@ -8,24 +8,27 @@
 namespace vardel::platform {
 
 std::string NombreEquipo() {
-  std::string nombre;
-  for (const char c : detalle::NombreEquipoSistema()) {
-    const bool valido =
-        (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-';
-    nombre += valido ? c : '_';
-  }
-  return nombre.empty() ? std::string("equipo") : nombre;
+  // Asked of the system once: a temporary's name and every sweep use it.
+  static const std::string equipo = [] {
+    std::string nombre;
+    for (const char c : detalle::NombreEquipoSistema()) {
+      const bool valido =
+          (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-';
+      nombre += valido ? c : '_';
+    }
+    return nombre.empty() ? std::string("equipo") : nombre;
+  }();
+  return equipo;
 }
 
 std::string NombreTemporal(const std::string& base) {
-  static const std::string equipo = NombreEquipo();
   // The system's random source for every name (getrandom, RtlGenRandom):
   // a generator seeded once could be worked out from the names it gave.
   std::random_device fuente;
   const std::uint64_t numero = (static_cast<std::uint64_t>(fuente()) << 32) ^ fuente();
   char aleatorio[17];
   std::snprintf(aleatorio, sizeof aleatorio, "%016llx", static_cast<unsigned long long>(numero));
-  return base + ".tmp-" + equipo + "-" + std::to_string(ProcesoActual()) + "-" + aleatorio;
+  return base + ".tmp-" + NombreEquipo() + "-" + std::to_string(ProcesoActual()) + "-" + aleatorio;
 }
 
 namespace {
@@ -103,12 +106,11 @@ void BorraTemporalesAbandonados(const std::string& directorio,
     const auto [base, cola] = partes(nombre);
     return !base.empty() && esBase(base) && EscritorDe(cola).has_value();
   };
-  static const std::string equipo = NombreEquipo();
   for (const std::string& nombre : ArchivosDelDirectorio(directorio, candidato)) {
     const Escritor escritor = *EscritorDe(partes(nombre).second);
     const std::string ruta = directorio + kSeparador + nombre;
     bool abandonado = false;
-    if (escritor.conEquipo && escritor.equipo == equipo) {
+    if (escritor.conEquipo && escritor.equipo == NombreEquipo()) {
       abandonado = escritor.proceso != ProcesoActual() && !ProcesoActivo(escritor.proceso);
     } else {
       const auto antiguedad = AntiguedadArchivo(ruta);
