@@ -329,9 +329,10 @@ int OrdenLeer(const Opciones& opciones) {
     // or not a reader is connected, before the reader is opened.
     const std::string directorio = LeeAjuste("DirectorioImg");
     if (!std::filesystem::is_directory(directorio)) {
-      return InformaError(ErrorEjecucion(errores::kRutaNoEncontrada), opciones.json,
-                          "no existe la carpeta de imágenes \"" + directorio +
-                              "\" (DirectorioImg en " + RutaConfiguracion() + ")");
+      return InformaError(
+          ErrorEjecucion(errores::kRutaNoEncontrada), opciones.json,
+          ConAvisoConfiguracion("no existe la carpeta de imágenes \"" + directorio +
+                                "\" (DirectorioImg en " + RutaConfiguracion() + ")"));
     }
     Comunica comunica(&lector);
     const std::string aviso = AvisoNombre();

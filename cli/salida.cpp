@@ -96,10 +96,15 @@ void VuelcaSalida() {
   }
 }
 
+std::string ConAvisoConfiguracion(const std::string& detalle) {
+  const std::string aviso = AvisoConfiguracion();
+  return aviso.empty() ? detalle : detalle + "; " + aviso;
+}
+
 std::string DetalleSinLectora() {
-  return "la biblioteca de la lectora se ha cargado, pero la lectora \"" + LeeAjuste("Name") +
-         "\" (Name en " + RutaConfiguracion() +
-         ") no responde: compruebe que está enchufada, encendida y libre";
+  return ConAvisoConfiguracion("la biblioteca de la lectora se ha cargado, pero la lectora \"" +
+                               LeeAjuste("Name") + "\" (Name en " + RutaConfiguracion() +
+                               ") no responde: compruebe que está enchufada, encendida y libre");
 }
 
 std::string AvisoNombre() {

@@ -46,4 +46,8 @@ ordered_json LineaEstado(bool conectada, const std::string& aviso = "");
 // the words that say so (a read opens "Name"); "" when they are the same.
 std::string AvisoNombre();
 
+// The detail with, when Config.ini cannot be read as the component reads
+// it, what is wrong with the file (AvisoConfiguracion) after it.
+std::string ConAvisoConfiguracion(const std::string& detalle);
+
 }  // namespace vardel::cli

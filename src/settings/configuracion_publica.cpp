@@ -12,4 +12,8 @@ std::string LeeAjuste(const std::string& clave) {
   return Configuracion::LeeAjuste(clave);
 }
 
+std::string AvisoConfiguracion() {
+  return Configuracion::AvisoMarcaUtf8();
+}
+
 }  // namespace vardel

@@ -358,6 +358,13 @@ TEST_F(OrdenVardel, SinDirectorioDeImagenesNoAlimentaNingunCheque) {
   EXPECT_EQ(lineas[0]["numero"], 76);
   EXPECT_EQ(lineas[0]["descripcion"], "No se ha encontrado la ruta de acceso");
   EXPECT_THAT(lineas[0]["detalle"].get<std::string>(), HasSubstr(ausente));
+
+  // A file an editor saved with the UTF-8 mark: the section on its first
+  // line is hidden, and the detail says so and how to save it.
+  dir_.Escribe("Config.ini", "\xEF\xBB\xBF" + dir_.Lee("Config.ini"));
+  const ResultadoPrograma conMarca = Vardel({"read"});
+  EXPECT_EQ(conMarca.codigo, 1);
+  EXPECT_THAT(conMarca.errores, HasSubstr("empieza con la marca de UTF-8 (EF BB BF)"));
 }
 
 // The reader library cannot be loaded: the component's error names every
