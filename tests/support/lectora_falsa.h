@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "device/lectora.h"
+#include "vardel/error.h"
 
 namespace vardel::prueba {
 
@@ -43,6 +44,15 @@ class LectoraFalsa : public device::Lectora {
   void Olvida() {
     registro_.clear();
     resumen_.clear();
+  }
+
+  // A library that lacks a function: the check a read makes before feeding
+  // raises 453, as the real binding does.
+  bool faltaUnaFuncion = false;
+  void CompruebaFunciones() override {
+    if (faltaUnaFuncion) {
+      throw ErrorEjecucion(errores::kPuntoEntradaNoEncontrado);
+    }
   }
 
   // Scripts. Each, when set, gives the answer of its function; the call is
