@@ -20,6 +20,7 @@
 
 #include "cifras.h"
 #include "comprobaciones.h"
+#include "dos_lectoras.h"
 #include "ejecucion.h"
 #include "escenarios.h"
 #include "instalacion.h"
@@ -134,6 +135,9 @@ int main(int argc, char** argv) {
   // ended by themselves, times 1.5.
   double suma_ms = windows ? 2000 : 100;
   int duraciones = 1;
+  int rondas = 0;
+  int cheques_dos = 0;
+  int violaciones_dos = 0;
   for (int n = o.sola >= 0 ? o.sola : 0;; ++n) {
     const std::chrono::duration<double> transcurrido = std::chrono::steady_clock::now() - inicio;
     if ((o.sola >= 0 && n > o.sola) || (o.lecturas > 0 && n >= o.lecturas) ||
@@ -143,6 +147,18 @@ int main(int argc, char** argv) {
     if (n % 200 == 0) {
       instalacion.VaciaImagenes();
       carpetas.Olvida();
+    }
+    // Now and then two readers at once on one folder (natively: the round
+    // copies the native host, component and simulator).
+    if (!windows && n % 20 == 10) {
+      const RondaDosLectoras ronda =
+          DosLectoras(instalacion.LasRutas().instalacion, Anfitrion(false), 12);
+      ++rondas;
+      cheques_dos += ronda.cheques;
+      violaciones_dos += static_cast<int>(ronda.violaciones.size());
+      for (const std::string& violacion : ronda.violaciones) {
+        std::printf("\nDos lectoras a la vez (lectura %d): %s\n", n, violacion.c_str());
+      }
     }
     Generador generador(SemillaDe(o.semilla, n), instalacion.LasRutas());
     const Lectura lectura = generador.Genera(n, static_cast<int>(suma_ms * 1.5 / duraciones));
@@ -178,6 +194,12 @@ int main(int argc, char** argv) {
       instalacion.Conserva();
     }
   }
+  if (rondas > 0) {
+    std::printf(
+        "Dos lectoras a la vez en una carpeta: %d rondas, %d cheques sin línea, "
+        "%d violaciones\n",
+        rondas, cheques_dos, violaciones_dos);
+  }
   cifras.Imprime(o.semilla);
-  return cifras.Violaciones() == 0 ? 0 : 1;
+  return cifras.Violaciones() == 0 && violaciones_dos == 0 ? 0 : 1;
 }

@@ -41,20 +41,7 @@ std::map<std::string, std::string> Campos(const std::vector<std::string>& partes
   return campos;
 }
 
-// A capture the journal shows as fed, and the images served for it.
-struct Alimentado {
-  int resultado = 0;
-  std::string captura;
-  std::string micr;
-  bool atasco = false;
-  bool sin_anuncio = false;        // the read's first capture, with no further document announced
-  std::map<int, Huella> servidas;  // by image index
-};
-
-struct Diario {
-  std::vector<Alimentado> alimentados;
-  std::set<std::pair<int, std::string>> servidas;  // index and FNV of every image served
-};
+}  // namespace
 
 Diario LeeDiario(const std::string& texto) {
   Diario diario;
@@ -91,13 +78,6 @@ Diario LeeDiario(const std::string& texto) {
   return diario;
 }
 
-struct Evento {
-  std::string clase;  // datos, sinlinea, nulo
-  std::string entidad;
-  std::string numdoc;
-  std::string iderr;
-};
-
 // The host's events, whether its read ended normally, and whether it said
 // how it ended (fin or error). A Windows host
 // writes its lines with CR LF.
@@ -123,6 +103,8 @@ std::vector<Evento> LeeEventos(const std::string& salida, bool& acabo, bool& ter
   }
   return eventos;
 }
+
+namespace {
 
 // A trace line naming a pass that delivered nothing.
 struct Traza {

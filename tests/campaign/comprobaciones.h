@@ -42,6 +42,35 @@ struct Huella {
 };
 Huella HuellaDe(const std::string& ruta);
 
+// A capture the journal shows as fed, and the images served for it.
+struct Alimentado {
+  int resultado = 0;
+  std::string captura;
+  std::string micr;
+  bool atasco = false;
+  bool sin_anuncio = false;        // the read's first capture, with no further document announced
+  std::map<int, Huella> servidas;  // by image index
+};
+
+struct Diario {
+  std::vector<Alimentado> alimentados;
+  std::set<std::pair<int, std::string>> servidas;  // index and FNV of every image served
+};
+
+// What the simulator's journal says of a read.
+Diario LeeDiario(const std::string& texto);
+
+struct Evento {
+  std::string clase;  // datos, sinlinea, nulo
+  std::string entidad;
+  std::string numdoc;
+  std::string iderr;
+};
+
+// The host's events, whether its read ended normally (fin), and whether it
+// said how it ended (fin or error).
+std::vector<Evento> LeeEventos(const std::string& salida, bool& acabo, bool& termino);
+
 // The image folders a read may write into, and what their final image
 // files held after the last run.
 class Carpetas {
