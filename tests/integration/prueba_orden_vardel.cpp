@@ -359,12 +359,15 @@ TEST_F(OrdenVardel, SinDirectorioDeImagenesNoAlimentaNingunCheque) {
   EXPECT_EQ(lineas[0]["descripcion"], "No se ha encontrado la ruta de acceso");
   EXPECT_THAT(lineas[0]["detalle"].get<std::string>(), HasSubstr(ausente));
 
+#ifndef _WIN32
   // A file an editor saved with the UTF-8 mark: the section on its first
-  // line is hidden, and the detail says so and how to save it.
+  // line is hidden, as on Windows, and the detail says so and how to save
+  // it. (Wine skips the mark, unlike Windows: natively only.)
   dir_.Escribe("Config.ini", "\xEF\xBB\xBF" + dir_.Lee("Config.ini"));
   const ResultadoPrograma conMarca = Vardel({"read"});
   EXPECT_EQ(conMarca.codigo, 1);
   EXPECT_THAT(conMarca.errores, HasSubstr("empieza con la marca de UTF-8 (EF BB BF)"));
+#endif
 }
 
 // The reader library cannot be loaded: the component's error names every
