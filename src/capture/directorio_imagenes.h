@@ -24,10 +24,10 @@ std::string DirectorioImagenes();
 // directory it checked.
 std::string CompruebaAntesDeCapturar(Boolean blnLogActivo);
 
-// Removes the temporaries this component's image writes leave in the image
-// directory when their process was killed (named "<image name>.tmp-<process
-// id>-<counter>", or the probe's "vardel-prueba.tmp-..."), when that
-// process is gone. Nothing else is touched; nothing here ever fails a read.
-void BorraTemporalesHuerfanos();
+// Removes from the image directory the temporaries of this component's
+// image writes and folder probe whose writer is provably gone
+// (platform::BorraTemporalesAbandonados). Nothing else is touched; nothing
+// here ever fails a read.
+void BorraTemporalesHuerfanos(const std::string& directorio);
 
 }  // namespace vardel::captura

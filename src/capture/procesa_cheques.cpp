@@ -82,6 +82,14 @@ void ProcesaCheques(const Contexto& contexto) {
 
   estado.intIndiceError = 1;
   SaltaIndicesOcupados(estado.intIndiceError);
+  // The folder the read starts with is the one swept when it ends, even if
+  // Config.ini names another by then; an unusable one is reported by the
+  // check before feeding.
+  std::string carpetaInicial;
+  try {
+    carpetaInicial = DirectorioImagenes();
+  } catch (const ErrorEjecucion&) {
+  }
 
   bool otroDocumento = true;
   bool primeraPasada = true;
@@ -155,7 +163,7 @@ void ProcesaCheques(const Contexto& contexto) {
   }
   // Once the tray is empty, not before the first cheque: listing a folder
   // of a year's images must not delay the counter.
-  BorraTemporalesHuerfanos();
+  BorraTemporalesHuerfanos(carpetaInicial);
 
   pantalla.TmrOnOff().Enabled(true);
 }

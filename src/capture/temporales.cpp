@@ -1,5 +1,3 @@
-#include <exception>
-
 #include "capture/directorio_imagenes.h"
 #include "platform/archivos.h"
 
@@ -31,11 +29,9 @@ bool BaseDeTemporalPropio(std::string_view base) {
 
 }  // namespace
 
-void BorraTemporalesHuerfanos() {
-  try {
-    platform::BorraTemporalesAbandonados(DirectorioImagenes(), BaseDeTemporalPropio);
-  } catch (const std::exception&) {
-    // An unusable directory is reported by the check before feeding.
+void BorraTemporalesHuerfanos(const std::string& directorio) {
+  if (!directorio.empty()) {
+    platform::BorraTemporalesAbandonados(directorio, BaseDeTemporalPropio);
   }
 }
 

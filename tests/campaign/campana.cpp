@@ -151,8 +151,7 @@ int main(int argc, char** argv) {
     // Now and then two readers at once on one folder (natively: the round
     // copies the native host, component and simulator).
     if (!windows && n % 20 == 10) {
-      const RondaDosLectoras ronda =
-          DosLectoras(instalacion.LasRutas().instalacion, Anfitrion(false), 12);
+      const RondaDosLectoras ronda = DosLectoras(instalacion, Anfitrion(false), 12);
       ++rondas;
       cheques_dos += ronda.cheques;
       violaciones_dos += static_cast<int>(ronda.violaciones.size());

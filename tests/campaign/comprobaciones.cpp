@@ -1,5 +1,6 @@
 #include "comprobaciones.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -345,7 +346,7 @@ void Carpetas::BuscaExtraviadas(std::vector<std::string>& violaciones) const {
 
 // The image folders now: temporaries, and final images new (served in
 // this run), changed or gone (never).
-void Carpetas::RevisaArchivos(const std::string& directorio, bool acabo,
+void Carpetas::RevisaArchivos(const std::string& directorio, bool acabo, bool movida,
                               const std::set<std::pair<int, std::string>>& servidas,
                               Balance& balance) {
   auto& violaciones = balance.violaciones;
@@ -356,8 +357,11 @@ void Carpetas::RevisaArchivos(const std::string& directorio, bool acabo,
     for (const auto& entrada : fs::directory_iterator(carpeta, error)) {
       const std::string nombre = entrada.path().filename().string();
       if (nombre.rfind("vardel-numero-", 0) == 0) {
-        // A claim outlives only a killed read; one that ended gave its up.
-        if (acabo && carpeta == directorio && reservas_.count(entrada.path().string()) == 0) {
+        // A claim outlives only a killed read, or one whose folder was
+        // moved away under it (as a temporary does, below); one that ended
+        // gave its up.
+        if (acabo && !movida && carpeta == directorio &&
+            reservas_.count(entrada.path().string()) == 0) {
           violaciones.push_back("reserva sobrante tras una lectura terminada: " +
                                 entrada.path().string());
         }
@@ -366,7 +370,10 @@ void Carpetas::RevisaArchivos(const std::string& directorio, bool acabo,
       }
       if (IndiceDe(nombre) == 0) {
         ++balance.temporales;
-        if (acabo && carpeta == directorio) {
+        // A folder moved away in the middle of a write keeps the
+        // temporary the writer could no longer find; the next read sweeps
+        // it, its process being gone.
+        if (acabo && !movida && carpeta == directorio) {
           violaciones.push_back("archivo sobrante tras una lectura terminada: " +
                                 entrada.path().string());
         }
@@ -417,7 +424,9 @@ void Carpetas::Comprueba(const Lectura& lectura, const Ejecucion& ejecucion,
   }
   std::vector<Traza> trazas = LeeRegistro(registro, balance);
 
-  RevisaArchivos(lectura.directorio, acabo, diario.servidas, balance);
+  const bool movida = std::find(lectura.fallas.begin(), lectura.fallas.end(),
+                                Falla::kDirectorioMovido) != lectura.fallas.end();
+  RevisaArchivos(lectura.directorio, acabo, movida, diario.servidas, balance);
   BuscaExtraviadas(violaciones);
   CuentaCheques(diario, eventos, trazas, conocidos_, permitidas_, ejecucion, balance);
 }

@@ -85,7 +85,7 @@ class Carpetas {
   void Olvida() { conocidos_.clear(); }
 
  private:
-  void RevisaArchivos(const std::string& directorio, bool acabo,
+  void RevisaArchivos(const std::string& directorio, bool acabo, bool movida,
                       const std::set<std::pair<int, std::string>>& servidas, Balance& balance);
   void BuscaExtraviadas(std::vector<std::string>& violaciones) const;
 

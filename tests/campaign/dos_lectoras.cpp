@@ -42,7 +42,7 @@ std::string Bandeja(int lector, int cheques) {
 
 }  // namespace
 
-RondaDosLectoras DosLectoras(const std::string& instalacion, const std::string& anfitrion,
+RondaDosLectoras DosLectoras(const Instalacion& instalacion, const std::string& anfitrion,
                              int cheques) {
   RondaDosLectoras ronda;
   char plantilla[] = "/tmp/campana-dos-XXXXXX";
@@ -57,11 +57,15 @@ RondaDosLectoras DosLectoras(const std::string& instalacion, const std::string& 
   for (int l = 0; l < 2; ++l) {
     lectores[l] = raiz + "/lectora-" + std::to_string(l);
     fs::create_directories(lectores[l]);
-    for (const auto& entrada : fs::directory_iterator(instalacion)) {
+    for (const auto& entrada : fs::directory_iterator(instalacion.LasRutas().instalacion)) {
       if (entrada.is_regular_file()) {
         fs::copy_file(entrada.path(), lectores[l] + "/" + entrada.path().filename().string());
       }
     }
+    // The whole simulator, whatever variant the last run left in place.
+    const fs::path simulador = instalacion.Simulador();
+    fs::copy_file(simulador, lectores[l] + "/" + simulador.filename().string(),
+                  fs::copy_options::overwrite_existing);
     for (const char* viejo : {"diario.log", "Lectora.log", "salida.txt"}) {
       fs::remove(lectores[l] + "/" + viejo);
     }

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "instalacion.h"
+
 // Two readers at once on one image folder, as two counter PCs sharing a
 // folder: each reads a tray of cheques whose lines cannot be read, so
 // every cheque takes an error number. No number may be shared, and every
@@ -17,7 +19,7 @@ struct RondaDosLectoras {
 // One round: copies the installation (host, component, simulator) twice
 // into a folder of its own beside the campaign's, runs both hosts at once
 // and checks. `cheques` is the tray of each reader.
-RondaDosLectoras DosLectoras(const std::string& instalacion, const std::string& anfitrion,
+RondaDosLectoras DosLectoras(const Instalacion& instalacion, const std::string& anfitrion,
                              int cheques);
 
 }  // namespace campana

@@ -24,6 +24,8 @@ class Instalacion {
   const Rutas& LasRutas() const { return rutas_; }
   const std::string& Raiz() const { return raiz_; }
   std::string Anfitrion() const { return rutas_.instalacion + "/" + anfitrion_; }
+  // The simulator as built (a run may have put a variant in its place).
+  std::string Simulador() const { return bin_ + "/" + simulador_; }
   // The image folders a read may write into.
   std::vector<std::string> Permitidas() const;
 
