@@ -3,6 +3,7 @@
 #include <cstdint>
 
 namespace vardel {
+inline namespace v1 {
 
 // The 16-bit Boolean of the automation world: True is -1, False is 0. It is
 // an enum so that any 16-bit value a host stores can be held, and tests of
@@ -16,4 +17,5 @@ constexpr bool EsVerdadero(Boolean valor) {
   return valor == Boolean::True;
 }
 
+}  // namespace v1
 }  // namespace vardel

@@ -1,15 +1,16 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "vardel/export.h"
 #include "vardel/variant.h"
 
 namespace vardel {
+inline namespace v1 {
 
 // The automation runtime's ordered keyed collection: 1-based positions,
 // optional unique keys matched without regard to letter case (ASCII and the
@@ -18,6 +19,13 @@ namespace vardel {
 // position out of range 9.
 class VARDEL_API Collection {
  public:
+  Collection();
+  ~Collection();
+  Collection(const Collection& otra);
+  Collection(Collection&& otra);
+  Collection& operator=(const Collection& otra);
+  Collection& operator=(Collection&& otra) noexcept;
+
   // Adds an item at the end, or before/after the item at a 1-based position.
   void Add(Variant item, std::optional<std::string> clave = std::nullopt,
            std::optional<std::int32_t> antes = std::nullopt,
@@ -26,7 +34,7 @@ class VARDEL_API Collection {
   const Variant& Item(std::int32_t posicion) const;
   const Variant& Item(std::string_view clave) const;
   bool Contiene(std::string_view clave) const;
-  std::int32_t Count() const { return static_cast<std::int32_t>(elementos_.size()); }
+  std::int32_t Count() const;
 
   void Remove(std::int32_t posicion);
   void Remove(std::string_view clave);
@@ -35,13 +43,11 @@ class VARDEL_API Collection {
   const std::optional<std::string>& Clave(std::int32_t posicion) const;
 
  private:
-  struct Elemento {
-    Variant item;
-    std::optional<std::string> clave;
-  };
-  VARDEL_LOCAL std::size_t IndiceDePosicion(std::int32_t posicion) const;
-  VARDEL_LOCAL std::size_t IndiceDeClave(std::string_view clave) const;
-  std::vector<Elemento> elementos_;
+  // The items live behind this pointer, so their storage can change
+  // without a host being rebuilt.
+  struct VARDEL_LOCAL Impl;
+  std::unique_ptr<Impl> impl_;
 };
 
+}  // namespace v1
 }  // namespace vardel

@@ -10,8 +10,7 @@
 #include "vardel/variant.h"
 
 namespace vardel {
-
-class frmConfigLectorUSB;
+inline namespace v1 {
 
 // The device the presence check (LectoraONOFF, LectoraActiva) looks for,
 // whatever "Name" in Config.ini says; a read opens "Name".
@@ -88,18 +87,15 @@ class VARDEL_API Comunica {
   // Whether a reader is connected and answers.
   Boolean LectoraONOFF();
 
-  Boolean blnLogActivo() const { return blnLogActivo_; }
-  void blnLogActivo(Boolean valor) { blnLogActivo_ = valor; }
+  Boolean blnLogActivo() const;
+  void blnLogActivo(Boolean valor);
 
  private:
-  class VARDEL_LOCAL Receptor;
-  VARDEL_LOCAL void CierraLectora();
-  VARDEL_LOCAL void ProcesaCheques();
-
-  OyenteComunica* oyente_ = nullptr;
-  Boolean blnLogActivo_ = Boolean::False;
-  std::shared_ptr<frmConfigLectorUSB> PantallaConfig;
-  std::unique_ptr<Receptor> receptor_;
+  // Everything the object holds lives behind this pointer, so its size and
+  // members can change without a host being rebuilt.
+  struct VARDEL_LOCAL Impl;
+  std::unique_ptr<Impl> impl_;
 };
 
+}  // namespace v1
 }  // namespace vardel

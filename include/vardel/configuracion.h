@@ -5,6 +5,7 @@
 #include "vardel/export.h"
 
 namespace vardel {
+inline namespace v1 {
 
 // The component's settings file: Config.ini in the folder the component was
 // loaded from.
@@ -20,4 +21,5 @@ VARDEL_API std::string LeeAjuste(const std::string& clave);
 // line. "" when nothing is wrong.
 VARDEL_API std::string AvisoConfiguracion();
 
+}  // namespace v1
 }  // namespace vardel

@@ -7,6 +7,7 @@
 #include "vardel/export.h"
 
 namespace vardel {
+inline namespace v1 {
 
 // Numbers of the run-time errors the component raises. They are the numbers
 // of the platform's automation runtime, so a host sees the error it expects.
@@ -53,4 +54,5 @@ class VARDEL_API ErrorEjecucion : public std::runtime_error {
   std::string detalle_;
 };
 
+}  // namespace v1
 }  // namespace vardel

@@ -6,6 +6,7 @@
 #include "vardel/variant.h"
 
 namespace vardel {
+inline namespace v1 {
 
 // A calendar date and time of day, as the automation date encodes it.
 struct FechaCivil {
@@ -24,4 +25,5 @@ VARDEL_API std::optional<Fecha> FechaDesdeCivil(const FechaCivil& civil);
 // The calendar date of an automation date (times rounded to the second).
 VARDEL_API FechaCivil CivilDesdeFecha(Fecha fecha);
 
+}  // namespace v1
 }  // namespace vardel

@@ -5,6 +5,7 @@
 #include "vardel/export.h"
 
 namespace vardel::platform {
+inline namespace v1 {
 
 enum class BotonesMensaje { Aceptar, SiNo };
 enum class IconoMensaje { Critico, Exclamacion, Informacion };
@@ -36,4 +37,5 @@ VARDEL_API void SustituyeInteraccion(Interaccion* sustituta);
 // The platform's own rendering.
 VARDEL_API Interaccion& InteraccionPlataforma();
 
+}  // namespace v1
 }  // namespace vardel::platform

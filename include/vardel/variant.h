@@ -9,6 +9,7 @@
 #include "vardel/export.h"
 
 namespace vardel {
+inline namespace v1 {
 
 class Collection;
 
@@ -38,15 +39,15 @@ class VARDEL_API Variant {
   Tipo tipo() const { return static_cast<Tipo>(valor_.index()); }
   bool EsEmpty() const { return tipo() == Tipo::Empty; }
 
-  std::int16_t AsInteger() const { return std::get<std::int16_t>(valor_); }
-  std::int32_t AsLong() const { return std::get<std::int32_t>(valor_); }
-  double AsDouble() const { return std::get<double>(valor_); }
-  Fecha AsDate() const { return std::get<Fecha>(valor_); }
-  const std::string& AsString() const { return std::get<std::string>(valor_); }
-  vardel::Boolean AsBoolean() const { return std::get<vardel::Boolean>(valor_); }
-  const std::shared_ptr<Collection>& AsObject() const {
-    return std::get<std::shared_ptr<Collection>>(valor_);
-  }
+  // The value as the type it holds; a wrong type raises ErrorEjecucion 13
+  // (type mismatch), as the runtime does.
+  std::int16_t AsInteger() const;
+  std::int32_t AsLong() const;
+  double AsDouble() const;
+  Fecha AsDate() const;
+  const std::string& AsString() const;
+  vardel::Boolean AsBoolean() const;
+  const std::shared_ptr<Collection>& AsObject() const;
 
   // Same type and same value; objects compare by identity.
   friend bool operator==(const Variant&, const Variant&) = default;
@@ -62,4 +63,5 @@ class VARDEL_API Variant {
 // stands, numbers in plain decimal, dates as dd/mm/yyyy.
 VARDEL_API std::string ATexto(const Variant& v);
 
+}  // namespace v1
 }  // namespace vardel

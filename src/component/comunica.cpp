@@ -12,124 +12,132 @@ namespace vardel {
 
 static_assert(std::string_view(kDispositivoVigilado) == frmConfigLectorUSB::kDispositivo);
 
-// Receives the settings screen object's events and passes on the two that
-// concern the host.
-class Comunica::Receptor final : public OyentePantalla {
- public:
-  explicit Receptor(Comunica& comunica) : comunica_(comunica) {}
+// What one object holds: its listener, its logging switch, and the
+// thread's settings screen object, whose events it passes on.
+struct VARDEL_LOCAL Comunica::Impl final : OyentePantalla {
+  explicit Impl(OyenteComunica* oyente)
+      : oyente(oyente), PantallaConfig(frmConfigLectorUSB::Instancia()) {
+    PantallaConfig->Suscribe(this);
+  }
+  ~Impl() override {
+    PantallaConfig->Desuscribe(this);
+    // Objects of one thread share the screen: the last one unloads it.
+    if (PantallaConfig.use_count() == 1) {
+      PantallaConfig->Unload();
+    }
+  }
+  Impl(const Impl&) = delete;
+  Impl& operator=(const Impl&) = delete;
 
   // The class raises its own LectoraDatos from the capture cycle only.
   void LectoraDatos(const std::shared_ptr<Collection>&) override {}
 
   void LectoraError(std::int32_t Error, const std::string& Descripcion) override {
-    if (comunica_.oyente_ != nullptr) {
-      comunica_.oyente_->LectoraError(Error, Descripcion);
+    if (oyente != nullptr) {
+      oyente->LectoraError(Error, Descripcion);
     }
   }
 
   void LectoraActiva(Boolean OnOff) override {
-    if (comunica_.oyente_ != nullptr) {
-      comunica_.oyente_->LectoraActiva(OnOff);
+    if (oyente != nullptr) {
+      oyente->LectoraActiva(OnOff);
     }
   }
 
- private:
-  Comunica& comunica_;
+  void ProcesaCheques();
+  void CierraLectora();
+
+  OyenteComunica* oyente = nullptr;
+  Boolean blnLogActivo = Boolean::False;
+  std::shared_ptr<frmConfigLectorUSB> PantallaConfig;
 };
 
-Comunica::Comunica(OyenteComunica* oyente)
-    : oyente_(oyente),
-      PantallaConfig(frmConfigLectorUSB::Instancia()),
-      receptor_(std::make_unique<Receptor>(*this)) {
-  PantallaConfig->Suscribe(receptor_.get());
-  try {
-    const std::string dispositivo = Configuracion::LeeAjuste("Name");
-    const std::int32_t apertura = device::LectoraActual().MTMICROpenDevice(dispositivo);
-    if (apertura == 0) {
-      PantallaConfig->TmrOnOff().Enabled(true);
-      PantallaConfig->blnLectoraOn = PantallaConfig->EstadoLectora();
-    } else {
-      // Written whatever blnLogActivo holds: the host has no other word of it.
-      Configuracion::EscribeLog(Configuracion::LineaLog(
-          apertura, " - No se ha podido establecer conexión con la lectora " +
-                        Configuracion::LeeAjuste("Name")));
-      PantallaConfig->TmrOnOff().Enabled(true);
-      PantallaConfig->blnLectoraOn = Boolean::False;
-    }
-  } catch (...) {
-    PantallaConfig->Desuscribe(receptor_.get());
-    throw;
+Comunica::Comunica(OyenteComunica* oyente) : impl_(std::make_unique<Impl>(oyente)) {
+  frmConfigLectorUSB& PantallaConfig = *impl_->PantallaConfig;
+  const std::string dispositivo = Configuracion::LeeAjuste("Name");
+  const std::int32_t apertura = device::LectoraActual().MTMICROpenDevice(dispositivo);
+  if (apertura == 0) {
+    PantallaConfig.TmrOnOff().Enabled(true);
+    PantallaConfig.blnLectoraOn = PantallaConfig.EstadoLectora();
+  } else {
+    // Written whatever blnLogActivo holds: the host has no other word of it.
+    Configuracion::EscribeLog(
+        Configuracion::LineaLog(apertura, " - No se ha podido establecer conexión con la lectora " +
+                                              Configuracion::LeeAjuste("Name")));
+    PantallaConfig.TmrOnOff().Enabled(true);
+    PantallaConfig.blnLectoraOn = Boolean::False;
   }
 }
 
-Comunica::~Comunica() {
-  PantallaConfig->Desuscribe(receptor_.get());
-  // Objects of one thread share the screen: the last one unloads it.
-  if (PantallaConfig.use_count() == 1) {
-    PantallaConfig->Unload();
-  }
-  PantallaConfig.reset();
-}
+Comunica::~Comunica() = default;
 
 void Comunica::EstableceOyente(OyenteComunica* oyente) {
-  oyente_ = oyente;
+  impl_->oyente = oyente;
+}
+
+Boolean Comunica::blnLogActivo() const {
+  return impl_->blnLogActivo;
+}
+
+void Comunica::blnLogActivo(Boolean valor) {
+  impl_->blnLogActivo = valor;
 }
 
 void Comunica::Terminate() {
-  blnLogActivo_ = ABoolean(Configuracion::LeeAjuste("LogActivo") == "S");
-  ProcesaCheques();
-  CierraLectora();
+  impl_->blnLogActivo = ABoolean(Configuracion::LeeAjuste("LogActivo") == "S");
+  impl_->ProcesaCheques();
+  impl_->CierraLectora();
 }
 
-void Comunica::ProcesaCheques() {
+void Comunica::Impl::ProcesaCheques() {
   captura::Contexto contexto;
-  contexto.blnLogActivo = [this] { return blnLogActivo_; };
+  contexto.blnLogActivo = [this] { return blnLogActivo; };
   contexto.PantallaConfig = PantallaConfig.get();
   contexto.LectoraDatos = [this](const std::shared_ptr<Collection>& Dato) {
-    if (oyente_ != nullptr) {
-      oyente_->LectoraDatos(Dato);
+    if (oyente != nullptr) {
+      oyente->LectoraDatos(Dato);
     }
   };
   contexto.ImagenGuardada = [this](int k, const std::string& ruta) {
-    if (oyente_ != nullptr) {
-      oyente_->ImagenGuardada(k, ruta);
+    if (oyente != nullptr) {
+      oyente->ImagenGuardada(k, ruta);
     }
   };
   contexto.ImagenNoGuardada = [this](int k, const std::string& ruta, std::int32_t numero) {
-    if (oyente_ != nullptr) {
-      oyente_->ImagenNoGuardada(k, ruta, numero);
+    if (oyente != nullptr) {
+      oyente->ImagenNoGuardada(k, ruta, numero);
     }
   };
   contexto.LectoraAbierta = [this](std::int32_t resultado) {
-    if (oyente_ != nullptr) {
-      oyente_->LectoraAbierta(resultado);
+    if (oyente != nullptr) {
+      oyente->LectoraAbierta(resultado);
     }
   };
   contexto.CapturaFallida = [this](std::int32_t resultado, bool otroDocumento) {
-    if (oyente_ != nullptr) {
-      oyente_->CapturaFallida(resultado, otroDocumento);
+    if (oyente != nullptr) {
+      oyente->CapturaFallida(resultado, otroDocumento);
     }
   };
-  contexto.Detener = [this] { return oyente_ != nullptr && oyente_->DetenerLectura(); };
+  contexto.Detener = [this] { return oyente != nullptr && oyente->DetenerLectura(); };
   captura::ProcesaCheques(contexto);
 }
 
-void Comunica::CierraLectora() {
+void Comunica::Impl::CierraLectora() {
   const std::string dispositivo = Configuracion::LeeAjuste("Name");
   const std::int32_t cierre = device::LectoraActual().MTMICRCloseDevice(dispositivo);
-  if (cierre != 0 && EsVerdadero(blnLogActivo_)) {
+  if (cierre != 0 && EsVerdadero(blnLogActivo)) {
     Configuracion::EscribeLog(Configuracion::LineaLog(
         cierre, " - No se ha podido cerrar la lectora " + dispositivo + " satisfactoriamente "));
   }
 }
 
 Boolean Comunica::LectoraONOFF() {
-  return PantallaConfig->EstadoLectora();
+  return impl_->PantallaConfig->EstadoLectora();
 }
 
 Variant Comunica::MostrarConfiguracion() {
-  PantallaConfig->Inicializar();
-  PantallaConfig->MuestraModal();
+  impl_->PantallaConfig->Inicializar();
+  impl_->PantallaConfig->MuestraModal();
   return Variant();
 }
 

@@ -3,6 +3,7 @@
 #include <utility>
 
 namespace vardel {
+inline namespace v1 {
 
 std::string DescripcionError(int32_t numero) {
   switch (numero) {
@@ -43,6 +44,8 @@ ErrorEjecucion::ErrorEjecucion(int32_t numero, std::string descripcion)
     : std::runtime_error(std::to_string(numero) + " " + descripcion),
       numero_(numero),
       descripcion_(std::move(descripcion)) {}
+
+}  // namespace v1
 
 void LanzaError(int32_t numero) {
   throw ErrorEjecucion(numero);

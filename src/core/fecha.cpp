@@ -3,6 +3,7 @@
 #include <cmath>
 
 namespace vardel {
+inline namespace v1 {
 
 namespace {
 
@@ -75,4 +76,5 @@ FechaCivil CivilDesdeFecha(Fecha fecha) {
   return c;
 }
 
+}  // namespace v1
 }  // namespace vardel

@@ -2,10 +2,46 @@
 
 #include <cstdio>
 
+#include "core/lanza_error.h"
 #include "vardel/collection.h"
 #include "vardel/fecha.h"
 
 namespace vardel {
+inline namespace v1 {
+
+namespace {
+
+template <typename T, typename Valor>
+const T& Como(const Valor& valor) {
+  if (const T* tipo = std::get_if<T>(&valor)) {
+    return *tipo;
+  }
+  LanzaError(errores::kTiposNoCoinciden);
+}
+
+}  // namespace
+
+std::int16_t Variant::AsInteger() const {
+  return Como<std::int16_t>(valor_);
+}
+std::int32_t Variant::AsLong() const {
+  return Como<std::int32_t>(valor_);
+}
+double Variant::AsDouble() const {
+  return Como<double>(valor_);
+}
+Fecha Variant::AsDate() const {
+  return Como<Fecha>(valor_);
+}
+const std::string& Variant::AsString() const {
+  return Como<std::string>(valor_);
+}
+vardel::Boolean Variant::AsBoolean() const {
+  return Como<vardel::Boolean>(valor_);
+}
+const std::shared_ptr<Collection>& Variant::AsObject() const {
+  return Como<std::shared_ptr<Collection>>(valor_);
+}
 
 std::string ATexto(const Variant& v) {
   switch (v.tipo()) {
@@ -36,4 +72,5 @@ std::string ATexto(const Variant& v) {
   return "";
 }
 
+}  // namespace v1
 }  // namespace vardel

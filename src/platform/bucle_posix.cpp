@@ -59,7 +59,7 @@ void Temporizador::Interval(std::chrono::milliseconds intervalo) {
   impl_->vence = Reloj::now() + intervalo;  // a new interval starts counting afresh
 }
 
-void BombeaMensajes(std::chrono::milliseconds espera) {
+void v1::BombeaMensajes(std::chrono::milliseconds espera) {
   const auto limite = Reloj::now() + espera;
   for (;;) {
     const auto ahora = Reloj::now();

@@ -108,7 +108,7 @@ void Temporizador::Interval(std::chrono::milliseconds intervalo) {
   }
 }
 
-void BombeaMensajes(std::chrono::milliseconds espera) {
+void v1::BombeaMensajes(std::chrono::milliseconds espera) {
   const ULONGLONG limite = GetTickCount64() + static_cast<ULONGLONG>(espera.count());
   for (;;) {
     MSG mensaje;

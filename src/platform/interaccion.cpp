@@ -6,11 +6,11 @@ namespace {
 thread_local Interaccion* sustituta = nullptr;
 }  // namespace
 
-Interaccion& InteraccionActual() {
+Interaccion& v1::InteraccionActual() {
   return sustituta != nullptr ? *sustituta : InteraccionPlataforma();
 }
 
-void SustituyeInteraccion(Interaccion* nueva) {
+void v1::SustituyeInteraccion(Interaccion* nueva) {
   sustituta = nueva;
 }
 

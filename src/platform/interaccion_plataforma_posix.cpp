@@ -74,7 +74,7 @@ class InteraccionTerminal final : public Interaccion {
 
 }  // namespace
 
-Interaccion& InteraccionPlataforma() {
+Interaccion& v1::InteraccionPlataforma() {
   static InteraccionTerminal terminal;
   return terminal;
 }

@@ -73,7 +73,7 @@ class InteraccionWin32 final : public Interaccion {
 
 }  // namespace
 
-Interaccion& InteraccionPlataforma() {
+Interaccion& v1::InteraccionPlataforma() {
   static InteraccionWin32 win32;
   return win32;
 }

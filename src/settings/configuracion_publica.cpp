@@ -3,6 +3,7 @@
 #include "vardel/configuracion.h"
 
 namespace vardel {
+inline namespace v1 {
 
 std::string RutaConfiguracion() {
   return Configuracion::RutaConfig();
@@ -16,4 +17,5 @@ std::string AvisoConfiguracion() {
   return Configuracion::AvisoMarcaUtf8();
 }
 
+}  // namespace v1
 }  // namespace vardel

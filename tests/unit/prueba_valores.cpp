@@ -94,6 +94,20 @@ TEST(Variant, TiposDistintosNoSonIguales) {
   EXPECT_EQ(Variant::Bool(Boolean::True).AsBoolean(), Boolean::True);
   EXPECT_EQ(static_cast<int>(Boolean::True), -1);
   EXPECT_TRUE(Variant::Object(nullptr).tipo() == Variant::Tipo::Object);
+  // Reading a value as another type is the runtime's type mismatch.
+  EXPECT_EQ(NumeroDeError([] { (void)Variant::Long(7).AsInteger(); }), 13);
+  EXPECT_EQ(NumeroDeError([] { (void)Variant().AsString(); }), 13);
+}
+
+TEST(Collection, CopiaIndependienteYMovidaVacia) {
+  Collection original;
+  original.Add(Variant::Long(1), "uno");
+  Collection copia = original;
+  copia.Add(Variant::Long(2), "dos");
+  Collection movida = std::move(copia);
+  EXPECT_EQ(original.Count(), 1);
+  EXPECT_EQ(movida.Count(), 2);
+  EXPECT_EQ(copia.Count(), 0);  // NOLINT(bugprone-use-after-move): left empty, still usable
 }
 
 TEST(Fecha, SerialDeAutomatizacion) {
