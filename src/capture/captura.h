@@ -11,6 +11,9 @@
 namespace vardel {
 
 class frmConfigLectorUSB;
+namespace device {
+class Lectora;
+}
 
 // The reader initialisation and the capture cycle: private routines of a
 // Comunica, kept apart so each can be tested on its own.
@@ -18,6 +21,10 @@ namespace captura {
 
 // What the cycle uses of the Comunica that runs it.
 struct Contexto {
+  explicit Contexto(device::Lectora& lectora) : lectora(lectora) {}
+
+  // The reader library the cycle drives.
+  device::Lectora& lectora;
   // Reads the object's logging switch: at every log line, so a host that
   // changes it from an event handler is heard from that line on.
   std::function<Boolean()> blnLogActivo = [] { return Boolean::False; };
@@ -39,7 +46,7 @@ struct Contexto {
 // Asks the reader for its status and tests the endorser's ink, builds the
 // processing options into strOpciones, and sets the log directory. Leaves
 // the reader closed.
-void InicializaLectora(std::string& strOpciones, Boolean blnLogActivo);
+void InicializaLectora(device::Lectora& lectora, std::string& strOpciones, Boolean blnLogActivo);
 
 // Feeds the documents in the tray one per pass until the reader reports no
 // further document, raising LectoraDatos for each processed one.

@@ -11,10 +11,17 @@
 #include "vardel/collection.h"
 #include "vardel/error.h"
 
+namespace vardel::device {
+class Lectora;
+}
+
 namespace vardel::captura {
 
 // The state one run of the capture cycle shares with its image step.
 struct EstadoCiclo {
+  explicit EstadoCiclo(device::Lectora& lectora) : lectora(lectora) {}
+
+  device::Lectora& lectora;                    // the reader library the cycle drives
   std::string strRespuesta;                    // the result document of the capture call
   std::int16_t intIndiceError = 1;             // numbers the files of unparsed documents
   std::shared_ptr<Collection> colDatos;        // what LectoraDatos carries

@@ -102,7 +102,7 @@ void Traza(std::int32_t numero, int k, const std::string& ruta, EstadoCiclo& est
 }
 
 void GuardaImagenSinTraza(int k, EstadoCiclo& estado, std::string& ruta) {
-  device::Lectora& lectora = device::LectoraActual();
+  device::Lectora& lectora = estado.lectora;
 
   std::string strValor(static_cast<std::size_t>(kLargoValor), '\0');
   std::int32_t longitud = kLargoValor;

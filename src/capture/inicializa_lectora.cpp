@@ -77,8 +77,7 @@ constexpr Opcion kOpciones[] = {
 
 }  // namespace
 
-void InicializaLectora(std::string& strOpciones, Boolean blnLogActivo) {
-  device::Lectora& lectora = device::LectoraActual();
+void InicializaLectora(device::Lectora& lectora, std::string& strOpciones, Boolean blnLogActivo) {
   strOpciones.assign(kLargoOpciones, '\0');
   std::int32_t longitud = static_cast<std::int32_t>(kLargoOpciones);
 

@@ -23,7 +23,7 @@ constexpr std::int32_t kLargoValor = 1024;
 // Reads the current document's values and images. Returns the data object
 // the event carries.
 std::shared_ptr<Collection> LeeDocumento(EstadoCiclo& estado, const Contexto& contexto) {
-  device::Lectora& lectora = device::LectoraActual();
+  device::Lectora& lectora = estado.lectora;
   std::string strValor(static_cast<std::size_t>(kLargoValor), '\0');
   std::int32_t longitud = kLargoValor;
   lectora.MTMICRGetValue(estado.strRespuesta, "CommandStatus", "res", strValor, longitud);
@@ -59,7 +59,7 @@ std::shared_ptr<Collection> LeeDocumento(EstadoCiclo& estado, const Contexto& co
 }  // namespace
 
 void ProcesaCheques(const Contexto& contexto) {
-  device::Lectora& lectora = device::LectoraActual();
+  device::Lectora& lectora = contexto.lectora;
   frmConfigLectorUSB& pantalla = *contexto.PantallaConfig;
 
   // A missing function or library ends the read here, before any document
@@ -67,9 +67,9 @@ void ProcesaCheques(const Contexto& contexto) {
   lectora.CompruebaFunciones();
 
   std::string strOpciones(kLargoRespuesta, '\0');
-  InicializaLectora(strOpciones, contexto.blnLogActivo());
+  InicializaLectora(lectora, strOpciones, contexto.blnLogActivo());
 
-  EstadoCiclo estado;
+  EstadoCiclo estado(lectora);
   estado.blnLogActivo = contexto.blnLogActivo;
   estado.imagenGuardada = contexto.ImagenGuardada;
   estado.imagenNoGuardada = contexto.ImagenNoGuardada;

@@ -90,7 +90,7 @@ void Comunica::Terminate() {
 }
 
 void Comunica::Impl::ProcesaCheques() {
-  captura::Contexto contexto;
+  captura::Contexto contexto(device::LectoraActual());
   contexto.blnLogActivo = [this] { return blnLogActivo; };
   contexto.PantallaConfig = PantallaConfig.get();
   contexto.LectoraDatos = [this](const std::shared_ptr<Collection>& Dato) {

@@ -19,7 +19,8 @@ void BM_InicializaLectora(benchmark::State& estado, const std::string& respuesta
   vardel::banco::EntornoSimulador entorno("[Reader]\npresent=yes\nstatus=" + respuesta + "\n");
   std::string strOpciones;
   for (auto _ : estado) {
-    vardel::captura::InicializaLectora(strOpciones, vardel::Boolean::False);
+    vardel::captura::InicializaLectora(vardel::device::LectoraActual(), strOpciones,
+                                       vardel::Boolean::False);
     benchmark::DoNotOptimize(strOpciones.data());
   }
 }

@@ -37,7 +37,7 @@ class Inicializacion : public testing::Test {
 
   std::string Inicializa(Boolean log = Boolean::False) {
     std::string opciones = "lo que hubiera";
-    captura::InicializaLectora(opciones, log);
+    captura::InicializaLectora(falsa, opciones, log);
     return opciones;
   }
 

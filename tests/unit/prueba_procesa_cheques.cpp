@@ -111,7 +111,7 @@ class Ciclo : public testing::Test {
   void TearDown() override { Configuracion::strDirectorioLog().clear(); }
 
   void Ejecuta(Boolean log = Boolean::False) {
-    captura::Contexto contexto;
+    captura::Contexto contexto(falsa);
     contexto.blnLogActivo = [log] { return log; };
     contexto.PantallaConfig = &pantalla;
     contexto.LectoraDatos = [this](const std::shared_ptr<Collection>& dato) {
@@ -659,7 +659,7 @@ TEST_F(Ciclo, SoloSeBorranLosTemporalesAbandonados) {
 
 TEST_F(Ciclo, LaExcepcionDelAnfitrionLlegaTrasEntregarElDocumento) {
   bandeja = {Cheque(), Cheque()};
-  captura::Contexto contexto;
+  captura::Contexto contexto(falsa);
   contexto.PantallaConfig = &pantalla;
   contexto.LectoraDatos = [this](const std::shared_ptr<Collection>& dato) {
     eventos.push_back(dato);
@@ -687,7 +687,7 @@ TEST_F(Ciclo, CadaImagenSeAseguraEnDiscoAntesDelEvento) {
     orden.push_back(std::string(operacion) + " " + ruta.substr(ruta.find_last_of("/\\") + 1));
   };
   platform::Sonda() = &sonda;
-  captura::Contexto contexto;
+  captura::Contexto contexto(falsa);
   contexto.PantallaConfig = &pantalla;
   contexto.LectoraDatos = [&orden](const std::shared_ptr<Collection>&) {
     orden.push_back("evento");
