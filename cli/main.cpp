@@ -2,6 +2,7 @@
 // cheques in the reader's tray.
 #include <CLI/CLI.hpp>
 #include <cstdio>
+#include <exception>
 #include <string>
 
 #include "ordenes.h"
@@ -45,7 +46,7 @@ std::string Motivo(const CLI::ParseError& error, const CLI::App& app) {
   }
   if (!sobrantes.empty()) {
     const std::string& primero = sobrantes.front();
-    if (primero.rfind("-", 0) == 0) {
+    if (primero.rfind('-', 0) == 0) {
       return "opción no reconocida: " + primero;
     }
     return (ordenes.empty() ? "orden desconocida: " : "argumento no reconocido: ") + primero;
@@ -65,7 +66,8 @@ std::string Motivo(const CLI::ParseError& error, const CLI::App& app) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+// The command's whole run, as main gives it.
+static int Ejecuta(int argc, char** argv) {
   using namespace vardel::cli;
   Opciones opciones;
 
@@ -141,4 +143,17 @@ int main(int argc, char** argv) {
     return OrdenVigilar(opciones);
   }
   return OrdenConfigurar(opciones);
+}
+
+// An exception no command turned into an exit code (a fault of the command
+// itself, or memory) ends the run with its message and 1, not an abort.
+int main(int argc, char** argv) {
+  try {
+    return Ejecuta(argc, argv);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "vardel: %s\n", error.what());
+  } catch (...) {
+    std::fprintf(stderr, "vardel: error desconocido\n");
+  }
+  return vardel::cli::kSalidaError;
 }

@@ -17,7 +17,7 @@ long long SegundosCiviles(const std::tm& t) {
   const int diaAnio = (153 * (mes > 2 ? mes - 3 : mes + 9) + 2) / 5 + t.tm_mday - 1;
   const int diaEra = anioEra * 365 + anioEra / 4 - anioEra / 100 + diaAnio;
   const long long dias = static_cast<long long>(era) * 146097 + diaEra - 719468;
-  return dias * 86400 + t.tm_hour * 3600 + t.tm_min * 60 + t.tm_sec;
+  return dias * 86400 + t.tm_hour * 3600LL + t.tm_min * 60LL + t.tm_sec;
 }
 
 }  // namespace

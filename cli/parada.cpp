@@ -1,6 +1,7 @@
 #include "parada.h"
 
 #include <csignal>
+#include <initializer_list>
 
 namespace vardel::cli {
 

@@ -29,7 +29,7 @@ std::string DondeSeConfigura(const std::string& directorio) {
 }  // namespace
 
 std::string DirectorioImagenes() {
-  const std::string directorio = Configuracion::LeeAjuste("DirectorioImg");
+  std::string directorio = Configuracion::LeeAjuste("DirectorioImg");
   if (Recorta(directorio).empty()) {
     DirectorioNoValido(directorio, "está vacío o no se puede leer");
   }

@@ -62,7 +62,7 @@ std::shared_ptr<Collection> ColeccionSinDatos(std::int16_t indice) {
 // The largest image the step accepts: a cheque's image at any resolution
 // and colour depth a desk reader offers is a few MiB; a size text beyond
 // this is a fault of the reader, not an image worth gigabytes of memory.
-constexpr std::size_t kTamanoMaximo = 64u * 1024 * 1024;
+constexpr std::size_t kTamanoMaximo = std::size_t{64} * 1024 * 1024;
 
 // The file name of image k of the current document.
 std::string NombreDelDocumento(int k, const EstadoCiclo& estado) {

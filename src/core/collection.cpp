@@ -22,8 +22,9 @@ struct Collection::Impl {
 Collection::Collection() : impl_(std::make_unique<Impl>()) {}
 Collection::~Collection() = default;
 Collection::Collection(const Collection& otra) : impl_(std::make_unique<Impl>(*otra.impl_)) {}
-// A moved-from collection is left empty, still usable.
-Collection::Collection(Collection&& otra)
+// A moved-from collection is left empty, still usable: it gets fresh
+// storage, which may throw, so the move is not noexcept.
+Collection::Collection(Collection&& otra)  // NOLINT(performance-noexcept-move-constructor)
     : impl_(std::exchange(otra.impl_, std::make_unique<Impl>())) {}
 Collection& Collection::operator=(const Collection& otra) {
   if (this != &otra) {

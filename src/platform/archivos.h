@@ -33,7 +33,7 @@ std::string NombreEquipo();
 // well under a second, minutes at worst on a slow share. A day is far
 // beyond that, and beyond any disagreement between the clocks of the PCs
 // that share a folder.
-inline constexpr std::int64_t kAntiguedadAbandono = 24 * 60 * 60;
+inline constexpr std::int64_t kAntiguedadAbandono = std::int64_t{24} * 60 * 60;
 
 // Removes from the folder the temporaries (NombreTemporal) of the names
 // `esBase` accepts whose writer is provably gone: a process of this machine

@@ -29,9 +29,9 @@ std::string FechaHoraGeneral(Fecha momento) {
   partes.tm_isdst = -1;
   // The user's regional forms (LC_TIME), without touching the process's
   // own locale, which belongs to the host.
-  locale_t regional = ::newlocale(LC_TIME_MASK, "", static_cast<locale_t>(0));
-  if (regional == static_cast<locale_t>(0)) {
-    regional = ::newlocale(LC_TIME_MASK, "C", static_cast<locale_t>(0));
+  locale_t regional = ::newlocale(LC_TIME_MASK, "", nullptr);
+  if (regional == nullptr) {
+    regional = ::newlocale(LC_TIME_MASK, "C", nullptr);
   }
   const bool medianoche = civil.hora == 0 && civil.minuto == 0 && civil.segundo == 0;
   char texto[128] = {};

@@ -94,8 +94,8 @@ void frmConfigLectorUSB::CompruebaLectora() {
   }
 }
 
-std::shared_ptr<Collection> frmConfigLectorUSB::RecogeDatos(std::string Dato) {
-  return vardel::RecogeDatos(std::move(Dato));
+std::shared_ptr<Collection> frmConfigLectorUSB::RecogeDatos(const std::string& Dato) {
+  return vardel::RecogeDatos(Dato);
 }
 
 }  // namespace vardel

@@ -62,7 +62,7 @@ class frmConfigLectorUSB {
   Boolean GetDevice();
   Boolean EstadoLectora();
   Variant VaciarBandeja();
-  std::shared_ptr<Collection> RecogeDatos(std::string Dato);
+  std::shared_ptr<Collection> RecogeDatos(const std::string& Dato);
 
   // The dialog: loads the settings into the fields, and shows the screen
   // modally until the operator closes it.

@@ -209,7 +209,7 @@ std::shared_ptr<Collection> Construye(const Campos& campos) {
 
 }  // namespace
 
-std::shared_ptr<Collection> RecogeDatos(std::string Dato) {
+std::shared_ptr<Collection> RecogeDatos(const std::string& Dato) {
   // Every failure, a run-time one included, gives the null result: the
   // capture cycle treats it as an unreadable line.
   try {

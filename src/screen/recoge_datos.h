@@ -11,6 +11,6 @@ namespace vardel {
 // "NumDoc", "Entidad", "Oficina", "Cuenta", "Importe", "TipoDoc", "FechaVto"
 // in that order. Returns null when the line cannot be parsed; it never
 // throws.
-std::shared_ptr<Collection> RecogeDatos(std::string Dato);
+std::shared_ptr<Collection> RecogeDatos(const std::string& Dato);
 
 }  // namespace vardel
