@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "capture/captura.h"
+#include "core/recurso.h"
 #include "device/lectora.h"
 #include "screen/frm_config_lector_usb.h"
 #include "settings/configuracion.h"
@@ -42,24 +43,22 @@ Comunica::Comunica(OyenteComunica* oyente)
       PantallaConfig(frmConfigLectorUSB::Instancia()),
       receptor_(std::make_unique<Receptor>(*this)) {
   PantallaConfig->Suscribe(receptor_.get());
-  try {
-    const std::string dispositivo = Configuracion::LeeAjuste("Name");
-    const std::int32_t apertura = device::LectoraActual().MTMICROpenDevice(dispositivo);
-    if (apertura == 0) {
-      PantallaConfig->TmrOnOff().Enabled(true);
-      PantallaConfig->blnLectoraOn = PantallaConfig->EstadoLectora();
-    } else {
-      // Written whatever blnLogActivo holds: the host has no other word of it.
-      Configuracion::EscribeLog(Configuracion::LineaLog(
-          apertura, " - No se ha podido establecer conexión con la lectora " +
-                        Configuracion::LeeAjuste("Name")));
-      PantallaConfig->TmrOnOff().Enabled(true);
-      PantallaConfig->blnLectoraOn = Boolean::False;
-    }
-  } catch (...) {
-    PantallaConfig->Desuscribe(receptor_.get());
-    throw;
+  // An object that fails to open leaves no listener behind on the screen.
+  AlSalir desuscribe([this] { PantallaConfig->Desuscribe(receptor_.get()); });
+  const std::string dispositivo = Configuracion::LeeAjuste("Name");
+  const std::int32_t apertura = device::LectoraActual().MTMICROpenDevice(dispositivo);
+  if (apertura == 0) {
+    PantallaConfig->TmrOnOff().Enabled(true);
+    PantallaConfig->blnLectoraOn = PantallaConfig->EstadoLectora();
+  } else {
+    // Written whatever blnLogActivo holds: the host has no other word of it.
+    Configuracion::EscribeLog(
+        Configuracion::LineaLog(apertura, " - No se ha podido establecer conexión con la lectora " +
+                                              Configuracion::LeeAjuste("Name")));
+    PantallaConfig->TmrOnOff().Enabled(true);
+    PantallaConfig->blnLectoraOn = Boolean::False;
   }
+  desuscribe.release();
 }
 
 Comunica::~Comunica() {
