@@ -6,13 +6,22 @@
 
 #include <vector>
 
+#include "component/com/objeto_com.h"
+#include "component/com/puntero_com.h"
+
 namespace vardel::com {
+
+// One sink connected to a point, with the cookie Advise gave it.
+struct Conexion {
+  DWORD cookie;
+  Puntero<IDispatch> receptor;
+};
 
 // The connection point of one event interface, part of its container
 // object (its references are the container's). Several sinks may be
 // connected; each event goes to a snapshot of them, so a sink that fails
 // or disconnects during an event does not disturb the others.
-class PuntoConexion final : public IConnectionPoint {
+class PuntoConexion final : public ImplementaInterfaces<Interfaz<IConnectionPoint>> {
  public:
   PuntoConexion(IConnectionPointContainer& contenedor, REFIID iid_eventos);
   ~PuntoConexion();
@@ -25,10 +34,9 @@ class PuntoConexion final : public IConnectionPoint {
   // Drops every sink (the container is going away).
   void DesconectaTodos();
 
-  // IUnknown, delegated to the container.
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** objeto) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
+  // Its references are the container's.
+  ULONG STDMETHODCALLTYPE AddRef() override { return contenedor_.AddRef(); }
+  ULONG STDMETHODCALLTYPE Release() override { return contenedor_.Release(); }
   // IConnectionPoint
   HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) override;
   HRESULT STDMETHODCALLTYPE
@@ -38,10 +46,6 @@ class PuntoConexion final : public IConnectionPoint {
   HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections** enumerador) override;
 
  private:
-  struct Conexion {
-    DWORD cookie;
-    IDispatch* receptor;  // one reference held
-  };
   IConnectionPointContainer& contenedor_;
   IID iid_eventos_;
   DWORD siguiente_cookie_ = 1;
@@ -49,45 +53,34 @@ class PuntoConexion final : public IConnectionPoint {
 };
 
 // Lists the connections of a point as they were when it was made.
-class EnumeradorConexiones final : public IEnumConnections {
+class EnumeradorConexiones final : public ObjetoCom<Interfaz<IEnumConnections>> {
  public:
-  // Every pUnk of `conexiones` is AddRef'd by the enumerator.
-  static EnumeradorConexiones* Crea(std::vector<CONNECTDATA> conexiones);
+  explicit EnumeradorConexiones(std::vector<Conexion> conexiones, std::size_t siguiente = 0)
+      : conexiones_(std::move(conexiones)), siguiente_(siguiente) {}
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** objeto) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
   HRESULT STDMETHODCALLTYPE Next(ULONG cuantos, CONNECTDATA* datos, ULONG* leidos) override;
   HRESULT STDMETHODCALLTYPE Skip(ULONG cuantos) override;
   HRESULT STDMETHODCALLTYPE Reset() override;
   HRESULT STDMETHODCALLTYPE Clone(IEnumConnections** copia) override;
 
  private:
-  explicit EnumeradorConexiones(std::vector<CONNECTDATA> conexiones);
-  ~EnumeradorConexiones();
-  ULONG referencias_ = 1;
-  std::vector<CONNECTDATA> conexiones_;
+  std::vector<Conexion> conexiones_;
   std::size_t siguiente_ = 0;
 };
 
 // Lists the single connection point of a container.
-class EnumeradorPuntos final : public IEnumConnectionPoints {
+class EnumeradorPuntos final : public ObjetoCom<Interfaz<IEnumConnectionPoints>> {
  public:
-  static EnumeradorPuntos* Crea(IConnectionPoint* punto);
+  explicit EnumeradorPuntos(IConnectionPoint* punto, std::size_t siguiente = 0)
+      : punto_(punto), siguiente_(siguiente) {}
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** objeto) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
   HRESULT STDMETHODCALLTYPE Next(ULONG cuantos, IConnectionPoint** puntos, ULONG* leidos) override;
   HRESULT STDMETHODCALLTYPE Skip(ULONG cuantos) override;
   HRESULT STDMETHODCALLTYPE Reset() override;
   HRESULT STDMETHODCALLTYPE Clone(IEnumConnectionPoints** copia) override;
 
  private:
-  EnumeradorPuntos(IConnectionPoint* punto, std::size_t siguiente);
-  ~EnumeradorPuntos();
-  ULONG referencias_ = 1;
-  IConnectionPoint* punto_;  // one reference held
+  Puntero<IConnectionPoint> punto_;
   std::size_t siguiente_ = 0;
 };
 
