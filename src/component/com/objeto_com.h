@@ -35,8 +35,8 @@ class ImplementaInterfaces : public Primera::Tipo, public Resto::Tipo... {
       return E_POINTER;
     }
     *objeto = nullptr;
-    if (!(Entrega<Primera>(iid, objeto, IsEqualIID(iid, IID_IUnknown)) || ... ||
-          Entrega<Resto>(iid, objeto))) {
+    const bool identidad = IsEqualIID(iid, IID_IUnknown);
+    if (!(Entrega<Primera>(iid, objeto, identidad) || ... || Entrega<Resto>(iid, objeto))) {
       return E_NOINTERFACE;
     }
     static_cast<typename Primera::Tipo*>(this)->AddRef();
@@ -44,9 +44,10 @@ class ImplementaInterfaces : public Primera::Tipo, public Resto::Tipo... {
   }
 
  private:
+  // Hands out I when it answers iid, or whatever iid is when `siempre`.
   template <class I>
-  bool Entrega(REFIID iid, void** objeto, bool tambien = false) {
-    if (!tambien && !I::Responde(iid)) {
+  bool Entrega(REFIID iid, void** objeto, bool siempre = false) {
+    if (!siempre && !I::Responde(iid)) {
       return false;
     }
     *objeto = static_cast<typename I::Tipo*>(this);
