@@ -206,16 +206,9 @@ HRESULT ComunicaCom::put_blnLogActivo(VARIANT_BOOL valor) {
 }
 
 HRESULT ComunicaCom::EnumConnectionPoints(IEnumConnectionPoints** puntos) {
-  if (puntos == nullptr) {
-    return E_POINTER;
-  }
-  *puntos = nullptr;
-  try {
-    *puntos = new EnumeradorPuntos(&punto_eventos_);
-  } catch (...) {
-    return E_OUTOFMEMORY;
-  }
-  return S_OK;
+  return EntregaNuevo(puntos, [this] {
+    return new EnumeradorPuntos({Puntero<IConnectionPoint>(&punto_eventos_)});
+  });
 }
 
 HRESULT ComunicaCom::FindConnectionPoint(REFIID iid, IConnectionPoint** punto) {

@@ -84,4 +84,20 @@ class ObjetoCom : public ImplementaInterfaces<Interfaces...> {
   std::atomic<ULONG> referencias_{1};
 };
 
+// An out-parameter given a new object made by `crea`: E_POINTER without
+// one, E_OUTOFMEMORY (and a null pointer) when it cannot be made.
+template <class I, class Crea>
+HRESULT EntregaNuevo(I** salida, Crea&& crea) noexcept {
+  if (salida == nullptr) {
+    return E_POINTER;
+  }
+  *salida = nullptr;
+  try {
+    *salida = crea();
+  } catch (...) {
+    return E_OUTOFMEMORY;
+  }
+  return S_OK;
+}
+
 }  // namespace vardel::com

@@ -52,36 +52,55 @@ class PuntoConexion final : public ImplementaInterfaces<Interfaz<IConnectionPoin
   std::vector<Conexion> conexiones_;
 };
 
-// Lists the connections of a point as they were when it was made.
-class EnumeradorConexiones final : public ObjetoCom<Interfaz<IEnumConnections>> {
- public:
-  explicit EnumeradorConexiones(std::vector<Conexion> conexiones, std::size_t siguiente = 0)
-      : conexiones_(std::move(conexiones)), siguiente_(siguiente) {}
+// What an enumerator hands out for an item it holds, with a new reference.
+inline CONNECTDATA Entregado(const Conexion& conexion) {
+  return {conexion.receptor.copy(), conexion.cookie};
+}
+inline IConnectionPoint* Entregado(const Puntero<IConnectionPoint>& punto) {
+  return punto.copy();
+}
 
-  HRESULT STDMETHODCALLTYPE Next(ULONG cuantos, CONNECTDATA* datos, ULONG* leidos) override;
-  HRESULT STDMETHODCALLTYPE Skip(ULONG cuantos) override;
-  HRESULT STDMETHODCALLTYPE Reset() override;
-  HRESULT STDMETHODCALLTYPE Clone(IEnumConnections** copia) override;
+// Lists a fixed set of items as they were when it was made: the
+// connections of a point, the connection points of a container.
+template <class IEnumeracion, class Dato, class Item>
+class EnumeradorFijo final : public ObjetoCom<Interfaz<IEnumeracion>> {
+ public:
+  explicit EnumeradorFijo(std::vector<Item> items, std::size_t siguiente = 0)
+      : items_(std::move(items)), siguiente_(siguiente) {}
+
+  HRESULT STDMETHODCALLTYPE Next(ULONG cuantos, Dato* datos, ULONG* leidos) override {
+    if (datos == nullptr || (cuantos > 1 && leidos == nullptr)) {
+      return E_POINTER;
+    }
+    ULONG hechos = 0;
+    while (hechos < cuantos && siguiente_ < items_.size()) {
+      datos[hechos++] = Entregado(items_[siguiente_++]);
+    }
+    if (leidos != nullptr) {
+      *leidos = hechos;
+    }
+    return hechos == cuantos ? S_OK : S_FALSE;
+  }
+  HRESULT STDMETHODCALLTYPE Skip(ULONG cuantos) override {
+    const std::size_t quedan = items_.size() - siguiente_;
+    siguiente_ += cuantos < quedan ? cuantos : quedan;
+    return cuantos <= quedan ? S_OK : S_FALSE;
+  }
+  HRESULT STDMETHODCALLTYPE Reset() override {
+    siguiente_ = 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Clone(IEnumeracion** copia) override {
+    return EntregaNuevo(copia, [this] { return new EnumeradorFijo(items_, siguiente_); });
+  }
 
  private:
-  std::vector<Conexion> conexiones_;
-  std::size_t siguiente_ = 0;
+  std::vector<Item> items_;
+  std::size_t siguiente_;
 };
 
-// Lists the single connection point of a container.
-class EnumeradorPuntos final : public ObjetoCom<Interfaz<IEnumConnectionPoints>> {
- public:
-  explicit EnumeradorPuntos(IConnectionPoint* punto, std::size_t siguiente = 0)
-      : punto_(punto), siguiente_(siguiente) {}
-
-  HRESULT STDMETHODCALLTYPE Next(ULONG cuantos, IConnectionPoint** puntos, ULONG* leidos) override;
-  HRESULT STDMETHODCALLTYPE Skip(ULONG cuantos) override;
-  HRESULT STDMETHODCALLTYPE Reset() override;
-  HRESULT STDMETHODCALLTYPE Clone(IEnumConnectionPoints** copia) override;
-
- private:
-  Puntero<IConnectionPoint> punto_;
-  std::size_t siguiente_ = 0;
-};
+using EnumeradorConexiones = EnumeradorFijo<IEnumConnections, CONNECTDATA, Conexion>;
+using EnumeradorPuntos =
+    EnumeradorFijo<IEnumConnectionPoints, IConnectionPoint*, Puntero<IConnectionPoint>>;
 
 }  // namespace vardel::com
