@@ -136,9 +136,8 @@ HRESULT ColeccionCom::Despacha(DISPID id, WORD modo, const DISPPARAMS& parametro
   if (parametros.cNamedArgs != 0) {
     return DISP_E_NONAMEDARGS;
   }
-  VARIANT descartado;
-  VariantInit(&descartado);
-  VARIANT* salida = resultado != nullptr ? resultado : &descartado;
+  VarianteLocal descartado;
+  VARIANT* salida = resultado != nullptr ? resultado : &descartado.v;
   const UINT n = parametros.cArgs;
   switch (id) {
     case 0:
@@ -176,7 +175,6 @@ HRESULT ColeccionCom::Despacha(DISPID id, WORD modo, const DISPPARAMS& parametro
     default:
       return DISP_E_MEMBERNOTFOUND;
   }
-  VariantClear(&descartado);
   return S_OK;
 }
 

@@ -258,11 +258,10 @@ void ComunicaCom::Dispara(DISPID evento, DISPPARAMS& argumentos) {
 }
 
 void ComunicaCom::LectoraDatos(const std::shared_ptr<Collection>& Dato) {
-  VARIANT argumento;
-  AVariantCom(Variant::Object(Dato), &argumento);
-  DISPPARAMS argumentos{&argumento, nullptr, 1, 0};
+  VarianteLocal argumento;
+  AVariantCom(Variant::Object(Dato), &argumento.v);
+  DISPPARAMS argumentos{&argumento.v, nullptr, 1, 0};
   Dispara(1, argumentos);
-  VariantClear(&argumento);
 }
 
 void ComunicaCom::LectoraError(std::int32_t Error, const std::string& Descripcion) {
@@ -270,11 +269,11 @@ void ComunicaCom::LectoraError(std::int32_t Error, const std::string& Descripcio
   VARIANT argumentos_evento[2];
   argumentos_evento[0].vt = VT_BSTR;
   argumentos_evento[0].bstrVal = ABstr(Descripcion);
+  const AlSalir libera([&] { VariantClear(&argumentos_evento[0]); });
   argumentos_evento[1].vt = VT_I4;
   argumentos_evento[1].lVal = Error;
   DISPPARAMS argumentos{argumentos_evento, nullptr, 2, 0};
   Dispara(2, argumentos);
-  VariantClear(&argumentos_evento[0]);
 }
 
 void ComunicaCom::LectoraActiva(Boolean OnOff) {
