@@ -12,6 +12,7 @@
 #include "core/lanza_error.h"
 #include "platform/archivos.h"
 #include "platform/archivos_plataforma.h"
+#include "platform/recursos_posix.h"
 #include "platform/ruta_confianza.h"
 
 namespace vardel::platform {
@@ -64,17 +65,14 @@ std::string CarpetaDe(const std::string& ruta) {
 // folder shared through its setgid group (the packaged image and log
 // folders) the file is made writable by that group whatever this
 // account's umask, so the next operator can go on appending to the log.
-int CreaNuevo(const std::string& ruta, int otras = 0) {
-  const int descriptor =
-      ::open(ruta.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | otras, 0666);
-  if (descriptor < 0) {
-    return descriptor;
-  }
+DescriptorAbierto CreaNuevo(const std::string& ruta, int otras = 0) {
+  DescriptorAbierto descriptor(
+      ::open(ruta.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | otras, 0666));
   struct stat carpeta {};
   struct stat datos {};
-  if (::stat(CarpetaDe(ruta).c_str(), &carpeta) == 0 && (carpeta.st_mode & S_ISGID) != 0 &&
-      ::fstat(descriptor, &datos) == 0) {
-    ::fchmod(descriptor, (datos.st_mode & 07777) | S_IRGRP | S_IWGRP);
+  if (descriptor && ::stat(CarpetaDe(ruta).c_str(), &carpeta) == 0 &&
+      (carpeta.st_mode & S_ISGID) != 0 && ::fstat(descriptor.get(), &datos) == 0) {
+    ::fchmod(descriptor.get(), (datos.st_mode & 07777) | S_IRGRP | S_IWGRP);
   }
   return descriptor;
 }
@@ -94,12 +92,12 @@ std::string NombreEquipoSistema() {
 }  // namespace detalle
 
 int SincronizaDirectorioDe(const std::string& ruta) {
-  const int descriptor = ::open(CarpetaDe(ruta).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (descriptor < 0) {
+  const DescriptorAbierto carpeta(
+      ::open(CarpetaDe(ruta).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!carpeta) {
     return 0;  // nothing to flush through; the file itself is already flushed
   }
-  const int codigo = ::fsync(descriptor) != 0 && errno != EINVAL ? errno : 0;
-  ::close(descriptor);
+  const int codigo = ::fsync(carpeta.get()) != 0 && errno != EINVAL ? errno : 0;
   detalle::Anota("sincroniza-carpeta", ruta);
   return codigo;
 }
@@ -116,30 +114,29 @@ void CreaDirectorio(const std::string& ruta) {
 }
 
 bool CreaExclusivo(const std::string& ruta) {
-  const int descriptor = CreaNuevo(ruta);
-  if (descriptor < 0) {
+  if (!CreaNuevo(ruta)) {
     if (errno == EEXIST) {
       return false;
     }
     LanzaErrorDeArchivo(errno);
   }
-  ::close(descriptor);
   return true;
 }
 
 void EscribeArchivoCompleto(const std::string& ruta, const std::vector<std::uint8_t>& bytes) {
   const std::string temporal = NombreTemporal(ruta);
-  const int descriptor = CreaNuevo(temporal);
-  if (descriptor < 0) {
+  DescriptorAbierto descriptor = CreaNuevo(temporal);
+  if (!descriptor) {
     LanzaErrorDeArchivo(errno);
   }
   const auto* datos = reinterpret_cast<const char*>(bytes.data());
   // On stable storage before the name points at it: the host is told of
   // the image only after this returns.
-  bool correcto = EscribeTodo(descriptor, datos, bytes.size()) && ::fsync(descriptor) == 0;
+  bool correcto =
+      EscribeTodo(descriptor.get(), datos, bytes.size()) && ::fsync(descriptor.get()) == 0;
   int codigo = correcto ? 0 : errno;
   detalle::Anota("sincroniza", temporal);
-  if (::close(descriptor) != 0 && correcto) {
+  if (::close(descriptor.release()) != 0 && correcto) {
     correcto = false;
     codigo = errno;
   }
@@ -166,11 +163,9 @@ void CompruebaEscritura(const std::string& directorio, std::uint64_t espacio) {
     LanzaError(errores::kRutaNoEncontrada);
   }
   const std::string prueba = NombreTemporal(directorio + "/vardel-prueba");
-  const int descriptor = CreaNuevo(prueba);
-  if (descriptor < 0) {
+  if (!CreaNuevo(prueba)) {
     LanzaErrorDeArchivo(errno);
   }
-  ::close(descriptor);
   ::unlink(prueba.c_str());
   std::optional<std::uint64_t> libre;
   if (Sonda() != nullptr && Sonda()->espacioLibre) {
@@ -186,11 +181,11 @@ void CompruebaEscritura(const std::string& directorio, std::uint64_t espacio) {
 std::vector<std::string> ArchivosDelDirectorio(
     const std::string& directorio, const std::function<bool(const std::string&)>& filtro) {
   std::vector<std::string> nombres;
-  DIR* lista = ::opendir(directorio.c_str());
-  if (lista == nullptr) {
+  const DirectorioAbierto lista(::opendir(directorio.c_str()));
+  if (!lista) {
     return nombres;
   }
-  while (const dirent* entrada = ::readdir(lista)) {
+  while (const dirent* entrada = ::readdir(lista.get())) {
     const std::string nombre = entrada->d_name;
     if (!filtro(nombre)) {
       continue;
@@ -206,7 +201,6 @@ std::vector<std::string> ArchivosDelDirectorio(
       nombres.push_back(nombre);
     }
   }
-  ::closedir(lista);
   return nombres;
 }
 
@@ -234,23 +228,22 @@ void AnadeLinea(const std::string& ruta, std::string_view bytes) {
   // A link at the log's name is followed only where no other account can
   // have put it there; elsewhere it is an error, never a write through it.
   const int sinEnlaces = CarpetaDeConfianza(CarpetaDe(ruta)) ? 0 : O_NOFOLLOW;
-  int descriptor = ::open(ruta.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | sinEnlaces);
-  if (descriptor < 0 && errno == ENOENT) {
+  DescriptorAbierto descriptor(::open(ruta.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | sinEnlaces));
+  if (!descriptor && errno == ENOENT) {
     descriptor = CreaNuevo(ruta, O_APPEND);
-    if (descriptor < 0 && errno == EEXIST) {  // another writer created it first
-      descriptor = ::open(ruta.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | sinEnlaces);
+    if (!descriptor && errno == EEXIST) {  // another writer created it first
+      descriptor.reset(::open(ruta.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | sinEnlaces));
     }
   }
-  if (descriptor < 0) {
+  if (!descriptor) {
     LanzaErrorDeArchivo(errno);
   }
   // One write per line, so lines of two processes appending in turn never
   // interleave.
   std::string linea(bytes);
   linea += "\r\n";
-  const bool correcto = EscribeTodo(descriptor, linea.data(), linea.size());
+  const bool correcto = EscribeTodo(descriptor.get(), linea.data(), linea.size());
   const int codigo = errno;
-  ::close(descriptor);
   if (!correcto) {
     LanzaErrorDeArchivo(codigo);
   }

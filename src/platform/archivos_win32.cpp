@@ -6,6 +6,7 @@
 #include "platform/ansi.h"
 #include "platform/archivos.h"
 #include "platform/archivos_plataforma.h"
+#include "platform/recursos_win32.h"
 
 namespace vardel::platform {
 
@@ -72,34 +73,34 @@ void CreaDirectorio(const std::string& ruta) {
 }
 
 bool CreaExclusivo(const std::string& ruta) {
-  HANDLE archivo = CreateFileA(AAnsi(ruta).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (archivo == INVALID_HANDLE_VALUE) {
+  const ManejadorArchivo archivo(CreateFileA(AAnsi(ruta).c_str(), GENERIC_WRITE, 0, nullptr,
+                                             CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!archivo) {
     const DWORD codigo = GetLastError();
     if (codigo == ERROR_FILE_EXISTS || codigo == ERROR_ALREADY_EXISTS) {
       return false;
     }
     LanzaErrorDeArchivo(codigo);
   }
-  CloseHandle(archivo);
   return true;
 }
 
 void EscribeArchivoCompleto(const std::string& ruta, const std::vector<std::uint8_t>& bytes) {
   const std::string destino = AAnsi(ruta);
   const std::string temporal = AAnsi(NombreTemporal(ruta));
-  HANDLE archivo = CreateFileA(temporal.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (archivo == INVALID_HANDLE_VALUE) {
+  ManejadorArchivo archivo(CreateFileA(temporal.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!archivo) {
     LanzaErrorDeArchivo(GetLastError());
   }
   // On stable storage before the name points at it; the move itself is
   // written through.
-  bool correcto = EscribeTodo(archivo, reinterpret_cast<const char*>(bytes.data()), bytes.size()) &&
-                  FlushFileBuffers(archivo);
+  bool correcto =
+      EscribeTodo(archivo.get(), reinterpret_cast<const char*>(bytes.data()), bytes.size()) &&
+      FlushFileBuffers(archivo.get());
   DWORD codigo = correcto ? 0 : GetLastError();
   detalle::Anota("sincroniza", DesdeAnsi(temporal));
-  if (!CloseHandle(archivo) && correcto) {
+  if (!CloseHandle(archivo.release()) && correcto) {
     correcto = false;
     codigo = GetLastError();
   }
@@ -127,12 +128,11 @@ void CompruebaEscritura(const std::string& directorio, std::uint64_t espacio) {
     LanzaError(errores::kRutaNoEncontrada);
   }
   const std::string prueba = AAnsi(NombreTemporal(directorio + "\\vardel-prueba"));
-  HANDLE archivo = CreateFileA(prueba.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
-                               FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-  if (archivo == INVALID_HANDLE_VALUE) {
+  if (!ManejadorArchivo(CreateFileA(prueba.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE,
+                                    nullptr))) {
     LanzaErrorDeArchivo(GetLastError());
   }
-  CloseHandle(archivo);
   std::optional<std::uint64_t> libre;
   if (Sonda() != nullptr && Sonda()->espacioLibre) {
     libre = Sonda()->espacioLibre;
@@ -149,8 +149,8 @@ std::vector<std::string> ArchivosDelDirectorio(
     const std::string& directorio, const std::function<bool(const std::string&)>& filtro) {
   std::vector<std::string> nombres;
   WIN32_FIND_DATAA datos{};
-  HANDLE busqueda = FindFirstFileA((AAnsi(directorio) + "\\*").c_str(), &datos);
-  if (busqueda == INVALID_HANDLE_VALUE) {
+  const BusquedaArchivos busqueda(FindFirstFileA((AAnsi(directorio) + "\\*").c_str(), &datos));
+  if (!busqueda) {
     return nombres;
   }
   do {
@@ -160,8 +160,7 @@ std::vector<std::string> ArchivosDelDirectorio(
         nombres.push_back(std::move(nombre));
       }
     }
-  } while (FindNextFileA(busqueda, &datos));
-  FindClose(busqueda);
+  } while (FindNextFileA(busqueda.get(), &datos));
   return nombres;
 }
 
@@ -180,14 +179,12 @@ std::optional<std::int64_t> AntiguedadArchivo(const std::string& ruta) {
 }
 
 bool ProcesoActivo(unsigned long id) {
-  HANDLE proceso = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(id));
-  if (proceso == nullptr) {
+  const Manejador proceso(OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(id)));
+  if (!proceso) {
     // No such process; any other refusal (access denied) means it exists.
     return GetLastError() != ERROR_INVALID_PARAMETER;
   }
-  const bool activo = WaitForSingleObject(proceso, 0) == WAIT_TIMEOUT;
-  CloseHandle(proceso);
-  return activo;
+  return WaitForSingleObject(proceso.get(), 0) == WAIT_TIMEOUT;
 }
 
 unsigned long ProcesoActual() {
@@ -201,23 +198,21 @@ bool BorraArchivo(const std::string& ruta) {
 void AnadeLinea(const std::string& ruta, std::string_view bytes) {
   // The link itself is opened, never what it points at: a link at the
   // log's name is refused rather than written through.
-  HANDLE archivo = CreateFileA(AAnsi(ruta).c_str(), FILE_APPEND_DATA,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  if (archivo == INVALID_HANDLE_VALUE) {
+  const ManejadorArchivo archivo(CreateFileA(
+      AAnsi(ruta).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!archivo) {
     LanzaErrorDeArchivo(GetLastError());
   }
   BY_HANDLE_FILE_INFORMATION datos{};
-  if (GetFileInformationByHandle(archivo, &datos) &&
+  if (GetFileInformationByHandle(archivo.get(), &datos) &&
       (datos.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-    CloseHandle(archivo);
     LanzaError(errores::kErrorAccesoRuta);
   }
   std::string linea(bytes);
   linea += "\r\n";
-  const bool correcto = EscribeTodo(archivo, linea.data(), linea.size());
+  const bool correcto = EscribeTodo(archivo.get(), linea.data(), linea.size());
   const DWORD codigo = GetLastError();
-  CloseHandle(archivo);
   if (!correcto) {
     LanzaErrorDeArchivo(codigo);
   }

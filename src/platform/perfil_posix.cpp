@@ -12,6 +12,7 @@
 #include "platform/archivos.h"
 #include "platform/codificacion_ini.h"
 #include "platform/perfil.h"
+#include "platform/recursos_posix.h"
 #include "platform/ruta_confianza.h"
 
 namespace vardel::platform {
@@ -25,19 +26,17 @@ std::optional<std::string> LeeArchivo(const std::string& archivo) {
   if (::stat(archivo.c_str(), &datos) != 0 || !S_ISREG(datos.st_mode)) {
     return std::nullopt;
   }
-  std::FILE* entrada = std::fopen(archivo.c_str(), "rb");
-  if (entrada == nullptr) {
+  const FlujoAbierto entrada(std::fopen(archivo.c_str(), "rb"));
+  if (!entrada) {
     return std::nullopt;
   }
   std::string contenido;
   char trozo[4096];
   std::size_t leidos = 0;
-  while ((leidos = std::fread(trozo, 1, sizeof trozo, entrada)) > 0) {
+  while ((leidos = std::fread(trozo, 1, sizeof trozo, entrada.get())) > 0) {
     contenido.append(trozo, leidos);
   }
-  const bool error = std::ferror(entrada) != 0;
-  std::fclose(entrada);
-  if (error) {
+  if (std::ferror(entrada.get()) != 0) {
     return std::nullopt;
   }
   return contenido;
@@ -85,38 +84,37 @@ bool ReemplazaArchivo(const std::string& archivo, const std::string& contenido,
     return false;
   }
   const std::string temporal = NombreTemporal(destino);
-  const int descriptor =
-      ::open(temporal.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-  if (descriptor < 0) {
+  DescriptorAbierto descriptor(
+      ::open(temporal.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+  if (!descriptor) {
     motivo = "no se puede crear un archivo nuevo en " + carpeta + " (" + std::strerror(errno) +
              "), y reescribir " + nombre + " en su sitio podría dejarlo a medias";
     return false;
   }
-  const auto abandona = [&](const std::string& porque) {
-    ::close(descriptor);
-    ::unlink(temporal.c_str());
-    motivo = porque;
-    return false;
-  };
+  // Until the rename, the new file is only a temporary to take away again.
+  AlSalir borraTemporal([&temporal] { ::unlink(temporal.c_str()); });
   if (existia) {
     // The owner only where this account may give it; the group always, so
     // the other members keep their access.
-    if (::fchown(descriptor, datos.st_uid, datos.st_gid) != 0 &&
-        ::fchown(descriptor, static_cast<uid_t>(-1), datos.st_gid) != 0) {
-      return abandona("esta cuenta no puede dar al archivo nuevo el grupo de " + destino);
+    if (::fchown(descriptor.get(), datos.st_uid, datos.st_gid) != 0 &&
+        ::fchown(descriptor.get(), static_cast<uid_t>(-1), datos.st_gid) != 0) {
+      motivo = "esta cuenta no puede dar al archivo nuevo el grupo de " + destino;
+      return false;
     }
-    if (::fchmod(descriptor, datos.st_mode & 07777) != 0) {
-      return abandona("esta cuenta no puede dar al archivo nuevo los permisos de " + destino);
+    if (::fchmod(descriptor.get(), datos.st_mode & 07777) != 0) {
+      motivo = "esta cuenta no puede dar al archivo nuevo los permisos de " + destino;
+      return false;
     }
   }
-  const bool escrito = EscribeTodo(descriptor, contenido) && ::fsync(descriptor) == 0;
+  const bool escrito = EscribeTodo(descriptor.get(), contenido) && ::fsync(descriptor.get()) == 0;
   const int codigo = errno;
-  if (::close(descriptor) != 0 || !escrito || ::rename(temporal.c_str(), destino.c_str()) != 0) {
-    ::unlink(temporal.c_str());
+  if (::close(descriptor.release()) != 0 || !escrito ||
+      ::rename(temporal.c_str(), destino.c_str()) != 0) {
     motivo =
         "no se pudo escribir " + destino + " (" + std::strerror(escrito ? errno : codigo) + ")";
     return false;
   }
+  borraTemporal.release();
   platform::SincronizaDirectorioDe(destino);
   return true;
 }

@@ -6,6 +6,7 @@
 #include "core/text.h"
 #include "platform/ansi.h"
 #include "platform/perfil.h"
+#include "platform/recursos_win32.h"
 
 namespace vardel::platform {
 
@@ -33,11 +34,11 @@ bool EscribePerfilPrivado(const std::string& seccion, const std::string& clave,
   }
   // The system writes the file; its content is flushed to stable storage
   // before the save is reported done.
-  HANDLE archivoIni = CreateFileA(ansi.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (archivoIni != INVALID_HANDLE_VALUE) {
-    FlushFileBuffers(archivoIni);
-    CloseHandle(archivoIni);
+  const ManejadorArchivo archivoIni(CreateFileA(ansi.c_str(), GENERIC_WRITE,
+                                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (archivoIni) {
+    FlushFileBuffers(archivoIni.get());
   }
   return true;
 }

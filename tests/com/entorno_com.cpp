@@ -4,6 +4,7 @@
 #include <fstream>
 #include <vector>
 
+#include "platform/recursos_win32.h"
 #include "support/simulador_prueba.h"
 
 namespace vardel::prueba {
@@ -93,11 +94,11 @@ DWORD Ejecuta(const std::wstring& linea) {
                       &proceso)) {
     return static_cast<DWORD>(-1);
   }
-  WaitForSingleObject(proceso.hProcess, 60000);
+  const platform::Manejador hilo(proceso.hThread);
+  const platform::Manejador programa(proceso.hProcess);
+  WaitForSingleObject(programa.get(), 60000);
   DWORD salida = static_cast<DWORD>(-1);
-  GetExitCodeProcess(proceso.hProcess, &salida);
-  CloseHandle(proceso.hThread);
-  CloseHandle(proceso.hProcess);
+  GetExitCodeProcess(programa.get(), &salida);
   return salida;
 }
 
@@ -117,28 +118,20 @@ HRESULT CreaPorProgId(const wchar_t* progid, REFIID iid, void** objeto) {
 
 std::optional<std::wstring> LeeRegistro(HKEY raiz, const std::wstring& clave,
                                         const wchar_t* nombre) {
-  HKEY abierta = nullptr;
-  if (RegOpenKeyExW(raiz, clave.c_str(), 0, KEY_READ, &abierta) != ERROR_SUCCESS) {
-    return std::nullopt;
-  }
+  platform::ClaveRegistro abierta;
   wchar_t valor[1024] = {};
   DWORD bytes = sizeof valor - sizeof(wchar_t);
-  const LONG resultado =
-      RegQueryValueExW(abierta, nombre, nullptr, nullptr, reinterpret_cast<BYTE*>(valor), &bytes);
-  RegCloseKey(abierta);
-  if (resultado != ERROR_SUCCESS) {
+  if (RegOpenKeyExW(raiz, clave.c_str(), 0, KEY_READ, abierta.put()) != ERROR_SUCCESS ||
+      RegQueryValueExW(abierta.get(), nombre, nullptr, nullptr, reinterpret_cast<BYTE*>(valor),
+                       &bytes) != ERROR_SUCCESS) {
     return std::nullopt;
   }
   return std::wstring(valor);
 }
 
 bool ExisteClave(HKEY raiz, const std::wstring& clave) {
-  HKEY abierta = nullptr;
-  if (RegOpenKeyExW(raiz, clave.c_str(), 0, KEY_READ, &abierta) != ERROR_SUCCESS) {
-    return false;
-  }
-  RegCloseKey(abierta);
-  return true;
+  platform::ClaveRegistro abierta;
+  return RegOpenKeyExW(raiz, clave.c_str(), 0, KEY_READ, abierta.put()) == ERROR_SUCCESS;
 }
 
 std::wstring TextoGuid(REFGUID guid) {

@@ -98,9 +98,18 @@ TEST_F(ComunicaCom, SeCreaPorSuProgIdYOfreceSusInterfaces) {
     EXPECT_EQ(objeto->QueryInterface(iid, reinterpret_cast<void**>(&interfaz)), S_OK)
         << Utf8(TextoGuid(iid).c_str());
     if (interfaz != nullptr) {
+      // One identity: IUnknown through any interface is the same pointer.
+      IUnknown* identidad = nullptr;
+      interfaz->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&identidad));
+      EXPECT_EQ(identidad, objeto);
+      identidad->Release();
       interfaz->Release();
     }
   }
+  IUnknown* ajena = objeto;
+  EXPECT_EQ(objeto->QueryInterface(IID_IClassFactory, reinterpret_cast<void**>(&ajena)),
+            E_NOINTERFACE);
+  EXPECT_EQ(ajena, nullptr);
   IProvideClassInfo2* clase = nullptr;
   ASSERT_EQ(objeto->QueryInterface(IID_IProvideClassInfo2, reinterpret_cast<void**>(&clase)), S_OK);
   GUID fuente{};

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "entorno_com.h"
+#include "platform/recursos_win32.h"
 #include "receptor_eventos.h"
 #include "vardel_h.h"
 
@@ -64,8 +65,8 @@ using Claves = std::map<std::wstring, std::wstring>;
 // Every key under `clave` (key -> "(key)") and every value in them
 // ("key : name" -> the text, "@" naming the default value).
 void Recorre(HKEY raiz, const std::wstring& clave, Claves& valores) {
-  HKEY abierta = nullptr;
-  if (RegOpenKeyExW(raiz, clave.c_str(), 0, KEY_READ, &abierta) != ERROR_SUCCESS) {
+  platform::ClaveRegistro abierta;
+  if (RegOpenKeyExW(raiz, clave.c_str(), 0, KEY_READ, abierta.put()) != ERROR_SUCCESS) {
     return;
   }
   wchar_t nombre[256];
@@ -74,7 +75,7 @@ void Recorre(HKEY raiz, const std::wstring& clave, Claves& valores) {
     DWORD largo_nombre = 256;
     DWORD bytes = sizeof dato - sizeof(wchar_t);
     DWORD tipo = 0;
-    if (RegEnumValueW(abierta, i, nombre, &largo_nombre, nullptr, &tipo,
+    if (RegEnumValueW(abierta.get(), i, nombre, &largo_nombre, nullptr, &tipo,
                       reinterpret_cast<BYTE*>(dato), &bytes) != ERROR_SUCCESS) {
       break;
     }
@@ -84,14 +85,13 @@ void Recorre(HKEY raiz, const std::wstring& clave, Claves& valores) {
   }
   for (DWORD i = 0;; ++i) {
     DWORD largo_nombre = 256;
-    if (RegEnumKeyExW(abierta, i, nombre, &largo_nombre, nullptr, nullptr, nullptr, nullptr) !=
-        ERROR_SUCCESS) {
+    if (RegEnumKeyExW(abierta.get(), i, nombre, &largo_nombre, nullptr, nullptr, nullptr,
+                      nullptr) != ERROR_SUCCESS) {
       break;
     }
     Recorre(raiz, clave + L"\\" + nombre, valores);
   }
   valores[clave] = L"(key)";
-  RegCloseKey(abierta);
 }
 
 Claves Registro() {
@@ -204,13 +204,12 @@ TEST_F(Instalador, SeInstalaLeeSeActualizaYSeDesinstalaGuardandoConfig) {
   // shared keys, as it must beside another installed architecture).
   for (const HKEY raiz : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
     for (const REGSAM vista : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
-      HKEY clases = nullptr;
-      if (RegOpenKeyExW(raiz, L"Software\\Classes", 0, KEY_ALL_ACCESS | vista, &clases) ==
+      platform::ClaveRegistro clases;
+      if (RegOpenKeyExW(raiz, L"Software\\Classes", 0, KEY_ALL_ACCESS | vista, clases.put()) ==
           ERROR_SUCCESS) {
         for (const std::wstring& clave : ClavesDelComponente()) {
-          RegDeleteTreeW(clases, clave.c_str());
+          RegDeleteTreeW(clases.get(), clave.c_str());
         }
-        RegCloseKey(clases);
       }
     }
   }

@@ -1,7 +1,12 @@
-// The automation values: the keyed collection's rules and errors, dates.
+// The automation values: the keyed collection's rules and errors, dates;
+// and the owners of the system's handles.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "core/text.h"
+#include "platform/archivos.h"
+#include "support/directorio_prueba.h"
 #include "vardel/collection.h"
 #include "vardel/error.h"
 #include "vardel/fecha.h"
@@ -134,6 +139,23 @@ TEST(Error, NumeroYDescripcionEnCastellano) {
   EXPECT_EQ(ErrorEjecucion(457).Descripcion(),
             "Esta clave ya está asociada con un elemento de esta colección");
 }
+
+#ifndef _WIN32
+// A filter that throws halfway through a folder's listing leaves no listing
+// open behind it.
+TEST(Recurso, UnListadoQueFallaNoDejaDescriptoresAbiertos) {
+  const prueba::DirectorioPrueba carpeta;
+  carpeta.Escribe("a.txt", "a");
+  const auto abiertos = [] {
+    return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
+  };
+  const auto antes = abiertos();
+  EXPECT_THROW(platform::ArchivosDelDirectorio(
+                   carpeta.Ruta(), [](const std::string&) -> bool { throw ErrorEjecucion(5); }),
+               ErrorEjecucion);
+  EXPECT_EQ(abiertos(), antes);
+}
+#endif
 
 }  // namespace
 }  // namespace vardel

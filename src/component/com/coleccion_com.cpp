@@ -5,17 +5,13 @@
 
 #include "component/com/enumerador_com.h"
 #include "component/com/modulo.h"
+#include "component/com/puntero_com.h"
 #include "component/com/texto_com.h"
 #include "component/com/variante_com.h"
 #include "core/lanza_error.h"
 
 namespace vardel::com {
 namespace {
-
-// Answers QueryInterface only for objects of this class, so a value a host
-// hands back can be recognised as one of ours.
-const IID kIidColeccionPropia = {
-    0x1dd3c5e3, 0x7eb3, 0x449c, {0xa1, 0xbd, 0x6f, 0x32, 0x1f, 0x4f, 0x40, 0x80}};
 
 // An index or a Before/After argument: a key when it is text, otherwise a
 // 1-based position.
@@ -75,58 +71,13 @@ const VARIANT* Argumento(const DISPPARAMS& parametros, UINT i) {
 
 }  // namespace
 
-ColeccionCom* ColeccionCom::Crea(std::shared_ptr<Collection> datos) {
-  return new ColeccionCom(std::move(datos));
-}
-
 ColeccionCom* ColeccionCom::DeObjeto(IUnknown* objeto) {
-  ColeccionCom* propia = nullptr;
-  if (objeto != nullptr &&
-      SUCCEEDED(objeto->QueryInterface(kIidColeccionPropia, reinterpret_cast<void**>(&propia)))) {
-    // The caller still holds its own reference to the object.
-    propia->Release();
-    return propia;
+  // The caller still holds its own reference to the object.
+  Puntero<_Collection> propia;
+  if (objeto == nullptr || FAILED(objeto->QueryInterface(kIidColeccionPropia, propia.put_void()))) {
+    return nullptr;
   }
-  return nullptr;
-}
-
-ColeccionCom::ColeccionCom(std::shared_ptr<Collection> datos) : datos_(std::move(datos)) {
-  SumaObjeto();
-}
-
-ColeccionCom::~ColeccionCom() {
-  RestaObjeto();
-}
-
-HRESULT ColeccionCom::QueryInterface(REFIID iid, void** objeto) {
-  if (objeto == nullptr) {
-    return E_POINTER;
-  }
-  if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) ||
-      IsEqualIID(iid, IID__Collection)) {
-    *objeto = static_cast<_Collection*>(this);
-  } else if (IsEqualIID(iid, IID_ISupportErrorInfo)) {
-    *objeto = static_cast<ISupportErrorInfo*>(this);
-  } else if (IsEqualIID(iid, kIidColeccionPropia)) {
-    *objeto = this;
-  } else {
-    *objeto = nullptr;
-    return E_NOINTERFACE;
-  }
-  AddRef();
-  return S_OK;
-}
-
-ULONG ColeccionCom::AddRef() {
-  return ++referencias_;
-}
-
-ULONG ColeccionCom::Release() {
-  const ULONG quedan = --referencias_;
-  if (quedan == 0) {
-    delete this;
-  }
-  return quedan;
+  return static_cast<ColeccionCom*>(propia.get());
 }
 
 HRESULT ColeccionCom::GetTypeInfoCount(UINT* cuenta) {
@@ -149,11 +100,10 @@ HRESULT ColeccionCom::GetTypeInfo(UINT indice, LCID, ITypeInfo** info) {
 }
 
 HRESULT ColeccionCom::GetIDsOfNames(REFIID, LPOLESTR* nombres, UINT cuenta, LCID, DISPID* ids) {
-  ITypeInfo* info = nullptr;
-  HRESULT resultado = InfoTipo(IID__Collection, &info);
+  Puntero<ITypeInfo> info;
+  HRESULT resultado = InfoTipo(IID__Collection, info.put());
   if (SUCCEEDED(resultado)) {
-    resultado = DispGetIDsOfNames(info, nombres, cuenta, ids);
-    info->Release();
+    resultado = DispGetIDsOfNames(info.get(), nombres, cuenta, ids);
   }
   return resultado;
 }
@@ -186,9 +136,8 @@ HRESULT ColeccionCom::Despacha(DISPID id, WORD modo, const DISPPARAMS& parametro
   if (parametros.cNamedArgs != 0) {
     return DISP_E_NONAMEDARGS;
   }
-  VARIANT descartado;
-  VariantInit(&descartado);
-  VARIANT* salida = resultado != nullptr ? resultado : &descartado;
+  VarianteLocal descartado;
+  VARIANT* salida = resultado != nullptr ? resultado : &descartado.v;
   const UINT n = parametros.cArgs;
   switch (id) {
     case 0:
@@ -226,7 +175,6 @@ HRESULT ColeccionCom::Despacha(DISPID id, WORD modo, const DISPPARAMS& parametro
     default:
       return DISP_E_MEMBERNOTFOUND;
   }
-  VariantClear(&descartado);
   return S_OK;
 }
 
@@ -319,7 +267,7 @@ void ColeccionCom::Quita(const VARIANT& indice) {
 }
 
 IUnknown* ColeccionCom::NuevoEnumerador() const {
-  return static_cast<IEnumVARIANT*>(EnumeradorColeccion::Crea(datos_));
+  return static_cast<IEnumVARIANT*>(new EnumeradorColeccion(datos_));
 }
 
 }  // namespace vardel::com

@@ -2,33 +2,35 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <memory>
 
 #include "component/com/error_com.h"
+#include "component/com/objeto_com.h"
 #include "vardel/collection.h"
 #include "vardel_h.h"
 
 namespace vardel::com {
+
+// Answered only by objects of this class, so a value a host hands back can
+// be recognised as one of ours.
+inline constexpr IID kIidColeccionPropia = {
+    0x1dd3c5e3, 0x7eb3, 0x449c, {0xa1, 0xbd, 0x6f, 0x32, 0x1f, 0x4f, 0x40, 0x80}};
 
 // The data object a host receives with LectoraDatos: a core Collection seen
 // as the automation runtime's collection (_Collection, same identifier and
 // layout): Item by key or 1-based position as default member, Add, Count,
 // Remove, and For Each through _NewEnum. Errors are the runtime's: a
 // missing key 5, a position out of range 9, a duplicate key 457.
-class ColeccionCom final : public _Collection, public ISupportErrorInfo {
+class ColeccionCom final
+    : public ObjetoCom<Interfaz<_Collection, IID_IDispatch, kIidColeccionPropia>,
+                       Interfaz<ISupportErrorInfo>> {
  public:
-  // A new object over `datos`, with one reference for the caller.
-  static ColeccionCom* Crea(std::shared_ptr<Collection> datos);
+  explicit ColeccionCom(std::shared_ptr<Collection> datos) : datos_(std::move(datos)) {}
   // The object behind a host's pointer when it is one of ours, else null.
   static ColeccionCom* DeObjeto(IUnknown* objeto);
 
   const std::shared_ptr<Collection>& Datos() const { return datos_; }
 
-  // IUnknown
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** objeto) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
   // IDispatch: the members answer to a method call and to a property get
   // alike, as script engines use both.
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* cuenta) override;
@@ -49,9 +51,6 @@ class ColeccionCom final : public _Collection, public ISupportErrorInfo {
   HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID iid) override;
 
  private:
-  explicit ColeccionCom(std::shared_ptr<Collection> datos);
-  ~ColeccionCom();
-
   void LeeItem(const VARIANT& indice, VARIANT* resultado) const;
   void Agrega(const VARIANT& item, const VARIANT* clave, const VARIANT* antes,
               const VARIANT* despues);
@@ -59,7 +58,6 @@ class ColeccionCom final : public _Collection, public ISupportErrorInfo {
   IUnknown* NuevoEnumerador() const;
   HRESULT Despacha(DISPID id, WORD modo, const DISPPARAMS& parametros, VARIANT* resultado);
 
-  std::atomic<ULONG> referencias_{1};
   std::shared_ptr<Collection> datos_;
 };
 

@@ -9,6 +9,7 @@
 #include "component/com/texto_com.h"
 #include "component/com/variante_com.h"
 #include "core/lanza_error.h"
+#include "core/recurso.h"
 
 namespace vardel::com {
 namespace {
@@ -45,71 +46,29 @@ HRESULT ComunicaCom::Crea(IUnknown* externo, REFIID iid, void** objeto) {
 ComunicaCom::ComunicaCom()
     : hilo_(GetCurrentThreadId()),
       punto_eventos_(*static_cast<IConnectionPointContainer*>(this), DIID___Comunica) {
-  HRESULT resultado = InfoTipo(IID__Comunica, &info_despacho_);
+  HRESULT resultado = InfoTipo(IID__Comunica, info_despacho_.put());
   HREFTYPE vista_vtable = 0;
   if (SUCCEEDED(resultado)) {
     resultado = info_despacho_->GetRefTypeOfImplType(static_cast<UINT>(-1), &vista_vtable);
   }
   if (SUCCEEDED(resultado)) {
-    resultado = info_despacho_->GetRefTypeInfo(vista_vtable, &info_vtable_);
+    resultado = info_despacho_->GetRefTypeInfo(vista_vtable, info_vtable_.put());
   }
   if (FAILED(resultado)) {
-    if (info_despacho_ != nullptr) {
-      info_despacho_->Release();
-    }
     LanzaError(errores::kErrorCargandoBiblioteca);
   }
-  try {
-    comunica_ = std::make_unique<Comunica>(static_cast<OyenteComunica*>(this));
-  } catch (...) {
-    info_vtable_->Release();
-    info_despacho_->Release();
-    throw;
-  }
-  SumaObjeto();
+  comunica_ = std::make_unique<Comunica>(static_cast<OyenteComunica*>(this));
 }
 
 ComunicaCom::~ComunicaCom() {
   punto_eventos_.DesconectaTodos();
   comunica_.reset();
-  info_vtable_->Release();
-  info_despacho_->Release();
-  RestaObjeto();
 }
 
-HRESULT ComunicaCom::QueryInterface(REFIID iid, void** objeto) {
-  if (objeto == nullptr) {
-    return E_POINTER;
-  }
-  if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) ||
-      IsEqualIID(iid, IID__Comunica)) {
-    *objeto = static_cast<_Comunica*>(this);
-  } else if (IsEqualIID(iid, IID_IConnectionPointContainer)) {
-    *objeto = static_cast<IConnectionPointContainer*>(this);
-  } else if (IsEqualIID(iid, IID_IProvideClassInfo) || IsEqualIID(iid, IID_IProvideClassInfo2)) {
-    *objeto = static_cast<IProvideClassInfo2*>(this);
-  } else if (IsEqualIID(iid, IID_ISupportErrorInfo)) {
-    *objeto = static_cast<ISupportErrorInfo*>(this);
-  } else {
-    *objeto = nullptr;
-    return E_NOINTERFACE;
-  }
-  AddRef();
-  return S_OK;
-}
-
-ULONG ComunicaCom::AddRef() {
-  return ++referencias_;
-}
-
-ULONG ComunicaCom::Release() {
-  const ULONG quedan = --referencias_;
-  if (quedan != 0) {
-    return quedan;
-  }
+void ComunicaCom::UltimaReferencia() {
   if (eventos_en_curso_ == 0) {
     delete this;
-    return 0;
+    return;
   }
   try {
     pendientes.push_back(static_cast<_Comunica*>(this));
@@ -120,7 +79,6 @@ ULONG ComunicaCom::Release() {
     // No memory to defer it: the object stays alive rather than dying under
     // the code that raised the event.
   }
-  return 0;
 }
 
 void CALLBACK ComunicaCom::DestruyePendientes(HWND, UINT, UINT_PTR, DWORD) {
@@ -164,8 +122,7 @@ HRESULT ComunicaCom::GetTypeInfo(UINT indice, LCID, ITypeInfo** info) {
   if (indice != 0) {
     return DISP_E_BADINDEX;
   }
-  info_despacho_->AddRef();
-  *info = info_despacho_;
+  *info = info_despacho_.copy();
   return S_OK;
 }
 
@@ -173,7 +130,7 @@ HRESULT ComunicaCom::GetIDsOfNames(REFIID iid, LPOLESTR* nombres, UINT cuenta, L
   if (!IsEqualIID(iid, IID_NULL)) {
     return DISP_E_UNKNOWNINTERFACE;
   }
-  return DispGetIDsOfNames(info_vtable_, nombres, cuenta, ids);
+  return DispGetIDsOfNames(info_vtable_.get(), nombres, cuenta, ids);
 }
 
 HRESULT ComunicaCom::Invoke(DISPID id, REFIID iid, LCID, WORD modo, DISPPARAMS* parametros,
@@ -192,7 +149,7 @@ HRESULT ComunicaCom::Invoke(DISPID id, REFIID iid, LCID, WORD modo, DISPPARAMS* 
   FalloCom* anterior = fallo_de_despacho_;
   fallo_de_despacho_ = &fallo;
   DISPPARAMS sin_argumentos{};
-  HRESULT hr = DispInvoke(static_cast<_Comunica*>(this), info_vtable_, id, modo,
+  HRESULT hr = DispInvoke(static_cast<_Comunica*>(this), info_vtable_.get(), id, modo,
                           parametros != nullptr ? parametros : &sin_argumentos, resultado,
                           excepcion, argumento_erroneo);
   fallo_de_despacho_ = anterior;
@@ -249,16 +206,9 @@ HRESULT ComunicaCom::put_blnLogActivo(VARIANT_BOOL valor) {
 }
 
 HRESULT ComunicaCom::EnumConnectionPoints(IEnumConnectionPoints** puntos) {
-  if (puntos == nullptr) {
-    return E_POINTER;
-  }
-  *puntos = nullptr;
-  try {
-    *puntos = EnumeradorPuntos::Crea(&punto_eventos_);
-  } catch (...) {
-    return E_OUTOFMEMORY;
-  }
-  return S_OK;
+  return EntregaNuevo(puntos, [this] {
+    return new EnumeradorPuntos({Puntero<IConnectionPoint>(&punto_eventos_)});
+  });
 }
 
 HRESULT ComunicaCom::FindConnectionPoint(REFIID iid, IConnectionPoint** punto) {
@@ -300,23 +250,18 @@ HRESULT ComunicaCom::InterfaceSupportsErrorInfo(REFIID iid) {
 void ComunicaCom::Dispara(DISPID evento, DISPPARAMS& argumentos) {
   AddRef();
   ++eventos_en_curso_;
-  try {
-    punto_eventos_.Dispara(evento, argumentos);
-  } catch (...) {
+  const AlSalir fin([this] {
     --eventos_en_curso_;
     Release();
-    throw;
-  }
-  --eventos_en_curso_;
-  Release();
+  });
+  punto_eventos_.Dispara(evento, argumentos);
 }
 
 void ComunicaCom::LectoraDatos(const std::shared_ptr<Collection>& Dato) {
-  VARIANT argumento;
-  AVariantCom(Variant::Object(Dato), &argumento);
-  DISPPARAMS argumentos{&argumento, nullptr, 1, 0};
+  VarianteLocal argumento;
+  AVariantCom(Variant::Object(Dato), &argumento.v);
+  DISPPARAMS argumentos{&argumento.v, nullptr, 1, 0};
   Dispara(1, argumentos);
-  VariantClear(&argumento);
 }
 
 void ComunicaCom::LectoraError(std::int32_t Error, const std::string& Descripcion) {
@@ -324,11 +269,11 @@ void ComunicaCom::LectoraError(std::int32_t Error, const std::string& Descripcio
   VARIANT argumentos_evento[2];
   argumentos_evento[0].vt = VT_BSTR;
   argumentos_evento[0].bstrVal = ABstr(Descripcion);
+  const AlSalir libera([&] { VariantClear(&argumentos_evento[0]); });
   argumentos_evento[1].vt = VT_I4;
   argumentos_evento[1].lVal = Error;
   DISPPARAMS argumentos{argumentos_evento, nullptr, 2, 0};
   Dispara(2, argumentos);
-  VariantClear(&argumentos_evento[0]);
 }
 
 void ComunicaCom::LectoraActiva(Boolean OnOff) {

@@ -4,10 +4,11 @@
 
 #include <ocidl.h>
 
-#include <atomic>
 #include <memory>
 
 #include "component/com/error_com.h"
+#include "component/com/objeto_com.h"
+#include "component/com/puntero_com.h"
 #include "component/com/punto_conexion.h"
 #include "vardel/comunica.h"
 #include "vardel_h.h"
@@ -19,19 +20,15 @@ namespace vardel::com {
 // class information and rich errors. It adds nothing of its own to the
 // behaviour. Apartment-threaded: every call and event on the creating
 // thread.
-class ComunicaCom final : public _Comunica,
-                          public IConnectionPointContainer,
-                          public IProvideClassInfo2,
-                          public ISupportErrorInfo,
-                          private OyenteComunica {
+class ComunicaCom final
+    : public ObjetoCom<Interfaz<_Comunica, IID_IDispatch>, Interfaz<IConnectionPointContainer>,
+                       Interfaz<IProvideClassInfo2, IID_IProvideClassInfo>,
+                       Interfaz<ISupportErrorInfo>>,
+      private OyenteComunica {
  public:
   // CoCreateInstance's work: a new object asked for `iid` (no aggregation).
   static HRESULT Crea(IUnknown* externo, REFIID iid, void** objeto);
 
-  // IUnknown
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** objeto) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
   // IDispatch, through the type library
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* cuenta) override;
   HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT indice, LCID lcid, ITypeInfo** info) override;
@@ -57,7 +54,9 @@ class ComunicaCom final : public _Comunica,
 
  private:
   ComunicaCom();
-  ~ComunicaCom();
+  ~ComunicaCom() override;
+  // Let go during one of its own events, it dies once the event is over.
+  void UltimaReferencia() override;
 
   // Runs one member: on the creating thread only, holding a reference (a
   // host may let the object go inside an event), errors as COM failures.
@@ -72,13 +71,12 @@ class ComunicaCom final : public _Comunica,
 
   static void CALLBACK DestruyePendientes(HWND, UINT, UINT_PTR, DWORD);
 
-  std::atomic<ULONG> referencias_{1};
   DWORD hilo_;
   int eventos_en_curso_ = 0;
   // Where a member keeps its failure for the dispatch call running it.
   FalloCom* fallo_de_despacho_ = nullptr;
-  ITypeInfo* info_despacho_ = nullptr;  // the dispatch view of _Comunica
-  ITypeInfo* info_vtable_ = nullptr;    // its vtable view, for DispInvoke
+  Puntero<ITypeInfo> info_despacho_;  // the dispatch view of _Comunica
+  Puntero<ITypeInfo> info_vtable_;    // its vtable view, for DispInvoke
   PuntoConexion punto_eventos_;
   std::unique_ptr<Comunica> comunica_;
 };

@@ -1,49 +1,9 @@
 #include "component/com/enumerador_com.h"
 
 #include "component/com/error_com.h"
-#include "component/com/modulo.h"
 #include "component/com/variante_com.h"
 
 namespace vardel::com {
-
-EnumeradorColeccion* EnumeradorColeccion::Crea(std::shared_ptr<Collection> datos,
-                                               std::int32_t siguiente) {
-  return new EnumeradorColeccion(std::move(datos), siguiente);
-}
-
-EnumeradorColeccion::EnumeradorColeccion(std::shared_ptr<Collection> datos, std::int32_t siguiente)
-    : datos_(std::move(datos)), siguiente_(siguiente) {
-  SumaObjeto();
-}
-
-EnumeradorColeccion::~EnumeradorColeccion() {
-  RestaObjeto();
-}
-
-HRESULT EnumeradorColeccion::QueryInterface(REFIID iid, void** objeto) {
-  if (objeto == nullptr) {
-    return E_POINTER;
-  }
-  if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IEnumVARIANT)) {
-    *objeto = static_cast<IEnumVARIANT*>(this);
-    AddRef();
-    return S_OK;
-  }
-  *objeto = nullptr;
-  return E_NOINTERFACE;
-}
-
-ULONG EnumeradorColeccion::AddRef() {
-  return ++referencias_;
-}
-
-ULONG EnumeradorColeccion::Release() {
-  const ULONG quedan = --referencias_;
-  if (quedan == 0) {
-    delete this;
-  }
-  return quedan;
-}
 
 HRESULT EnumeradorColeccion::Next(ULONG cuantos, VARIANT* variantes, ULONG* leidos) {
   if (variantes == nullptr || (cuantos > 1 && leidos == nullptr)) {
@@ -91,7 +51,7 @@ HRESULT EnumeradorColeccion::Clone(IEnumVARIANT** copia) {
   }
   *copia = nullptr;
   return Protege(IID_IEnumVARIANT, nullptr, [&] {
-    *copia = Crea(datos_, siguiente_);
+    *copia = new EnumeradorColeccion(datos_, siguiente_);
     return S_OK;
   });
 }

@@ -3,6 +3,7 @@
 #include <exception>
 #include <new>
 
+#include "component/com/puntero_com.h"
 #include "component/com/texto_com.h"
 #include "vardel/error.h"
 
@@ -25,18 +26,16 @@ HRESULT HresultDeError(std::int32_t numero) {
 }
 
 HRESULT NotificaFallo(const FalloCom& fallo, REFIID iid) {
-  ICreateErrorInfo* creador = nullptr;
-  if (SUCCEEDED(CreateErrorInfo(&creador))) {
+  Puntero<ICreateErrorInfo> creador;
+  if (SUCCEEDED(CreateErrorInfo(creador.put()))) {
     const std::wstring descripcion = AUtf16(fallo.descripcion);
     creador->SetGUID(iid);
     creador->SetSource(const_cast<LPOLESTR>(kOrigenErrores));
     creador->SetDescription(const_cast<LPOLESTR>(descripcion.c_str()));
-    IErrorInfo* info = nullptr;
-    if (SUCCEEDED(creador->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&info)))) {
-      SetErrorInfo(0, info);
-      info->Release();
+    Puntero<IErrorInfo> info;
+    if (SUCCEEDED(creador->QueryInterface(IID_IErrorInfo, info.put_void()))) {
+      SetErrorInfo(0, info.get());
     }
-    creador->Release();
   }
   return HresultDeError(fallo.numero);
 }

@@ -4,15 +4,16 @@
 
 #include <unknwn.h>
 
+#include "component/com/objeto_com.h"
+
 namespace vardel::com {
 
 // The class factory of Comunica. One static instance: its references do not
 // keep the DLL loaded, LockServer does.
-class FabricaComunica final : public IClassFactory {
+class FabricaComunica final : public ImplementaInterfaces<Interfaz<IClassFactory>> {
  public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** objeto) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* externo, REFIID iid, void** objeto) override;
   HRESULT STDMETHODCALLTYPE LockServer(BOOL bloquear) override;
 };

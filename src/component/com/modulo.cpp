@@ -3,6 +3,7 @@
 #include <atomic>
 #include <mutex>
 
+#include "component/com/puntero_com.h"
 #include "platform/modulo_win32.h"
 
 namespace vardel::com {
@@ -74,11 +75,10 @@ HRESULT InfoTipo(REFGUID guid, ITypeInfo** info) {
     return E_POINTER;
   }
   *info = nullptr;
-  ITypeLib* biblioteca = nullptr;
-  HRESULT resultado = BibliotecaTipos(&biblioteca);
+  Puntero<ITypeLib> biblioteca;
+  HRESULT resultado = BibliotecaTipos(biblioteca.put());
   if (SUCCEEDED(resultado)) {
     resultado = biblioteca->GetTypeInfoOfGuid(guid, info);
-    biblioteca->Release();
   }
   return resultado;
 }

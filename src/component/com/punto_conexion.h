@@ -6,13 +6,22 @@
 
 #include <vector>
 
+#include "component/com/objeto_com.h"
+#include "component/com/puntero_com.h"
+
 namespace vardel::com {
+
+// One sink connected to a point, with the cookie Advise gave it.
+struct Conexion {
+  DWORD cookie;
+  Puntero<IDispatch> receptor;
+};
 
 // The connection point of one event interface, part of its container
 // object (its references are the container's). Several sinks may be
 // connected; each event goes to a snapshot of them, so a sink that fails
 // or disconnects during an event does not disturb the others.
-class PuntoConexion final : public IConnectionPoint {
+class PuntoConexion final : public ImplementaInterfaces<Interfaz<IConnectionPoint>> {
  public:
   PuntoConexion(IConnectionPointContainer& contenedor, REFIID iid_eventos);
   ~PuntoConexion();
@@ -25,10 +34,9 @@ class PuntoConexion final : public IConnectionPoint {
   // Drops every sink (the container is going away).
   void DesconectaTodos();
 
-  // IUnknown, delegated to the container.
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** objeto) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
+  // Its references are the container's.
+  ULONG STDMETHODCALLTYPE AddRef() override { return contenedor_.AddRef(); }
+  ULONG STDMETHODCALLTYPE Release() override { return contenedor_.Release(); }
   // IConnectionPoint
   HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) override;
   HRESULT STDMETHODCALLTYPE
@@ -38,57 +46,61 @@ class PuntoConexion final : public IConnectionPoint {
   HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections** enumerador) override;
 
  private:
-  struct Conexion {
-    DWORD cookie;
-    IDispatch* receptor;  // one reference held
-  };
   IConnectionPointContainer& contenedor_;
   IID iid_eventos_;
   DWORD siguiente_cookie_ = 1;
   std::vector<Conexion> conexiones_;
 };
 
-// Lists the connections of a point as they were when it was made.
-class EnumeradorConexiones final : public IEnumConnections {
- public:
-  // Every pUnk of `conexiones` is AddRef'd by the enumerator.
-  static EnumeradorConexiones* Crea(std::vector<CONNECTDATA> conexiones);
+// What an enumerator hands out for an item it holds, with a new reference.
+inline CONNECTDATA Entregado(const Conexion& conexion) {
+  return {conexion.receptor.copy(), conexion.cookie};
+}
+inline IConnectionPoint* Entregado(const Puntero<IConnectionPoint>& punto) {
+  return punto.copy();
+}
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** objeto) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
-  HRESULT STDMETHODCALLTYPE Next(ULONG cuantos, CONNECTDATA* datos, ULONG* leidos) override;
-  HRESULT STDMETHODCALLTYPE Skip(ULONG cuantos) override;
-  HRESULT STDMETHODCALLTYPE Reset() override;
-  HRESULT STDMETHODCALLTYPE Clone(IEnumConnections** copia) override;
+// Lists a fixed set of items as they were when it was made: the
+// connections of a point, the connection points of a container.
+template <class IEnumeracion, class Dato, class Item>
+class EnumeradorFijo final : public ObjetoCom<Interfaz<IEnumeracion>> {
+ public:
+  explicit EnumeradorFijo(std::vector<Item> items, std::size_t siguiente = 0)
+      : items_(std::move(items)), siguiente_(siguiente) {}
+
+  HRESULT STDMETHODCALLTYPE Next(ULONG cuantos, Dato* datos, ULONG* leidos) override {
+    if (datos == nullptr || (cuantos > 1 && leidos == nullptr)) {
+      return E_POINTER;
+    }
+    ULONG hechos = 0;
+    while (hechos < cuantos && siguiente_ < items_.size()) {
+      datos[hechos++] = Entregado(items_[siguiente_++]);
+    }
+    if (leidos != nullptr) {
+      *leidos = hechos;
+    }
+    return hechos == cuantos ? S_OK : S_FALSE;
+  }
+  HRESULT STDMETHODCALLTYPE Skip(ULONG cuantos) override {
+    const std::size_t quedan = items_.size() - siguiente_;
+    siguiente_ += cuantos < quedan ? cuantos : quedan;
+    return cuantos <= quedan ? S_OK : S_FALSE;
+  }
+  HRESULT STDMETHODCALLTYPE Reset() override {
+    siguiente_ = 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Clone(IEnumeracion** copia) override {
+    return EntregaNuevo(copia, [this] { return new EnumeradorFijo(items_, siguiente_); });
+  }
 
  private:
-  explicit EnumeradorConexiones(std::vector<CONNECTDATA> conexiones);
-  ~EnumeradorConexiones();
-  ULONG referencias_ = 1;
-  std::vector<CONNECTDATA> conexiones_;
-  std::size_t siguiente_ = 0;
+  std::vector<Item> items_;
+  std::size_t siguiente_;
 };
 
-// Lists the single connection point of a container.
-class EnumeradorPuntos final : public IEnumConnectionPoints {
- public:
-  static EnumeradorPuntos* Crea(IConnectionPoint* punto);
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** objeto) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
-  HRESULT STDMETHODCALLTYPE Next(ULONG cuantos, IConnectionPoint** puntos, ULONG* leidos) override;
-  HRESULT STDMETHODCALLTYPE Skip(ULONG cuantos) override;
-  HRESULT STDMETHODCALLTYPE Reset() override;
-  HRESULT STDMETHODCALLTYPE Clone(IEnumConnectionPoints** copia) override;
-
- private:
-  EnumeradorPuntos(IConnectionPoint* punto, std::size_t siguiente);
-  ~EnumeradorPuntos();
-  ULONG referencias_ = 1;
-  IConnectionPoint* punto_;  // one reference held
-  std::size_t siguiente_ = 0;
-};
+using EnumeradorConexiones = EnumeradorFijo<IEnumConnections, CONNECTDATA, Conexion>;
+using EnumeradorPuntos =
+    EnumeradorFijo<IEnumConnectionPoints, IConnectionPoint*, Puntero<IConnectionPoint>>;
 
 }  // namespace vardel::com

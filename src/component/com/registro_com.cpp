@@ -7,6 +7,8 @@
 #include <string>
 
 #include "component/com/modulo.h"
+#include "component/com/puntero_com.h"
+#include "platform/recursos_win32.h"
 #include "vardel_h.h"
 
 extern "C" {
@@ -49,43 +51,34 @@ HKEY Raiz(Ambito ambito) {
 // Writes one text value (nullptr: the key's default value), creating keys.
 bool Escribe(HKEY raiz, const std::wstring& clave, const wchar_t* nombre,
              const std::wstring& valor) {
-  HKEY abierta = nullptr;
-  if (RegCreateKeyExW(raiz, clave.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &abierta, nullptr) !=
-      ERROR_SUCCESS) {
-    return false;
-  }
-  const LONG resultado =
-      RegSetValueExW(abierta, nombre, 0, REG_SZ, reinterpret_cast<const BYTE*>(valor.c_str()),
-                     static_cast<DWORD>((valor.size() + 1) * sizeof(wchar_t)));
-  RegCloseKey(abierta);
-  return resultado == ERROR_SUCCESS;
+  platform::ClaveRegistro abierta;
+  return RegCreateKeyExW(raiz, clave.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, abierta.put(),
+                         nullptr) == ERROR_SUCCESS &&
+         RegSetValueExW(abierta.get(), nombre, 0, REG_SZ,
+                        reinterpret_cast<const BYTE*>(valor.c_str()),
+                        static_cast<DWORD>((valor.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
 std::optional<std::wstring> Lee(HKEY raiz, const std::wstring& clave, const wchar_t* nombre,
                                 REGSAM vista = 0) {
-  HKEY abierta = nullptr;
-  if (RegOpenKeyExW(raiz, clave.c_str(), 0, KEY_READ | vista, &abierta) != ERROR_SUCCESS) {
+  platform::ClaveRegistro abierta;
+  if (RegOpenKeyExW(raiz, clave.c_str(), 0, KEY_READ | vista, abierta.put()) != ERROR_SUCCESS) {
     return std::nullopt;
   }
   wchar_t valor[512] = {};
   DWORD bytes = sizeof valor - sizeof(wchar_t);
   DWORD tipo = 0;
-  const LONG resultado =
-      RegQueryValueExW(abierta, nombre, nullptr, &tipo, reinterpret_cast<BYTE*>(valor), &bytes);
-  RegCloseKey(abierta);
-  if (resultado != ERROR_SUCCESS || tipo != REG_SZ) {
+  if (RegQueryValueExW(abierta.get(), nombre, nullptr, &tipo, reinterpret_cast<BYTE*>(valor),
+                       &bytes) != ERROR_SUCCESS ||
+      tipo != REG_SZ) {
     return std::nullopt;
   }
   return std::wstring(valor);
 }
 
 bool Existe(HKEY raiz, const std::wstring& clave, REGSAM vista) {
-  HKEY abierta = nullptr;
-  if (RegOpenKeyExW(raiz, clave.c_str(), 0, KEY_READ | vista, &abierta) != ERROR_SUCCESS) {
-    return false;
-  }
-  RegCloseKey(abierta);
-  return true;
+  platform::ClaveRegistro abierta;
+  return RegOpenKeyExW(raiz, clave.c_str(), 0, KEY_READ | vista, abierta.put()) == ERROR_SUCCESS;
 }
 
 void BorraArbol(HKEY raiz, const std::wstring& clave) {
@@ -174,15 +167,14 @@ HRESULT RegistraServidor(Ambito ambito) {
   if (ruta.empty()) {
     return SELFREG_E_CLASS;
   }
-  ITypeLib* biblioteca = nullptr;
-  if (FAILED(BibliotecaTipos(&biblioteca))) {
+  Puntero<ITypeLib> biblioteca;
+  if (FAILED(BibliotecaTipos(biblioteca.put()))) {
     return SELFREG_E_TYPELIB;
   }
   const InterfazAjena interfaz;
   const HRESULT tipos = ambito == Ambito::kMaquina
-                            ? RegisterTypeLib(biblioteca, ruta.data(), nullptr)
-                            : RegisterTypeLibForUser(biblioteca, ruta.data(), nullptr);
-  biblioteca->Release();
+                            ? RegisterTypeLib(biblioteca.get(), ruta.data(), nullptr)
+                            : RegisterTypeLibForUser(biblioteca.get(), ruta.data(), nullptr);
   if (FAILED(tipos)) {
     return SELFREG_E_TYPELIB;
   }

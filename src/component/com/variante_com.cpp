@@ -36,7 +36,7 @@ void AVariantCom(const Variant& valor, VARIANT* destino) {
       destino->boolVal = static_cast<VARIANT_BOOL>(valor.AsBoolean());
       return;
     case Variant::Tipo::Object:
-      destino->pdispVal = valor.AsObject() ? ColeccionCom::Crea(valor.AsObject()) : nullptr;
+      destino->pdispVal = valor.AsObject() ? new ColeccionCom(valor.AsObject()) : nullptr;
       destino->vt = VT_DISPATCH;
       return;
   }
