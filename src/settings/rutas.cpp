@@ -1,6 +1,6 @@
 #include "settings/rutas.h"
 
-#include "platform/ruta_corta.h"
+#include "platform/archivos.h"
 
 namespace vardel::Configuracion {
 

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <vector>
 
-#include "platform/recursos_win32.h"
+#include "platform/win32/recursos.h"
 #include "support/simulador_prueba.h"
 
 namespace vardel::prueba {

@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "entorno_com.h"
-#include "platform/recursos_win32.h"
+#include "platform/win32/recursos.h"
 #include "receptor_eventos.h"
 #include "vardel_h.h"
 

@@ -4,7 +4,7 @@
 #include <mutex>
 
 #include "component/com/puntero_com.h"
-#include "platform/modulo_win32.h"
+#include "platform/win32/componente.h"
 
 namespace vardel::com {
 namespace {

@@ -8,7 +8,7 @@
 
 #include "component/com/modulo.h"
 #include "component/com/puntero_com.h"
-#include "platform/recursos_win32.h"
+#include "platform/win32/recursos.h"
 #include "vardel_h.h"
 
 extern "C" {

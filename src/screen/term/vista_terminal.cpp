@@ -10,7 +10,7 @@
 
 #include "core/text.h"
 #include "platform/ansi.h"
-#include "platform/terminal.h"
+#include "platform/posix/terminal.h"
 #include "screen/textos_configuracion.h"
 #include "screen/vista_configuracion.h"
 #include "settings/configuracion.h"

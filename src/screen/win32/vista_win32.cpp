@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/modulo_win32.h"
+#include "platform/win32/componente.h"
 #include "screen/textos_configuracion.h"
 #include "screen/vista_configuracion.h"
 #include "screen/win32/identificadores.h"

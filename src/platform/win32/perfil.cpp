@@ -6,7 +6,7 @@
 #include "core/text.h"
 #include "platform/ansi.h"
 #include "platform/perfil.h"
-#include "platform/recursos_win32.h"
+#include "platform/win32/recursos.h"
 
 namespace vardel::platform {
 

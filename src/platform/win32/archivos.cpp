@@ -6,7 +6,7 @@
 #include "platform/ansi.h"
 #include "platform/archivos.h"
 #include "platform/archivos_plataforma.h"
-#include "platform/recursos_win32.h"
+#include "platform/win32/recursos.h"
 
 namespace vardel::platform {
 
@@ -216,6 +216,17 @@ void AnadeLinea(const std::string& ruta, std::string_view bytes) {
   if (!correcto) {
     LanzaErrorDeArchivo(codigo);
   }
+}
+
+std::string RutaCortaPlataforma(const std::string& ruta) {
+  char buffer[260] = {};
+  const DWORD largo = GetShortPathNameA(AAnsi(ruta).c_str(), buffer, sizeof buffer);
+  // 0 is a path that does not exist; a count above the capacity means the
+  // buffer was left unfilled, which is no short form either.
+  if (largo == 0 || largo >= sizeof buffer) {
+    return {};
+  }
+  return DesdeAnsi(std::string_view(buffer, largo));
 }
 
 }  // namespace vardel::platform

@@ -3,7 +3,7 @@
 #include <map>
 
 #include "platform/bucle.h"
-#include "platform/modulo_win32.h"
+#include "platform/win32/componente.h"
 
 // Timers on a hidden message-only window of the creating thread. WM_TIMER
 // reaches it through whatever loop the thread runs: the host's, a modal

@@ -3,8 +3,8 @@
 #include <string>
 
 #include "platform/ansi.h"
-#include "platform/componente_comun.h"
-#include "platform/modulo_win32.h"
+#include "platform/componente_plataforma.h"
+#include "platform/win32/componente.h"
 
 namespace vardel::platform {
 
@@ -16,6 +16,14 @@ std::string detalle::CalculaDirectorio() {
   std::string completa = DesdeAnsi(std::string_view(ruta, largo));
   const auto barra = completa.find_last_of("\\/");
   return barra == std::string::npos ? std::string(".") : completa.substr(0, barra);
+}
+
+HMODULE ModuloPropio() {
+  HMODULE modulo = nullptr;
+  GetModuleHandleExW(
+      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+      reinterpret_cast<LPCWSTR>(&ModuloPropio), &modulo);
+  return modulo;
 }
 
 }  // namespace vardel::platform

@@ -4,7 +4,7 @@
 #include <chrono>
 
 #include "platform/bucle.h"
-#include "platform/terminal.h"
+#include "platform/posix/terminal.h"
 
 namespace vardel::platform {
 

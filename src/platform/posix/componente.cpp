@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/componente_comun.h"
+#include "platform/componente_plataforma.h"
 
 namespace vardel::platform {
 

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <deque>
 
-#include "platform/ruta_confianza.h"
+#include "platform/posix/ruta_confianza.h"
 
 namespace vardel::platform {
 

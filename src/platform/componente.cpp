@@ -1,7 +1,7 @@
 #include <mutex>
 
 #include "platform/componente.h"
-#include "platform/componente_comun.h"
+#include "platform/componente_plataforma.h"
 
 namespace vardel::platform {
 

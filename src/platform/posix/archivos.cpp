@@ -12,8 +12,8 @@
 #include "core/lanza_error.h"
 #include "platform/archivos.h"
 #include "platform/archivos_plataforma.h"
-#include "platform/recursos_posix.h"
-#include "platform/ruta_confianza.h"
+#include "platform/posix/recursos.h"
+#include "platform/posix/ruta_confianza.h"
 
 namespace vardel::platform {
 
@@ -247,6 +247,11 @@ void AnadeLinea(const std::string& ruta, std::string_view bytes) {
   if (!correcto) {
     LanzaErrorDeArchivo(codigo);
   }
+}
+
+// POSIX keeps no short names: the path itself names the same folder.
+std::string RutaCortaPlataforma(const std::string& ruta) {
+  return ExisteRuta(ruta) ? ruta : std::string();
 }
 
 }  // namespace vardel::platform

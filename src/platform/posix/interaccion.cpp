@@ -2,7 +2,7 @@
 #include <string>
 
 #include "core/text.h"
-#include "platform/terminal.h"
+#include "platform/posix/terminal.h"
 #include "vardel/interaccion.h"
 
 // The terminal rendering of the operator's dialogs, on standard error and

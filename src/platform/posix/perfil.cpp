@@ -12,8 +12,8 @@
 #include "platform/archivos.h"
 #include "platform/codificacion_ini.h"
 #include "platform/perfil.h"
-#include "platform/recursos_posix.h"
-#include "platform/ruta_confianza.h"
+#include "platform/posix/recursos.h"
+#include "platform/posix/ruta_confianza.h"
 
 namespace vardel::platform {
 
