@@ -6,7 +6,7 @@
 #include "settings/registro.h"
 #include "vardel/error.h"
 
-namespace vardel::captura {
+namespace vardel::capture {
 
 namespace {
 
@@ -59,4 +59,4 @@ std::string CompruebaAntesDeCapturar(Boolean blnLogActivo) {
   return directorio;
 }
 
-}  // namespace vardel::captura
+}  // namespace vardel::capture

@@ -5,7 +5,7 @@
 
 #include "vardel/boolean.h"
 
-namespace vardel::captura {
+namespace vardel::capture {
 
 // The free space a pass needs before its document is fed: room for the
 // three images of a cheque and their temporaries with a wide margin.
@@ -30,4 +30,4 @@ std::string CompruebaAntesDeCapturar(Boolean blnLogActivo);
 // here ever fails a read.
 void BorraTemporalesHuerfanos(const std::string& directorio);
 
-}  // namespace vardel::captura
+}  // namespace vardel::capture

@@ -15,7 +15,7 @@ namespace vardel::device {
 class Lectora;
 }
 
-namespace vardel::captura {
+namespace vardel::capture {
 
 // The state one run of the capture cycle shares with its image step.
 struct EstadoCiclo {
@@ -31,8 +31,8 @@ struct EstadoCiclo {
   std::optional<ErrorEjecucion> trazaPerdida;  // a trace no log file took: stop feeding
   std::exception_ptr excepcionAnfitrion;       // thrown by the host's ImagenGuardada
   std::function<Boolean()> blnLogActivo;       // the object's switch, read at each log line
-  std::function<void(int, const std::string&)> imagenGuardada;  // told of each stored file
-  std::function<void(int, const std::string&, std::int32_t)> imagenNoGuardada;  // and each lost
+  std::function<void(int, const std::string&)> ImagenGuardada;  // told of each stored file
+  std::function<void(int, const std::string&, std::int32_t)> ImagenNoGuardada;  // and each lost
 };
 
 // Stores image k (1 front, 2 back, 3 second front) of the current document.
@@ -43,4 +43,4 @@ void GuardaImagen(int k, EstadoCiclo& estado);
 // number; 0 when none.
 double NumeroInicial(const std::string& texto);
 
-}  // namespace vardel::captura
+}  // namespace vardel::capture

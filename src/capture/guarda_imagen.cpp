@@ -16,7 +16,7 @@
 #include "settings/configuracion.h"
 #include "settings/registro.h"
 
-namespace vardel::captura {
+namespace vardel::capture {
 
 namespace {
 
@@ -96,8 +96,8 @@ void AvisaAlAnfitrion(EstadoCiclo& estado, const Aviso& aviso) {
 
 void Traza(std::int32_t numero, int k, const std::string& ruta, EstadoCiclo& estado) {
   TrazaImagenNoGuardada(numero, k, ruta, estado);
-  if (estado.imagenNoGuardada) {
-    AvisaAlAnfitrion(estado, [&] { estado.imagenNoGuardada(k, ruta, numero); });
+  if (estado.ImagenNoGuardada) {
+    AvisaAlAnfitrion(estado, [&] { estado.ImagenNoGuardada(k, ruta, numero); });
   }
 }
 
@@ -168,9 +168,9 @@ void GuardaImagen(int k, EstadoCiclo& estado) {
     Traza(error.Numero(), k, ruta.empty() ? RutaPrevista(k, estado) : ruta, estado);
     throw;
   }
-  if (!ruta.empty() && estado.imagenGuardada) {
-    AvisaAlAnfitrion(estado, [&] { estado.imagenGuardada(k, ruta); });
+  if (!ruta.empty() && estado.ImagenGuardada) {
+    AvisaAlAnfitrion(estado, [&] { estado.ImagenGuardada(k, ruta); });
   }
 }
 
-}  // namespace vardel::captura
+}  // namespace vardel::capture

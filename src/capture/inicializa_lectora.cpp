@@ -1,4 +1,4 @@
-#include "capture/captura.h"
+#include "capture/capture.h"
 #include "core/lanza_error.h"
 #include "core/text.h"
 #include "device/lectora.h"
@@ -6,7 +6,7 @@
 #include "settings/configuracion.h"
 #include "settings/registro.h"
 
-namespace vardel::captura {
+namespace vardel::capture {
 
 namespace {
 
@@ -117,4 +117,4 @@ void InicializaLectora(device::Lectora& lectora, std::string& strOpciones, Boole
   }
 }
 
-}  // namespace vardel::captura
+}  // namespace vardel::capture

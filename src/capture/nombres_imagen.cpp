@@ -1,6 +1,6 @@
 #include "capture/nombres_imagen.h"
 
-namespace vardel::captura {
+namespace vardel::capture {
 
 namespace {
 
@@ -55,4 +55,4 @@ std::string NombreArchivoImagen(int k, const std::shared_ptr<Collection>& datos)
   return NombreImagenCheque(k, *datos);
 }
 
-}  // namespace vardel::captura
+}  // namespace vardel::capture

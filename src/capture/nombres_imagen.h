@@ -5,7 +5,7 @@
 
 #include "vardel/collection.h"
 
-namespace vardel::captura {
+namespace vardel::capture {
 
 // The file name (without the directory) of image k (1 front, 2 back, 3
 // second front) of a document, from the data its LectoraDatos carried: a
@@ -22,4 +22,4 @@ std::string NombreImagenCheque(int k, const Collection& datosLinea);
 // The name of image k of a document whose line could not be parsed.
 std::string NombreImagenError(int k, std::int16_t indiceError);
 
-}  // namespace vardel::captura
+}  // namespace vardel::capture

@@ -4,7 +4,7 @@
 
 #include "capture/estado_ciclo.h"
 
-namespace vardel::captura {
+namespace vardel::capture {
 
 double NumeroInicial(const std::string& texto) {
   std::size_t i = 0;
@@ -37,4 +37,4 @@ double NumeroInicial(const std::string& texto) {
   return numero.empty() ? 0.0 : std::strtod(numero.c_str(), nullptr);
 }
 
-}  // namespace vardel::captura
+}  // namespace vardel::capture

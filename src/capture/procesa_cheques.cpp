@@ -1,4 +1,4 @@
-#include "capture/captura.h"
+#include "capture/capture.h"
 #include "capture/directorio_imagenes.h"
 #include "capture/estado_ciclo.h"
 #include "capture/nombres_imagen.h"
@@ -13,7 +13,7 @@
 #include "settings/configuracion.h"
 #include "settings/registro.h"
 
-namespace vardel::captura {
+namespace vardel::capture {
 
 namespace {
 
@@ -71,8 +71,8 @@ void ProcesaCheques(const Contexto& contexto) {
 
   EstadoCiclo estado(lectora);
   estado.blnLogActivo = contexto.blnLogActivo;
-  estado.imagenGuardada = contexto.ImagenGuardada;
-  estado.imagenNoGuardada = contexto.ImagenNoGuardada;
+  estado.ImagenGuardada = contexto.ImagenGuardada;
+  estado.ImagenNoGuardada = contexto.ImagenNoGuardada;
   estado.strRespuesta.assign(kLargoRespuesta, '\0');
   std::int32_t longitudRespuesta = static_cast<std::int32_t>(kLargoRespuesta);
   const std::int32_t apertura = lectora.MTMICROpenDevice(Configuracion::LeeAjuste("Name"));
@@ -168,4 +168,4 @@ void ProcesaCheques(const Contexto& contexto) {
   pantalla.TmrOnOff().Enabled(true);
 }
 
-}  // namespace vardel::captura
+}  // namespace vardel::capture

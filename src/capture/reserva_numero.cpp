@@ -8,7 +8,7 @@
 #include "platform/componente.h"
 #include "settings/configuracion.h"
 
-namespace vardel::captura {
+namespace vardel::capture {
 
 namespace {
 
@@ -72,4 +72,4 @@ ReservaNumero::~ReservaNumero() {
   platform::BorraArchivo(ruta_);
 }
 
-}  // namespace vardel::captura
+}  // namespace vardel::capture

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-namespace vardel::captura {
+namespace vardel::capture {
 
 // True when error number n is in use in the image directory (read afresh):
 // one of its three image names (ERRANVn.tif, ERRREVn.tif, ERRANVn.jpg)
@@ -37,4 +37,4 @@ class ReservaNumero {
   std::string ruta_;
 };
 
-}  // namespace vardel::captura
+}  // namespace vardel::capture

@@ -1,7 +1,7 @@
 #include "capture/directorio_imagenes.h"
 #include "platform/archivos.h"
 
-namespace vardel::captura {
+namespace vardel::capture {
 
 namespace {
 
@@ -35,4 +35,4 @@ void BorraTemporalesHuerfanos(const std::string& directorio) {
   }
 }
 
-}  // namespace vardel::captura
+}  // namespace vardel::capture

@@ -8,7 +8,7 @@
 #include "core/text.h"
 #include "settings/registro.h"
 
-namespace vardel::captura {
+namespace vardel::capture {
 
 namespace {
 
@@ -73,4 +73,4 @@ void TrazaImagenNoGuardada(std::int32_t numero, int k, const std::string& ruta,
           estado);
 }
 
-}  // namespace vardel::captura
+}  // namespace vardel::capture

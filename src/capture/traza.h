@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-namespace vardel::captura {
+namespace vardel::capture {
 
 struct EstadoCiclo;
 
@@ -33,4 +33,4 @@ void TrazaImagenNoGuardada(std::int32_t numero, int k, const std::string& ruta,
 // line of the log or forge another.
 std::string SinControles(const std::string& texto);
 
-}  // namespace vardel::captura
+}  // namespace vardel::capture

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "capture/captura.h"
+#include "capture/capture.h"
 #include "device/lectora.h"
 #include "screen/frm_config_lector_usb.h"
 #include "settings/configuracion.h"
@@ -90,7 +90,7 @@ void Comunica::Terminate() {
 }
 
 void Comunica::Impl::ProcesaCheques() {
-  captura::Contexto contexto(device::LectoraActual());
+  capture::Contexto contexto(device::LectoraActual());
   contexto.blnLogActivo = [this] { return blnLogActivo; };
   contexto.PantallaConfig = PantallaConfig.get();
   contexto.LectoraDatos = [this](const std::shared_ptr<Collection>& Dato) {
@@ -119,7 +119,7 @@ void Comunica::Impl::ProcesaCheques() {
     }
   };
   contexto.Detener = [this] { return oyente != nullptr && oyente->DetenerLectura(); };
-  captura::ProcesaCheques(contexto);
+  capture::ProcesaCheques(contexto);
 }
 
 void Comunica::Impl::CierraLectora() {

@@ -36,14 +36,14 @@ bool Rastreado(Campo campo) {
 }
 
 RespuestaMensaje Pregunta(const char* texto, IconoMensaje icono) {
-  return platform::InteraccionActual().MuestraMensaje(texto, textos::kTituloPantalla,
-                                                      BotonesMensaje::SiNo, icono);
+  return platform::InteraccionActual().MuestraMensaje(texto, kTituloPantalla, BotonesMensaje::SiNo,
+                                                      icono);
 }
 
 void MuestraError(std::int32_t numero, const std::string& descripcion) {
   // Number and description run together, as the operator has always seen it.
   platform::InteraccionActual().MuestraMensaje(std::to_string(numero) + descripcion,
-                                               textos::kTituloPantalla, BotonesMensaje::Aceptar,
+                                               kTituloPantalla, BotonesMensaje::Aceptar,
                                                IconoMensaje::Exclamacion);
 }
 
@@ -149,7 +149,7 @@ void DialogoConfiguracion::Guarda() {
     return;
   }
   try {
-    if (Pregunta(textos::kPreguntaGuardar, IconoMensaje::Informacion) == RespuestaMensaje::No) {
+    if (Pregunta(kPreguntaGuardar, IconoMensaje::Informacion) == RespuestaMensaje::No) {
       Hide();
       blnCambios = Boolean::False;
       return;
@@ -166,8 +166,7 @@ void DialogoConfiguracion::Guarda() {
 
     const std::string directorio = Recorta(Texto(Campo::DirecImagenes));
     if (!platform::ExisteRuta(directorio) &&
-        Pregunta(textos::kPreguntaCrearDirectorio, IconoMensaje::Exclamacion) ==
-            RespuestaMensaje::Si) {
+        Pregunta(kPreguntaCrearDirectorio, IconoMensaje::Exclamacion) == RespuestaMensaje::Si) {
       platform::CreaDirectorio(directorio);
     }
     Hide();
@@ -192,7 +191,7 @@ void DialogoConfiguracion::CierrePedido() {
 
 void DialogoConfiguracion::Cancela() {
   if (EsVerdadero(blnCambios)) {
-    if (Pregunta(textos::kPreguntaDescartar, IconoMensaje::Informacion) == RespuestaMensaje::Si) {
+    if (Pregunta(kPreguntaDescartar, IconoMensaje::Informacion) == RespuestaMensaje::Si) {
       blnCambios = Boolean::False;
       Hide();
     }

@@ -2,7 +2,7 @@
 
 // The settings screen's texts (UTF-8), shared by the dialog logic and its
 // renderings.
-namespace vardel::textos {
+namespace vardel {
 
 // The window's caption, and the title of every message box it shows.
 inline constexpr const char* kTituloPantalla =
@@ -41,4 +41,4 @@ inline constexpr const char* kElementosTipo[] = {"None",       "Raw",     "BMP",
 inline constexpr const char* kElementosModoLectura[] = {"None",  "CMC7",  "E13B",
                                                         "OCR-A", "OCR-B", "CMC70E13B"};
 
-}  // namespace vardel::textos
+}  // namespace vardel

@@ -9,7 +9,7 @@
 #include <iterator>
 #include <string>
 
-#include "capture/captura.h"
+#include "capture/capture.h"
 #include "entorno_simulador.h"
 #include "vardel/configuracion.h"
 
@@ -19,7 +19,7 @@ void BM_InicializaLectora(benchmark::State& estado, const std::string& respuesta
   vardel::banco::EntornoSimulador entorno("[Reader]\npresent=yes\nstatus=" + respuesta + "\n");
   std::string strOpciones;
   for (auto _ : estado) {
-    vardel::captura::InicializaLectora(vardel::device::LectoraActual(), strOpciones,
+    vardel::capture::InicializaLectora(vardel::device::LectoraActual(), strOpciones,
                                        vardel::Boolean::False);
     benchmark::DoNotOptimize(strOpciones.data());
   }

@@ -244,7 +244,7 @@ TEST(AvisoMarcaUtf8, NombraLaMarcaCuandoLaSeccionNoSeEncuentra) {
   dir.Escribe("Config.ini", "\xEF\xBB\xBF[LectoraUSB]\r\nDirectorioImg=" + dir.Ruta() + "\r\n");
   EXPECT_EQ(Configuracion::LeeAjuste("DirectorioImg"), "");
   try {
-    captura::DirectorioImagenes();
+    capture::DirectorioImagenes();
     ADD_FAILURE() << "sin error";
   } catch (const ErrorEjecucion& e) {
     EXPECT_THAT(e.Detalle(), HasSubstr("(EF BB BF)"));

@@ -3,7 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "capture/captura.h"
+#include "capture/capture.h"
 #include "platform/ansi.h"
 #include "platform/componente.h"
 #include "settings/registro.h"
@@ -37,7 +37,7 @@ class Inicializacion : public testing::Test {
 
   std::string Inicializa(Boolean log = Boolean::False) {
     std::string opciones = "lo que hubiera";
-    captura::InicializaLectora(falsa, opciones, log);
+    capture::InicializaLectora(falsa, opciones, log);
     return opciones;
   }
 

@@ -12,7 +12,7 @@
 #include <unistd.h>
 #endif
 
-#include "capture/captura.h"
+#include "capture/capture.h"
 #include "capture/nombres_imagen.h"
 #include "platform/ansi.h"
 #include "platform/archivos.h"
@@ -111,13 +111,13 @@ class Ciclo : public testing::Test {
   void TearDown() override { Configuracion::strDirectorioLog().clear(); }
 
   void Ejecuta(Boolean log = Boolean::False) {
-    captura::Contexto contexto(falsa);
+    capture::Contexto contexto(falsa);
     contexto.blnLogActivo = [log] { return log; };
     contexto.PantallaConfig = &pantalla;
     contexto.LectoraDatos = [this](const std::shared_ptr<Collection>& dato) {
       eventos.push_back(dato);
     };
-    captura::ProcesaCheques(contexto);
+    capture::ProcesaCheques(contexto);
   }
 
   static Documento Cheque(std::string linea = kLinea) {
@@ -401,7 +401,7 @@ TEST_F(Ciclo, UnDirectorioConSeparadorFinalDaDosSeparadores) {
   // The platform accepts the doubled separator: the files land in the folder.
   EXPECT_EQ(dir.Lee("ANV00491234567.tif"), "frente");
   EXPECT_EQ(dir.Lee("ANV00491234567.jpg"), "jpeg");
-  EXPECT_EQ(captura::NombreArchivoImagen(2, eventos.at(0)), "REV00491234567.tif");
+  EXPECT_EQ(capture::NombreArchivoImagen(2, eventos.at(0)), "REV00491234567.tif");
 }
 
 // One cheque, one name: fields that differ never share a file, none leaves
@@ -659,7 +659,7 @@ TEST_F(Ciclo, SoloSeBorranLosTemporalesAbandonados) {
 
 TEST_F(Ciclo, LaExcepcionDelAnfitrionLlegaTrasEntregarElDocumento) {
   bandeja = {Cheque(), Cheque()};
-  captura::Contexto contexto(falsa);
+  capture::Contexto contexto(falsa);
   contexto.PantallaConfig = &pantalla;
   contexto.LectoraDatos = [this](const std::shared_ptr<Collection>& dato) {
     eventos.push_back(dato);
@@ -671,7 +671,7 @@ TEST_F(Ciclo, LaExcepcionDelAnfitrionLlegaTrasEntregarElDocumento) {
       throw std::runtime_error("el anfitrión falla");
     }
   };
-  EXPECT_THROW(captura::ProcesaCheques(contexto), std::runtime_error);
+  EXPECT_THROW(capture::ProcesaCheques(contexto), std::runtime_error);
   EXPECT_THAT(avisadas, ElementsAre(1, 2, 3));
   EXPECT_EQ(eventos.size(), 1u);
   EXPECT_EQ(dir.Lee("ANV00491234567.jpg"), "jpeg");
@@ -687,13 +687,13 @@ TEST_F(Ciclo, CadaImagenSeAseguraEnDiscoAntesDelEvento) {
     orden.push_back(std::string(operacion) + " " + ruta.substr(ruta.find_last_of("/\\") + 1));
   };
   platform::Sonda() = &sonda;
-  captura::Contexto contexto(falsa);
+  capture::Contexto contexto(falsa);
   contexto.PantallaConfig = &pantalla;
   contexto.LectoraDatos = [&orden](const std::shared_ptr<Collection>&) {
     orden.push_back("evento");
   };
   bandeja = {Cheque()};
-  captura::ProcesaCheques(contexto);
+  capture::ProcesaCheques(contexto);
   platform::Sonda() = nullptr;
   std::vector<std::string> esperado;
   for (const char* nombre : {"ANV00491234567.tif", "REV00491234567.tif", "ANV00491234567.jpg"}) {

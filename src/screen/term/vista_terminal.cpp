@@ -69,27 +69,27 @@ class VistaTerminal final : public VistaConfiguracion {
                    Rellena("[" + oyente.Texto(campo) + "]", 12).c_str(),
                    soloLectura ? "(solo lectura)" : "");
     };
-    std::fprintf(stderr, "\n==== %s ====\n\n", textos::kTituloPantalla);
-    std::fprintf(stderr, " %s - %s\n", textos::kMarcoImagenes, textos::kMarcoAnversoReverso);
-    fila("  ", textos::kEtiquetaResolucion, Campo::ResolucionAR, true);
-    fila("  ", textos::kEtiquetaTipo, Campo::TipoAR, true);
-    std::fprintf(stderr, "\n %s\n", textos::kMarcoAuxiliares);
-    fila("  ", textos::kEtiquetaModoLectura, Campo::ModoLectura, true);
-    fila("1)", textos::kEtiquetaCadenaImpre, Campo::CadenaImpre, false);
-    fila("2)", textos::kEtiquetaDirecImagenes, Campo::DirecImagenes, false);
-    std::fprintf(stderr, "  3) %s (elegir carpeta)\n\n", textos::kBotonSelDirectorio);
-    std::fprintf(stderr, "  A) %s%s   C) %s\n", SinAcceso(textos::kBotonAceptar).c_str(),
+    std::fprintf(stderr, "\n==== %s ====\n\n", kTituloPantalla);
+    std::fprintf(stderr, " %s - %s\n", kMarcoImagenes, kMarcoAnversoReverso);
+    fila("  ", kEtiquetaResolucion, Campo::ResolucionAR, true);
+    fila("  ", kEtiquetaTipo, Campo::TipoAR, true);
+    std::fprintf(stderr, "\n %s\n", kMarcoAuxiliares);
+    fila("  ", kEtiquetaModoLectura, Campo::ModoLectura, true);
+    fila("1)", kEtiquetaCadenaImpre, Campo::CadenaImpre, false);
+    fila("2)", kEtiquetaDirecImagenes, Campo::DirecImagenes, false);
+    std::fprintf(stderr, "  3) %s (elegir carpeta)\n\n", kBotonSelDirectorio);
+    std::fprintf(stderr, "  A) %s%s   C) %s\n", SinAcceso(kBotonAceptar).c_str(),
                  oyente.CambiosSenalados() ? " [cambios pendientes]" : "",
-                 SinAcceso(textos::kBotonCancelar).c_str());
+                 SinAcceso(kBotonCancelar).c_str());
     std::fprintf(stderr, "Opción: ");
     std::fflush(stderr);
   }
 
   void Atiende(OyenteVista& oyente, const std::string& opcion) {
     if (opcion == "1") {
-      Edita(oyente, Campo::CadenaImpre, textos::kEtiquetaCadenaImpre);
+      Edita(oyente, Campo::CadenaImpre, kEtiquetaCadenaImpre);
     } else if (opcion == "2") {
-      Edita(oyente, Campo::DirecImagenes, textos::kEtiquetaDirecImagenes);
+      Edita(oyente, Campo::DirecImagenes, kEtiquetaDirecImagenes);
     } else if (opcion == "3" || opcion == "...") {
       oyente.SelDirectorioPulsado();
     } else if (opcion == "A") {

@@ -269,7 +269,7 @@ class VistaWin32 final : public VistaConfiguracion {
     imagenAceptar_ = win32::CreaImagenAceptar();
     imagenCancelar_ = win32::CreaImagenCancelar();
 
-    SetWindowTextW(ventana_, Ancho(textos::kTituloPantalla).c_str());
+    SetWindowTextW(ventana_, Ancho(kTituloPantalla).c_str());
     Dimensiona(px);
 
     for (const ControlDialogo& control : win32::ControlesDialogo()) {
@@ -284,10 +284,10 @@ class VistaWin32 final : public VistaConfiguracion {
     // A longer folder would be read back cut: the save refuses it anyway.
     SendDlgItemMessageW(ventana_, win32::kIdTxtDirecImagenes, EM_SETLIMITTEXT,
                         Configuracion::kLargoMaximoValor, 0);
-    LlenaLista(win32::kIdCboResolucionAR, textos::kElementosResolucion);
-    LlenaLista(win32::kIdCboTipoAR, textos::kElementosTipo);
-    LlenaLista(win32::kIdCboModoLectura, textos::kElementosModoLectura);
-    PonAyuda(win32::kIdCboModoLectura, textos::kAyudaModosLectura);
+    LlenaLista(win32::kIdCboResolucionAR, kElementosResolucion);
+    LlenaLista(win32::kIdCboTipoAR, kElementosTipo);
+    LlenaLista(win32::kIdCboModoLectura, kElementosModoLectura);
+    PonAyuda(win32::kIdCboModoLectura, kAyudaModosLectura);
     if (oyente_->CambiosSenalados()) {
       MuestraCambiosPendientes();
     }
@@ -426,7 +426,7 @@ class VistaWin32 final : public VistaConfiguracion {
     }
     DrawFrameControl(dc, &caja, DFC_BUTTON, DFCS_BUTTONPUSH | (pulsado ? DFCS_PUSHED : 0));
 
-    const std::wstring rotulo = Ancho(aceptar ? textos::kBotonAceptar : textos::kBotonCancelar);
+    const std::wstring rotulo = Ancho(aceptar ? kBotonAceptar : kBotonCancelar);
     HBITMAP imagen = aceptar ? imagenAceptar_ : imagenCancelar_;
     const SIZE tamanoImagen = aceptar ? SIZE{18, 15} : SIZE{20, 18};
     HGDIOBJ fuenteAnterior = SelectObject(dc, resaltado ? fuenteNegrita_ : fuente_);

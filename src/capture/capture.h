@@ -17,7 +17,7 @@ class Lectora;
 
 // The reader initialisation and the capture cycle: private routines of a
 // Comunica, kept apart so each can be tested on its own.
-namespace captura {
+namespace capture {
 
 // What the cycle uses of the Comunica that runs it.
 struct Contexto {
@@ -52,5 +52,5 @@ void InicializaLectora(device::Lectora& lectora, std::string& strOpciones, Boole
 // further document, raising LectoraDatos for each processed one.
 void ProcesaCheques(const Contexto& contexto);
 
-}  // namespace captura
+}  // namespace capture
 }  // namespace vardel
