@@ -7,11 +7,13 @@
 #include <string>
 #include <string_view>
 
+#include "platform/win32/utf16.h"
+
 namespace vardel::com {
 
 // Text is UTF-8 inside the component and UTF-16 (BSTR) for the host.
-std::wstring AUtf16(std::string_view utf8);
-std::string AUtf8(std::wstring_view utf16);
+using platform::AUtf16;
+using platform::AUtf8;
 
 // A new BSTR the caller owns; std::bad_alloc when there is no memory.
 BSTR ABstr(std::string_view utf8);

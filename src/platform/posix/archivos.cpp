@@ -39,21 +39,6 @@ namespace {
   }
 }
 
-bool EscribeTodo(int descriptor, const char* datos, std::size_t largo) {
-  while (largo > 0) {
-    const ssize_t escritos = ::write(descriptor, datos, largo);
-    if (escritos < 0) {
-      if (errno == EINTR) {
-        continue;
-      }
-      return false;
-    }
-    datos += escritos;
-    largo -= static_cast<std::size_t>(escritos);
-  }
-  return true;
-}
-
 std::string CarpetaDe(const std::string& ruta) {
   const auto barra = ruta.find_last_of('/');
   return barra == std::string::npos ? std::string(".")
@@ -132,8 +117,8 @@ void EscribeArchivoCompleto(const std::string& ruta, const std::vector<std::uint
   const auto* datos = reinterpret_cast<const char*>(bytes.data());
   // On stable storage before the name points at it: the host is told of
   // the image only after this returns.
-  bool correcto =
-      EscribeTodo(descriptor.get(), datos, bytes.size()) && ::fsync(descriptor.get()) == 0;
+  bool correcto = EscribeTodo(descriptor.get(), std::string_view(datos, bytes.size())) &&
+                  ::fsync(descriptor.get()) == 0;
   int codigo = correcto ? 0 : errno;
   detalle::Anota("sincroniza", temporal);
   if (::close(descriptor.release()) != 0 && correcto) {
@@ -242,7 +227,7 @@ void AnadeLinea(const std::string& ruta, std::string_view bytes) {
   // interleave.
   std::string linea(bytes);
   linea += "\r\n";
-  const bool correcto = EscribeTodo(descriptor.get(), linea.data(), linea.size());
+  const bool correcto = EscribeTodo(descriptor.get(), linea);
   const int codigo = errno;
   if (!correcto) {
     LanzaErrorDeArchivo(codigo);
@@ -252,6 +237,20 @@ void AnadeLinea(const std::string& ruta, std::string_view bytes) {
 // POSIX keeps no short names: the path itself names the same folder.
 std::string RutaCortaPlataforma(const std::string& ruta) {
   return ExisteRuta(ruta) ? ruta : std::string();
+}
+
+bool EscribeTodo(int descriptor, std::string_view datos) {
+  while (!datos.empty()) {
+    const ssize_t escritos = ::write(descriptor, datos.data(), datos.size());
+    if (escritos < 0) {
+      if (errno == EINTR) {
+        continue;
+      }
+      return false;
+    }
+    datos.remove_prefix(static_cast<std::size_t>(escritos));
+  }
+  return true;
 }
 
 }  // namespace vardel::platform

@@ -42,22 +42,6 @@ std::optional<std::string> LeeArchivo(const std::string& archivo) {
   return contenido;
 }
 
-bool EscribeTodo(int descriptor, const std::string& contenido) {
-  std::size_t hecho = 0;
-  while (hecho < contenido.size()) {
-    const ssize_t escritos =
-        ::write(descriptor, contenido.data() + hecho, contenido.size() - hecho);
-    if (escritos < 0) {
-      if (errno == EINTR) {
-        continue;
-      }
-      return false;
-    }
-    hecho += static_cast<std::size_t>(escritos);
-  }
-  return true;
-}
-
 // The whole file replaced through a new file beside it, created
 // exclusively under an unpredictable name and flushed before the rename, so
 // a crash or a power loss leaves either the old file or the new one, never

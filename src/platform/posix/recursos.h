@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <string_view>
 
 #include "core/recurso.h"
 
@@ -37,5 +38,9 @@ using DescriptorAbierto = Recurso<detalle::TipoDescriptor>;
 using DirectorioAbierto = Recurso<detalle::TipoDirectorio>;
 // A stream of fopen(3).
 using FlujoAbierto = Recurso<detalle::TipoFlujo>;
+
+// Writes every byte to the descriptor, going on after a short write or an
+// interrupted call; false on an error (errno says which).
+bool EscribeTodo(int descriptor, std::string_view datos);
 
 }  // namespace vardel::platform

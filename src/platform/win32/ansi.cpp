@@ -1,6 +1,9 @@
 #include <windows.h>
 
+#include <climits>
+
 #include "platform/ansi.h"
+#include "platform/win32/utf16.h"
 
 namespace vardel::platform {
 
@@ -22,6 +25,30 @@ std::string Convierte(std::string_view texto, UINT desde, UINT hacia) {
 }
 
 }  // namespace
+
+std::wstring AUtf16(std::string_view utf8) {
+  if (utf8.empty() || utf8.size() > INT_MAX) {
+    return {};
+  }
+  const int largo = static_cast<int>(utf8.size());
+  const int necesarios = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), largo, nullptr, 0);
+  std::wstring resultado(static_cast<std::size_t>(necesarios), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), largo, resultado.data(), necesarios);
+  return resultado;
+}
+
+std::string AUtf8(std::wstring_view utf16) {
+  if (utf16.empty() || utf16.size() > INT_MAX) {
+    return {};
+  }
+  const int largo = static_cast<int>(utf16.size());
+  const int necesarios =
+      WideCharToMultiByte(CP_UTF8, 0, utf16.data(), largo, nullptr, 0, nullptr, nullptr);
+  std::string resultado(static_cast<std::size_t>(necesarios), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, utf16.data(), largo, resultado.data(), necesarios, nullptr,
+                      nullptr);
+  return resultado;
+}
 
 std::string AAnsi(std::string_view utf8) {
   return Convierte(utf8, CP_UTF8, CP_ACP);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/ansi.h"
+#include "platform/win32/utf16.h"
 #include "vardel/interaccion.h"
 
 // The Win32 rendering of the operator's dialogs. Message boxes and the
@@ -13,14 +14,6 @@
 namespace vardel::platform {
 
 namespace {
-
-std::wstring Ancho(const std::string& utf8) {
-  const int largo =
-      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring salida(static_cast<std::size_t>(largo), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), salida.data(), largo);
-  return salida;
-}
 
 class InteraccionWin32 final : public Interaccion {
  public:
@@ -41,7 +34,7 @@ class InteraccionWin32 final : public Interaccion {
         estilo |= MB_ICONINFORMATION;
         break;
     }
-    const int boton = MessageBoxW(nullptr, Ancho(texto).c_str(), Ancho(titulo).c_str(), estilo);
+    const int boton = MessageBoxW(nullptr, AUtf16(texto).c_str(), AUtf16(titulo).c_str(), estilo);
     if (botones == BotonesMensaje::Aceptar) {
       return RespuestaMensaje::Aceptar;
     }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/win32/componente.h"
+#include "platform/win32/utf16.h"
 #include "screen/textos_configuracion.h"
 #include "screen/vista_configuracion.h"
 #include "screen/win32/identificadores.h"
@@ -23,14 +24,6 @@ namespace {
 
 using win32::ControlDialogo;
 using win32::TipoControl;
-
-std::wstring Ancho(const std::string& utf8) {
-  const int largo =
-      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring salida(static_cast<std::size_t>(largo), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), salida.data(), largo);
-  return salida;
-}
 
 std::string Utf8(const std::wstring& ancho) {
   const int largo = WideCharToMultiByte(CP_UTF8, 0, ancho.data(), static_cast<int>(ancho.size()),
@@ -269,7 +262,7 @@ class VistaWin32 final : public VistaConfiguracion {
     imagenAceptar_ = win32::CreaImagenAceptar();
     imagenCancelar_ = win32::CreaImagenCancelar();
 
-    SetWindowTextW(ventana_, Ancho(kTituloPantalla).c_str());
+    SetWindowTextW(ventana_, platform::AUtf16(kTituloPantalla).c_str());
     Dimensiona(px);
 
     for (const ControlDialogo& control : win32::ControlesDialogo()) {
@@ -345,7 +338,7 @@ class VistaWin32 final : public VistaConfiguracion {
         estilo = WS_CHILD | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST;
         break;
     }
-    const std::wstring rotulo = Ancho(control.rotulo);
+    const std::wstring rotulo = platform::AUtf16(control.rotulo);
     // A list's height includes its dropped-down part.
     int ancho = win32::APixeles(control.ancho, ppp);
     int alto =
@@ -377,7 +370,7 @@ class VistaWin32 final : public VistaConfiguracion {
   void LlenaLista(int id, const char* const (&elementos)[N]) {
     for (const char* elemento : elementos) {
       SendDlgItemMessageW(ventana_, id, CB_ADDSTRING, 0,
-                          reinterpret_cast<LPARAM>(Ancho(elemento).c_str()));
+                          reinterpret_cast<LPARAM>(platform::AUtf16(elemento).c_str()));
     }
   }
 
@@ -390,7 +383,7 @@ class VistaWin32 final : public VistaConfiguracion {
     if (ayuda == nullptr) {
       return;
     }
-    std::wstring ancho = Ancho(texto);
+    std::wstring ancho = platform::AUtf16(texto);
     TOOLINFOW herramienta{};
     herramienta.cbSize = TTTOOLINFOW_V1_SIZE;
     herramienta.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
@@ -403,7 +396,7 @@ class VistaWin32 final : public VistaConfiguracion {
   void PonTextoControl(int id, const std::string& texto) {
     // A text put by the logic is no operator's edit.
     poniendo_ = true;
-    SetDlgItemTextW(ventana_, id, Ancho(texto).c_str());
+    SetDlgItemTextW(ventana_, id, platform::AUtf16(texto).c_str());
     poniendo_ = false;
   }
 
@@ -426,7 +419,7 @@ class VistaWin32 final : public VistaConfiguracion {
     }
     DrawFrameControl(dc, &caja, DFC_BUTTON, DFCS_BUTTONPUSH | (pulsado ? DFCS_PUSHED : 0));
 
-    const std::wstring rotulo = Ancho(aceptar ? kBotonAceptar : kBotonCancelar);
+    const std::wstring rotulo = platform::AUtf16(aceptar ? kBotonAceptar : kBotonCancelar);
     HBITMAP imagen = aceptar ? imagenAceptar_ : imagenCancelar_;
     const SIZE tamanoImagen = aceptar ? SIZE{18, 15} : SIZE{20, 18};
     HGDIOBJ fuenteAnterior = SelectObject(dc, resaltado ? fuenteNegrita_ : fuente_);
