@@ -81,22 +81,12 @@ ColeccionCom* ColeccionCom::DeObjeto(IUnknown* objeto) {
 }
 
 HRESULT ColeccionCom::GetTypeInfoCount(UINT* cuenta) {
-  if (cuenta == nullptr) {
-    return E_POINTER;
-  }
-  *cuenta = 1;
-  return S_OK;
+  return UnaInfoDeTipo(cuenta);
 }
 
 HRESULT ColeccionCom::GetTypeInfo(UINT indice, LCID, ITypeInfo** info) {
-  if (info == nullptr) {
-    return E_POINTER;
-  }
-  *info = nullptr;
-  if (indice != 0) {
-    return DISP_E_BADINDEX;
-  }
-  return InfoTipo(IID__Collection, info);
+  return InfoDeTipo(indice, info,
+                    [](ITypeInfo** salida) { return InfoTipo(IID__Collection, salida); });
 }
 
 HRESULT ColeccionCom::GetIDsOfNames(REFIID, LPOLESTR* nombres, UINT cuenta, LCID, DISPID* ids) {

@@ -107,23 +107,14 @@ HRESULT ComunicaCom::Miembro(Cuerpo&& cuerpo) {
 }
 
 HRESULT ComunicaCom::GetTypeInfoCount(UINT* cuenta) {
-  if (cuenta == nullptr) {
-    return E_POINTER;
-  }
-  *cuenta = 1;
-  return S_OK;
+  return UnaInfoDeTipo(cuenta);
 }
 
 HRESULT ComunicaCom::GetTypeInfo(UINT indice, LCID, ITypeInfo** info) {
-  if (info == nullptr) {
-    return E_POINTER;
-  }
-  *info = nullptr;
-  if (indice != 0) {
-    return DISP_E_BADINDEX;
-  }
-  *info = info_despacho_.copy();
-  return S_OK;
+  return InfoDeTipo(indice, info, [this](ITypeInfo** salida) {
+    *salida = info_despacho_.copy();
+    return S_OK;
+  });
 }
 
 HRESULT ComunicaCom::GetIDsOfNames(REFIID iid, LPOLESTR* nombres, UINT cuenta, LCID, DISPID* ids) {

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <oaidl.h>
 #include <unknwn.h>
 
 #include <atomic>
@@ -98,6 +99,28 @@ HRESULT EntregaNuevo(I** salida, Crea&& crea) noexcept {
     return E_OUTOFMEMORY;
   }
   return S_OK;
+}
+
+// IDispatch's type information as the server's dual objects give it: one
+// description, at index 0, handed out by `entrega` (which fills an
+// ITypeInfo** and gives its HRESULT).
+inline HRESULT UnaInfoDeTipo(UINT* cuenta) noexcept {
+  if (cuenta == nullptr) {
+    return E_POINTER;
+  }
+  *cuenta = 1;
+  return S_OK;
+}
+template <class Entrega>
+HRESULT InfoDeTipo(UINT indice, ITypeInfo** info, Entrega&& entrega) {
+  if (info == nullptr) {
+    return E_POINTER;
+  }
+  *info = nullptr;
+  if (indice != 0) {
+    return DISP_E_BADINDEX;
+  }
+  return entrega(info);
 }
 
 }  // namespace vardel::com
