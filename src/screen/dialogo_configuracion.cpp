@@ -11,7 +11,6 @@
 #include "screen/textos_configuracion.h"
 #include "settings/configuracion.h"
 #include "settings/global.h"
-#include "settings/rutas.h"
 #include "vardel/error.h"
 #include "vardel/interaccion.h"
 

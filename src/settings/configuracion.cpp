@@ -5,6 +5,7 @@
 
 #include "core/lanza_error.h"
 #include "platform/ansi.h"
+#include "platform/archivos.h"
 #include "platform/componente.h"
 #include "platform/perfil.h"
 
@@ -117,6 +118,10 @@ void GuardaConfiguracion(const Collection& col) {
   escribe("PrintData", texto("PrintData"));
   escribe("DocFeed", texto("DocFeed"));
   escribe("DirectorioImg", texto("DirectorioImg"));
+}
+
+std::string RutaCorta(const std::string& ruta) {
+  return platform::RutaCortaPlataforma(ruta);
 }
 
 }  // namespace vardel::Configuracion

@@ -53,4 +53,7 @@ std::shared_ptr<Collection> LeeConfiguracion();
 // stay.
 void GuardaConfiguracion(const Collection& col);
 
+// The short form of a path; "" when the path does not exist.
+std::string RutaCorta(const std::string& ruta);
+
 }  // namespace vardel::Configuracion

@@ -17,7 +17,6 @@
 #include "screen/frm_config_lector_usb.h"
 #include "screen/vista_configuracion.h"
 #include "settings/configuracion.h"
-#include "settings/rutas.h"
 #include "support/directorio_prueba.h"
 #include "support/interaccion_guionizada.h"
 #include "support/lectora_falsa.h"
