@@ -68,13 +68,15 @@ struct Servidor::Impl final : Conexiones {
     return std::shared_ptr<void>(nullptr, [this](void*) { --abiertas; });
   }
 
+  // Before the context: the last handlers it destroys give their places
+  // back here.
+  std::size_t abiertas = 0;
   net::io_context ioc{1};
   AjustesPuente ajustes;
   const RegistroImagenes& imagenes;
   Centralita centralita;
   std::vector<std::unique_ptr<tcp::acceptor>> aceptadores;
   std::map<std::uint64_t, std::weak_ptr<SesionWs>> websockets;
-  std::size_t abiertas = 0;
   std::uint64_t siguiente = 1;
   std::uint16_t puerto = 0;
   net::steady_timer reloj;
