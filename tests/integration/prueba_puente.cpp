@@ -463,6 +463,21 @@ TEST_F(Puente, UnaLecturaALaVezYLasImagenesDeCadaPagina) {
         Http(http::verb::get, url, {{"Authorization", "Bearer " + otra.Token()}}).result_int(),
         404u);
   }
+
+  // The reader's presence: now and at each change, to the pages that asked.
+  lectora.Envia({{"id", "v"}, {"orden", "vigilar"}, {"activo", true}});
+  EXPECT_EQ(lectora.Recibe()["id"], "v");
+  const json ahora = lectora.Recibe();
+  EXPECT_EQ(ahora["tipo"], "lectora");
+  EXPECT_EQ(ahora["conectada"], true);
+  dir_.Escribe("mtxmlmcr.scenario", "[Reader]\npresent=no\n");
+  json cambio = lectora.Recibe();
+  EXPECT_EQ(cambio["tipo"], "lectora");
+  EXPECT_EQ(cambio["conectada"], false);
+  otra.Envia({{"id", 9}, {"orden", "estado"}});
+  const json sinLectora = otra.Recibe();
+  EXPECT_EQ(sinLectora["id"], 9) << "no presence event for a page that did not ask";
+  EXPECT_EQ(sinLectora["conectada"], false);
 }
 
 // Pages cut off at random in the middle of reads, coming back with their
