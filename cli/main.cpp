@@ -54,6 +54,9 @@ std::string Motivo(const CLI::ParseError& error, const CLI::App& app) {
   if (dynamic_cast<const CLI::RequiredError*>(&error) != nullptr && ordenes.empty()) {
     return "falta la orden";
   }
+  if (!ordenes.empty() && ordenes.front()->get_name() == "serve") {
+    return error.what();
+  }
   if (dynamic_cast<const CLI::ArgumentMismatch*>(&error) != nullptr) {
     return "--seconds necesita un número de segundos";
   }
@@ -94,12 +97,35 @@ static int Ejecuta(int argc, char** argv) {
       "watch", "dice el estado de la lectora y luego cada cambio (hasta Ctrl+C o N segundos)");
   CLI::App* configurar =
       app.add_subcommand("settings", "muestra la pantalla de configuración (sin --json)");
-  for (CLI::App* orden : {leer, estado, vigilar, configurar}) {
+  CLI::App* servir = app.add_subcommand(
+      "serve",
+      "puente web: las páginas del navegador leen cheques por WebSocket en el bucle local");
+  servir->add_option("--port", opciones.puerto, "puerto (Puerto en la sección Puente; 8765)")
+      ->type_name("N")
+      ->check(CLI::Range(0, 65535).description(""));
+  servir
+      ->add_option("--allow-origin", opciones.origenes,
+                   "origen permitido, esquema://host[:puerto] (se repite; Origenes en Puente)")
+      ->type_name("ORIGEN")
+      ->allow_extra_args(false);
+  servir->add_flag("--marcas-tiempo", opciones.marcasTiempo,
+                   "diagnóstico: \"emitido_ms\" en cada evento");
+  servir
+      ->add_option("--resend-seconds", opciones.reenvioSegundos,
+                   "segundos que se guardan los documentos sin acuse de una página (600)")
+      ->type_name("N")
+      ->check(CLI::Range(1, 86400).description(""));
+  for (CLI::App* orden : {leer, estado, vigilar, configurar, servir}) {
     orden->group("Órdenes");
     orden->get_help_ptr()->group("Opciones");
     orden->footer("Códigos de salida: vardel --help. Líneas de --json: docs/cli.md.");
-    orden->add_flag("--json", opciones.json, kJson);
+    if (orden != servir) {
+      orden->add_flag("--json", opciones.json, kJson);
+    }
   }
+  servir->footer(
+      "Sale con 0 al detenerlo (Ctrl+C, SIGTERM), con 1 si no puede escuchar en el puerto\n"
+      "o crear el componente, con 64 si un ajuste no vale. Protocolo: docs/web-bridge.md.");
   // --seconds, like --json, may come before the command too; it only
   // belongs to watch.
   CLI::Option* segundosGlobal = nullptr;
@@ -141,6 +167,15 @@ static int Ejecuta(int argc, char** argv) {
   }
   if (vigilar->parsed()) {
     return OrdenVigilar(opciones);
+  }
+  if (servir->parsed()) {
+    if (opciones.json) {
+      // Its log is for people; its JSON goes to the pages.
+      std::fprintf(stderr,
+                   "vardel: serve no tiene salida --json (vardel serve --help muestra el uso)\n");
+      return kSalidaUso;
+    }
+    return OrdenServir(opciones);
   }
   return OrdenConfigurar(opciones);
 }
