@@ -17,13 +17,13 @@ inline constexpr std::uint16_t kPuertoPredeterminado = 8765;
 
 // How vardel serve runs.
 struct AjustesPuente {
-  std::uint16_t puerto = kPuertoPredeterminado;  // 0: any free port (tests)
-  std::vector<std::string> origenes;             // exact allowed origins
-  std::size_t maxMensaje = 16 * 1024;            // bytes of one page message
-  std::size_t maxConexiones = 16;                // TCP connections at once
-  std::size_t maxSesiones = 64;                  // tokens kept at once
-  std::chrono::seconds ventana{600};             // resend window after a disconnection
-  bool marcasTiempo = false;                     // "emitido_ms" on every event
+  std::uint16_t puerto = kPuertoPredeterminado;     // 0: any free port (tests)
+  std::vector<std::string> origenes;                // exact allowed origins
+  std::size_t maxMensaje = std::size_t{16} * 1024;  // bytes of one page message
+  std::size_t maxConexiones = 16;                   // TCP connections at once
+  std::size_t maxSesiones = 64;                     // tokens kept at once
+  std::chrono::seconds ventana{600};                // resend window after a disconnection
+  bool marcasTiempo = false;                        // "emitido_ms" on every event
 };
 
 // One section of an INI text: its keys in lower case, values trimmed.

@@ -171,12 +171,15 @@ std::optional<std::string> DescodificaPorcentaje(std::string_view texto) {
       return std::nullopt;
     }
     const auto Valor = [](char c) -> int {
-      if (c >= '0' && c <= '9')
+      if (c >= '0' && c <= '9') {
         return c - '0';
-      if (c >= 'a' && c <= 'f')
+      }
+      if (c >= 'a' && c <= 'f') {
         return c - 'a' + 10;
-      if (c >= 'A' && c <= 'F')
+      }
+      if (c >= 'A' && c <= 'F') {
         return c - 'A' + 10;
+      }
       return -1;
     };
     const int alto = Valor(texto[i + 1]);
