@@ -8,7 +8,18 @@
 
 namespace vardel::cli {
 
+bool Lectura::CapturaFallida(bool otroDocumento) {
+  const bool atasco = atascoEnPase_;
+  atascoEnPase_ = false;
+  if (atasco || !otroDocumento) {
+    return false;
+  }
+  ++cuentas_.capturasFallidas;
+  return true;
+}
+
 DocumentoLeido Lectura::Documento(const std::shared_ptr<Collection>& dato) {
+  atascoEnPase_ = false;
   DocumentoLeido documento;
   documento.numero = anteriores_ + ++cuentas_.documentos;
   documento.dato = dato;

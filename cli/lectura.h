@@ -71,8 +71,22 @@ class Lectura {
   bool DocumentoAMedias() const { return !imagenes_.empty() || !perdidas_.empty(); }
   // Closes the document in flight with its data (null: none) and counts it.
   DocumentoLeido Documento(const std::shared_ptr<Collection>& dato);
-  void Atasco() { ++cuentas_.atascos; }
-  void CapturaFallida() { ++cuentas_.capturasFallidas; }
+  // The jam's message is shown in this pass: its failed capture is the jam.
+  void Atasco() {
+    ++cuentas_.atascos;
+    atascoEnPase_ = true;
+  }
+  // A failed capture call: whether to show it, counted, as one in the
+  // middle of the tray that may have fed a cheque the host never hears of.
+  // The jam's own pass is shown as the jam, and one without a further
+  // document is the empty tray, every read's end.
+  bool CapturaFallida(bool otroDocumento);
+  // The open call's result (LectoraAbierta), 0 when the reader opened.
+  void LectoraAbierta(std::int32_t resultado) { apertura_ = resultado; }
+  std::int32_t Apertura() const { return apertura_; }
+  // The reader could not be opened under "Name" and nothing was read: not
+  // an empty tray.
+  bool SinUsarLectora() const { return apertura_ != 0 && cuentas_.documentos == 0; }
 
   const CuentasLectura& Cuentas() const { return cuentas_; }
 
@@ -84,6 +98,8 @@ class Lectura {
  private:
   int anteriores_;
   CuentasLectura cuentas_;
+  std::int32_t apertura_ = 0;
+  bool atascoEnPase_ = false;
   std::vector<std::string> imagenes_;
   std::vector<ImagenPerdida> perdidas_;
 };

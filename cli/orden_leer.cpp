@@ -26,10 +26,7 @@ class Lector final : public OyenteComunica {
  public:
   explicit Lector(bool json) : json_(json) {}
 
-  void LectoraDatos(const std::shared_ptr<Collection>& Dato) override {
-    atascoEnPase_ = false;
-    MuestraDocumento(Dato);
-  }
+  void LectoraDatos(const std::shared_ptr<Collection>& Dato) override { MuestraDocumento(Dato); }
 
   // The event carries only the number and description: the settings file
   // is where the operator looks next.
@@ -54,17 +51,12 @@ class Lector final : public OyenteComunica {
     lectura_.ImagenNoGuardada(imagen, ruta, numero);
   }
 
-  void LectoraAbierta(std::int32_t resultado) override { apertura_ = resultado; }
+  void LectoraAbierta(std::int32_t resultado) override { lectura_.LectoraAbierta(resultado); }
 
-  // A failed capture in the middle of the tray may have fed a cheque the
-  // host never hears of; the jam's own pass is shown as the jam.
   void CapturaFallida(std::int32_t resultado, bool otroDocumento) override {
-    const bool atasco = atascoEnPase_;
-    atascoEnPase_ = false;
-    if (atasco || !otroDocumento) {
-      return;  // without a further document: the empty tray, every read's end
+    if (!lectura_.CapturaFallida(otroDocumento)) {
+      return;
     }
-    lectura_.CapturaFallida();
     if (json_) {
       EmiteLinea(JsonCapturaFallida(resultado));
     } else {
@@ -82,7 +74,6 @@ class Lector final : public OyenteComunica {
   // once it is acknowledged.
   void Atasco(const std::string& texto) {
     lectura_.Atasco();
-    atascoEnPase_ = true;
     if (json_) {
       return;  // the operator's messages give its line
     }
@@ -100,14 +91,12 @@ class Lector final : public OyenteComunica {
 
   bool Detenida() const { return detenida_; }
 
-  // The reader could not be opened under "Name" and nothing was read: not
-  // an empty tray.
-  bool SinUsarLectora() const { return apertura_ != 0 && lectura_.Cuentas().documentos == 0; }
+  bool SinUsarLectora() const { return lectura_.SinUsarLectora(); }
 
   int LectoraSinAbrir() const {
     const std::string detalle =
         "no se ha podido abrir la lectora \"" + LeeAjuste("Name") + "\" (Name en " +
-        RutaConfiguracion() + "; resultado " + std::to_string(apertura_) +
+        RutaConfiguracion() + "; resultado " + std::to_string(lectura_.Apertura()) +
         "): compruebe Name, y que la lectora está enchufada, encendida y libre";
     const std::string aviso = AvisoNombre();
     if (json_) {
@@ -240,8 +229,6 @@ class Lector final : public OyenteComunica {
 
   bool json_;
   Lectura lectura_;
-  std::int32_t apertura_ = 0;
-  bool atascoEnPase_ = false;
   bool detenida_ = false;
 };
 

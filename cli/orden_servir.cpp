@@ -73,10 +73,7 @@ class OyentePuente final : public OyenteComunica {
                bool marcasTiempo)
       : servidor_(servidor), imagenes_(imagenes), cola_(cola), marcasTiempo_(marcasTiempo) {}
 
-  void LectoraDatos(const std::shared_ptr<Collection>& Dato) override {
-    atascoEnPase_ = false;
-    Documento(Dato);
-  }
+  void LectoraDatos(const std::shared_ptr<Collection>& Dato) override { Documento(Dato); }
 
   void LectoraError(std::int32_t Error, const std::string& Descripcion) override {
     Publica(JsonErrorLectora(Error, Descripcion, "configuración: " + RutaConfiguracion()));
@@ -93,16 +90,12 @@ class OyentePuente final : public OyenteComunica {
     lectura_.ImagenNoGuardada(imagen, ruta, numero);
   }
 
-  void LectoraAbierta(std::int32_t resultado) override { apertura_ = resultado; }
+  void LectoraAbierta(std::int32_t resultado) override { lectura_.LectoraAbierta(resultado); }
 
   void CapturaFallida(std::int32_t resultado, bool otroDocumento) override {
-    const bool atasco = atascoEnPase_;
-    atascoEnPase_ = false;
-    if (atasco || !otroDocumento) {
-      return;
+    if (lectura_.CapturaFallida(otroDocumento)) {
+      Publica(JsonCapturaFallida(resultado));
     }
-    lectura_.CapturaFallida();
-    Publica(JsonCapturaFallida(resultado));
   }
 
   // Between captures: status questions are answered here, without the
@@ -123,7 +116,6 @@ class OyentePuente final : public OyenteComunica {
   void Atasco() {
     if (leyendo_) {
       lectura_.Atasco();
-      atascoEnPase_ = true;
     }
   }
   // During a read to its page, else to every page.
@@ -149,8 +141,6 @@ class OyentePuente final : public OyenteComunica {
   void Lee(Comunica& comunica, const Peticion& peticion) {
     lectura_ = Lectura(anteriores_);
     token_ = peticion.token;
-    apertura_ = 0;
-    atascoEnPase_ = false;
     detenida_ = false;
     const ordered_json respuesta = Resultado(comunica, peticion.id);
     anteriores_ += lectura_.Cuentas().documentos;
@@ -189,11 +179,11 @@ class OyentePuente final : public OyenteComunica {
         throw;
       }
       leyendo_ = false;
-      if (apertura_ != 0 && lectura_.Cuentas().documentos == 0) {
+      if (lectura_.SinUsarLectora()) {
         return puente::RespuestaError(id, puente::kSinLectora, "sin lectora",
                                       "no se ha podido abrir la lectora \"" + LeeAjuste("Name") +
                                           "\" (Name en " + RutaConfiguracion() + "; resultado " +
-                                          std::to_string(apertura_) + ")");
+                                          std::to_string(lectura_.Apertura()) + ")");
       }
       const std::chrono::duration<double> duracion = std::chrono::steady_clock::now() - inicio;
       Publica(lectura_.JsonResumen(momentoInicio, duracion.count(), directorio));
@@ -241,8 +231,7 @@ class OyentePuente final : public OyenteComunica {
   Lectura lectura_;
   std::string token_;
   int anteriores_ = 0;  // documents of the run's earlier reads
-  std::int32_t apertura_ = 0;
-  bool atascoEnPase_ = false;
+
   bool detenida_ = false;
   bool leyendo_ = false;
 };
