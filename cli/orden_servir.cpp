@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <optional>
 #include <stdexcept>
@@ -236,15 +235,10 @@ class OyentePuente final : public OyenteComunica {
   bool leyendo_ = false;
 };
 
-// Config.ini's "Puente" section, read as text: the component's settings
-// API reads only its own section.
+// Config.ini's "Puente" section, read as the component reads its own.
 std::map<std::string, std::string> SeccionPuente() {
-  const std::string ruta = RutaConfiguracion();
-  std::ifstream archivo(std::filesystem::path(std::u8string(ruta.begin(), ruta.end())),
-                        std::ios::binary);
-  const std::string texto{std::istreambuf_iterator<char>(archivo),
-                          std::istreambuf_iterator<char>()};
-  return puente::LeeSeccionIni(texto, "Puente");
+  return {{"puerto", LeeAjusteDe("Puente", "Puerto")},
+          {"origenes", LeeAjusteDe("Puente", "Origenes")}};
 }
 
 std::string ListaOrigenes(const std::vector<std::string>& origenes) {

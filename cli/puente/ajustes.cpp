@@ -7,54 +7,6 @@
 
 namespace vardel::cli::puente {
 
-namespace {
-
-std::string_view Recorta(std::string_view texto) {
-  while (!texto.empty() && std::isspace(static_cast<unsigned char>(texto.front())) != 0) {
-    texto.remove_prefix(1);
-  }
-  while (!texto.empty() && std::isspace(static_cast<unsigned char>(texto.back())) != 0) {
-    texto.remove_suffix(1);
-  }
-  return texto;
-}
-
-std::string Minusculas(std::string_view texto) {
-  std::string salida(texto);
-  std::transform(salida.begin(), salida.end(), salida.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return salida;
-}
-
-}  // namespace
-
-std::map<std::string, std::string> LeeSeccionIni(std::string_view texto, std::string_view seccion) {
-  std::map<std::string, std::string> claves;
-  const std::string buscada = Minusculas(seccion);
-  bool dentro = false;
-  while (!texto.empty()) {
-    const auto fin = texto.find('\n');
-    const std::string_view linea = Recorta(texto.substr(0, fin));
-    texto.remove_prefix(fin == std::string_view::npos ? texto.size() : fin + 1);
-    if (linea.empty() || linea.front() == ';') {
-      continue;
-    }
-    if (linea.front() == '[') {
-      const auto cierre = linea.find(']');
-      dentro =
-          cierre != std::string_view::npos && Minusculas(linea.substr(1, cierre - 1)) == buscada;
-      continue;
-    }
-    const auto igual = linea.find('=');
-    if (dentro && igual != std::string_view::npos) {
-      const std::string clave = Minusculas(Recorta(linea.substr(0, igual)));
-      // The first occurrence wins, as the platform's profile functions read.
-      claves.emplace(clave, std::string(Recorta(linea.substr(igual + 1))));
-    }
-  }
-  return claves;
-}
-
 std::string CompletaAjustes(AjustesPuente& ajustes, bool puertoDado,
                             const std::map<std::string, std::string>& seccion) {
   if (!puertoDado) {

@@ -26,9 +26,6 @@ struct AjustesPuente {
   bool marcasTiempo = false;                        // "emitido_ms" on every event
 };
 
-// One section of an INI text: its keys in lower case, values trimmed.
-std::map<std::string, std::string> LeeSeccionIni(std::string_view texto, std::string_view seccion);
-
 // Fills what the command line left unset from Config.ini's "Puente"
 // section ("Puerto", "Origenes"), then checks every value. The words of
 // the first fault, "" when all is well.

@@ -103,10 +103,8 @@ TEST(SeguridadPuente, HostOrigenNombresYCors) {
 }
 
 TEST(SeguridadPuente, AjustesDeConfigIni) {
-  const auto seccion = LeeSeccionIni(
-      "[LectoraUSB]\r\nPuerto=1\r\n[puente]\r\nPuerto = 9100\r\nOrigenes=https://a.example "
-      "https://b.example\r\n",
-      "Puente");
+  const std::map<std::string, std::string> seccion = {
+      {"puerto", "9100"}, {"origenes", "https://a.example https://b.example"}};
   AjustesPuente ajustes;
   EXPECT_EQ(CompletaAjustes(ajustes, false, seccion), "");
   EXPECT_EQ(ajustes.puerto, 9100);

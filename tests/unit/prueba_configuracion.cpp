@@ -12,6 +12,7 @@
 #include "settings/configuracion.h"
 #include "support/directorio_prueba.h"
 #include "support/entorno_prueba.h"
+#include "vardel/configuracion.h"
 #include "vardel/error.h"
 
 namespace vardel {
@@ -62,6 +63,11 @@ TEST(LeeConfiguracion, SinSeccionSonCincoTextosVacios) {
     EXPECT_EQ(col->Item(i), Variant::String(""));
   }
   EXPECT_EQ(col->Item("directorioimg"), Variant::String(""));
+  // A host's own section is read whole, past the component's 127 characters.
+  const std::string origenes = "https://cajero.example" + std::string(200, 'x');
+  dir.Escribe("Config.ini", "[Otra]\r\nResolution1=200\r\n[Puente]\r\nOrigenes = " + origenes);
+  EXPECT_EQ(LeeAjusteDe("puente", "ORIGENES"), origenes);
+  EXPECT_EQ(LeeAjusteDe("Puente", "Puerto"), "");
 }
 
 TEST(GuardaConfiguracion, EscribeLasSieteClavesEnSuFormaGuardada) {
