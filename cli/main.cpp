@@ -53,6 +53,9 @@ std::string Motivo(const CLI::ParseError& error, const CLI::App& app) {
   if (dynamic_cast<const CLI::RequiredError*>(&error) != nullptr && ordenes.empty()) {
     return "falta la orden";
   }
+  if (!ordenes.empty() && ordenes.front()->get_name() == "serve") {
+    return error.what();
+  }
   if (dynamic_cast<const CLI::ArgumentMismatch*>(&error) != nullptr) {
     return "--seconds necesita un número de segundos";
   }
@@ -92,7 +95,25 @@ int main(int argc, char** argv) {
       "watch", "dice el estado de la lectora y luego cada cambio (hasta Ctrl+C o N segundos)");
   CLI::App* configurar =
       app.add_subcommand("settings", "muestra la pantalla de configuración (sin --json)");
-  for (CLI::App* orden : {leer, estado, vigilar, configurar}) {
+  CLI::App* servir = app.add_subcommand(
+      "serve",
+      "puente web: las páginas del navegador leen cheques por WebSocket en el bucle local");
+  servir->add_option("--port", opciones.puerto, "puerto (Puerto en la sección Puente; 8765)")
+      ->type_name("N")
+      ->check(CLI::Range(0, 65535).description(""));
+  servir
+      ->add_option("--allow-origin", opciones.origenes,
+                   "origen permitido, esquema://host[:puerto] (se repite; Origenes en Puente)")
+      ->type_name("ORIGEN")
+      ->allow_extra_args(false);
+  servir->add_flag("--marcas-tiempo", opciones.marcasTiempo,
+                   "diagnóstico: \"emitido_ms\" en cada evento");
+  servir
+      ->add_option("--resend-seconds", opciones.reenvioSegundos,
+                   "segundos que se guardan los documentos sin acuse de una página (600)")
+      ->type_name("N")
+      ->check(CLI::Range(1, 86400).description(""));
+  for (CLI::App* orden : {leer, estado, vigilar, configurar, servir}) {
     orden->group("Órdenes");
     orden->get_help_ptr()->group("Opciones");
     orden->footer("Códigos de salida: vardel --help. Líneas de --json: docs/cli.md.");
@@ -139,6 +160,9 @@ int main(int argc, char** argv) {
   }
   if (vigilar->parsed()) {
     return OrdenVigilar(opciones);
+  }
+  if (servir->parsed()) {
+    return OrdenServir(opciones);
   }
   return OrdenConfigurar(opciones);
 }

@@ -32,8 +32,12 @@ bool EntradaEsTerminal() {
 #endif
 }
 
-MensajesOperador::MensajesOperador(bool json, std::function<void(const std::string&)> alAtasco)
-    : json_(json), interactivo_(!json && EntradaEsTerminal()), alAtasco_(std::move(alAtasco)) {
+MensajesOperador::MensajesOperador(bool json, std::function<void(const std::string&)> alAtasco,
+                                   DestinoLinea destino)
+    : json_(json),
+      interactivo_(!json && EntradaEsTerminal()),
+      alAtasco_(std::move(alAtasco)),
+      destino_(std::move(destino)) {
   platform::SustituyeInteraccion(this);
 }
 
@@ -64,7 +68,11 @@ platform::RespuestaMensaje MensajesOperador::MuestraMensaje(const std::string& t
     linea["titulo"] = titulo;
     linea["respuesta"] = respuesta == platform::RespuestaMensaje::Aceptar ? "Aceptar" : "No";
   }
-  EmiteLinea(linea, json_ ? stdout : stderr);
+  if (destino_) {
+    destino_(linea);
+  } else {
+    EmiteLinea(linea, json_ ? stdout : stderr);
+  }
   return respuesta;
 }
 

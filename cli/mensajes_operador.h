@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <nlohmann/json.hpp>
 #include <string>
 
 #include "vardel/interaccion.h"
@@ -28,8 +29,12 @@ inline constexpr const char* kAvisoAtascoTexto =
 class MensajesOperador final : public platform::Interaccion {
  public:
   // `alAtasco` hears the jam's text before it is shown, so the command can
-  // count it and place it among the documents of its text output.
-  MensajesOperador(bool json, std::function<void(const std::string&)> alAtasco);
+  // count it and place it among the documents of its text output. A
+  // `destino` takes the JSON lines instead of the standard streams (the
+  // bridge sends them to its pages).
+  using DestinoLinea = std::function<void(const nlohmann::ordered_json&)>;
+  MensajesOperador(bool json, std::function<void(const std::string&)> alAtasco,
+                   DestinoLinea destino = {});
   ~MensajesOperador() override;
   MensajesOperador(const MensajesOperador&) = delete;
   MensajesOperador& operator=(const MensajesOperador&) = delete;
@@ -43,6 +48,7 @@ class MensajesOperador final : public platform::Interaccion {
   bool json_;
   bool interactivo_;
   std::function<void(const std::string&)> alAtasco_;
+  DestinoLinea destino_;
 };
 
 // True when standard input is an interactive terminal (a console on

@@ -1,14 +1,13 @@
 // vardel read: reads every cheque in the tray and shows each as it arrives.
 #include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "lectura.h"
 #include "mensajes_operador.h"
-#include "momento.h"
 #include "ordenes.h"
 #include "parada.h"
 #include "salida.h"
@@ -21,15 +20,6 @@ namespace {
 
 constexpr const char* kCampos[] = {"NumDoc",  "Entidad", "Oficina", "Cuenta",
                                    "Importe", "TipoDoc", "FechaVto"};
-
-constexpr const char* kVuelvaAPasar = "vuelva a pasar el talón";
-
-// An image the component could not store for the document being read.
-struct ImagenPerdida {
-  std::int32_t imagen;
-  std::string ruta;
-  std::int32_t numero;
-};
 
 // Shows every document as the component reports it, and counts them.
 class Lector final : public OyenteComunica {
@@ -46,10 +36,7 @@ class Lector final : public OyenteComunica {
   void LectoraError(std::int32_t Error, const std::string& Descripcion) override {
     const std::string detalle = "configuración: " + RutaConfiguracion();
     if (json_) {
-      EmiteLinea({{"tipo", "error_lectora"},
-                  {"numero", Error},
-                  {"descripcion", Descripcion},
-                  {"detalle", detalle}});
+      EmiteLinea(JsonErrorLectora(Error, Descripcion, detalle));
     } else {
       std::fprintf(stderr, "vardel: la lectora informa del error %d: %s\n  %s\n", Error,
                    Descripcion.c_str(), detalle.c_str());
@@ -59,12 +46,12 @@ class Lector final : public OyenteComunica {
   void LectoraActiva(Boolean) override {}
 
   void ImagenGuardada(std::int32_t, const std::string& ruta) override {
-    imagenesDocumento_.push_back(ruta);
+    lectura_.ImagenGuardada(ruta);
   }
 
   void ImagenNoGuardada(std::int32_t imagen, const std::string& ruta,
                         std::int32_t numero) override {
-    perdidasDocumento_.push_back({imagen, ruta, numero});
+    lectura_.ImagenNoGuardada(imagen, ruta, numero);
   }
 
   void LectoraAbierta(std::int32_t resultado) override { apertura_ = resultado; }
@@ -77,12 +64,11 @@ class Lector final : public OyenteComunica {
     if (atasco || !otroDocumento) {
       return;  // without a further document: the empty tray, every read's end
     }
-    ++capturasFallidas_;
-    const char* aviso = "si un talón salió de la bandeja, vuelva a pasarlo";
+    lectura_.CapturaFallida();
     if (json_) {
-      EmiteLinea({{"tipo", "captura_fallida"}, {"resultado", resultado}, {"aviso", aviso}});
+      EmiteLinea(JsonCapturaFallida(resultado));
     } else {
-      std::printf("\nCaptura fallida (resultado %d): %s.\n", resultado, aviso);
+      std::printf("\nCaptura fallida (resultado %d): %s.\n", resultado, kAvisoCapturaFallida);
       VuelcaSalida();
     }
   }
@@ -95,7 +81,7 @@ class Lector final : public OyenteComunica {
   // The jam's message is about to be shown: the reader clears its path
   // once it is acknowledged.
   void Atasco(const std::string& texto) {
-    ++atascos_;
+    lectura_.Atasco();
     atascoEnPase_ = true;
     if (json_) {
       return;  // the operator's messages give its line
@@ -107,7 +93,7 @@ class Lector final : public OyenteComunica {
   // A run-time error ended the read in the middle of a document: it was
   // fed, and is shown as not delivered before the error.
   void DocumentoInterrumpido() {
-    if (!imagenesDocumento_.empty() || !perdidasDocumento_.empty()) {
+    if (lectura_.DocumentoAMedias()) {
       MuestraDocumento(nullptr, true);
     }
   }
@@ -116,7 +102,7 @@ class Lector final : public OyenteComunica {
 
   // The reader could not be opened under "Name" and nothing was read: not
   // an empty tray.
-  bool SinUsarLectora() const { return apertura_ != 0 && documentos_ == 0; }
+  bool SinUsarLectora() const { return apertura_ != 0 && lectura_.Cuentas().documentos == 0; }
 
   int LectoraSinAbrir() const {
     const std::string detalle =
@@ -143,9 +129,7 @@ class Lector final : public OyenteComunica {
   // delivered whole must be fed again.
   int LectoraPerdida() const {
     if (json_) {
-      EmiteLinea({{"tipo", "lectora_perdida"},
-                  {"ultimo_documento", ultimoEntero_},
-                  {"datos", ultimo_ ? JsonDe(*ultimo_) : ordered_json(nullptr)}});
+      EmiteLinea(lectura_.JsonLectoraPerdida());
     } else {
       std::fprintf(stderr, "vardel: la lectora se ha desconectado durante la lectura; %s\n",
                    UltimoEntero().c_str());
@@ -156,10 +140,7 @@ class Lector final : public OyenteComunica {
   // The read stopped on request with cheques left in the tray.
   int InformaDetenida(MotivoParada motivo) const {
     if (json_) {
-      EmiteLinea({{"tipo", "detenida"},
-                  {"motivo", ClaveParada(motivo)},
-                  {"ultimo_documento", ultimoEntero_},
-                  {"datos", ultimo_ ? JsonDe(*ultimo_) : ordered_json(nullptr)}});
+      EmiteLinea(lectura_.JsonDetenida(motivo));
     }
     // Also on standard error: with a closed output it is the only word.
     std::fprintf(stderr,
@@ -172,36 +153,26 @@ class Lector final : public OyenteComunica {
   void Resumen(std::time_t inicio, double segundos) const {
     const std::string directorio = LeeAjuste("DirectorioImg");
     if (json_) {
-      EmiteLinea({{"tipo", "resumen"},
-                  {"inicio", MomentoIso(inicio)},
-                  {"documentos", documentos_},
-                  {"cheques", cheques_},
-                  {"no_leidos", noLeidos_},
-                  {"sin_datos", sinDatos_},
-                  {"imagenes", imagenes_},
-                  {"directorio_imagenes", directorio},
-                  {"segundos", std::round(segundos * 1000.0) / 1000.0},
-                  {"atascos", atascos_},
-                  {"imagenes_no_guardadas", noGuardadas_},
-                  {"volver_a_pasar", volverAPasar_}});
+      EmiteLinea(lectura_.JsonResumen(inicio, segundos, directorio));
       return;
     }
+    const CuentasLectura& c = lectura_.Cuentas();
     std::printf(
         "\nResumen: %d documentos: %d cheques leídos, %d sin línea legible, %d sin datos; %d %s.\n"
         "%d imágenes en %s, %d no guardadas (%.2f s)\n",
-        documentos_, cheques_, noLeidos_, sinDatos_, atascos_,
-        atascos_ == 1 ? "cheque atascado" : "cheques atascados", imagenes_, directorio.c_str(),
-        noGuardadas_, segundos);
+        c.documentos, c.cheques, c.noLeidos, c.sinDatos, c.atascos,
+        c.atascos == 1 ? "cheque atascado" : "cheques atascados", c.imagenes, directorio.c_str(),
+        c.noGuardadas, segundos);
     std::string repetir;
-    for (const int documento : volverAPasar_) {
+    for (const int documento : c.volverAPasar) {
       repetir += (repetir.empty() ? " " : ", ") + std::to_string(documento);
     }
-    if (!repetir.empty() || atascos_ > 0 || capturasFallidas_ > 0) {
-      const char* documentos = volverAPasar_.size() == 1 ? " el documento" : " los documentos";
+    if (!repetir.empty() || c.atascos > 0 || c.capturasFallidas > 0) {
+      const char* documentos = c.volverAPasar.size() == 1 ? " el documento" : " los documentos";
       std::printf(
           "Vuelva a pasar:%s%s%s%s.\n", repetir.empty() ? "" : documentos, repetir.c_str(),
-          atascos_ == 0 ? "" : (repetir.empty() ? " el cheque atascado" : "; el cheque atascado"),
-          capturasFallidas_ == 0 ? "" : "; el que salió en una captura fallida, si alguno");
+          c.atascos == 0 ? "" : (repetir.empty() ? " el cheque atascado" : "; el cheque atascado"),
+          c.capturasFallidas == 0 ? "" : "; el que salió en una captura fallida, si alguno");
     }
     VuelcaSalida();
   }
@@ -215,84 +186,52 @@ class Lector final : public OyenteComunica {
   }
 
   std::string UltimoEntero() const {
-    if (!ultimo_) {
+    const CuentasLectura& c = lectura_.Cuentas();
+    if (!c.ultimo) {
       return "no se ha entregado entero ningún documento. Vuelva a pasar toda la bandeja.";
     }
-    return "el último documento entregado entero es el " + std::to_string(ultimoEntero_) + " (" +
-           Nombre(*ultimo_) + "). Vuelva a pasar los que lo siguen.";
+    return "el último documento entregado entero es el " + std::to_string(c.ultimoEntero) + " (" +
+           Nombre(*c.ultimo) + "). Vuelva a pasar los que lo siguen.";
   }
 
   void MuestraDocumento(const std::shared_ptr<Collection>& Dato, bool interrumpido = false) {
-    ++documentos_;
-    const std::vector<std::string> imagenes = std::move(imagenesDocumento_);
-    const std::vector<ImagenPerdida> perdidas = std::move(perdidasDocumento_);
-    imagenesDocumento_.clear();
-    perdidasDocumento_.clear();
-    imagenes_ += static_cast<int>(imagenes.size());
-    noGuardadas_ += static_cast<int>(perdidas.size());
-    if (!Dato) {
-      ++sinDatos_;
-    } else if (Dato->Contiene("IDERR")) {
-      ++noLeidos_;
-    } else {
-      ++cheques_;
-    }
-    // Whole: the cheque's fields and every image the reader gave.
-    const bool entero = Dato && !Dato->Contiene("IDERR") && perdidas.empty();
-    if (entero) {
-      ultimo_ = Dato;
-      ultimoEntero_ = documentos_;
-    } else {
-      volverAPasar_.push_back(documentos_);
-    }
+    const DocumentoLeido documento = lectura_.Documento(Dato);
     if (json_) {
-      ordered_json noGuardadas = ordered_json::array();
-      for (const ImagenPerdida& perdida : perdidas) {
-        noGuardadas.push_back(
-            {{"imagen", perdida.imagen},
-             {"ruta", perdida.ruta.empty() ? ordered_json(nullptr) : ordered_json(perdida.ruta)},
-             {"numero", perdida.numero}});
-      }
-      EmiteLinea({{"tipo", "documento"},
-                  {"documento", documentos_},
-                  {"datos", Dato ? JsonDe(*Dato) : ordered_json(nullptr)},
-                  {"imagenes", imagenes},
-                  {"no_guardadas", noGuardadas},
-                  {"aviso", entero ? ordered_json(nullptr) : ordered_json(kVuelvaAPasar)}});
+      EmiteLinea(JsonDocumento(documento));
     } else {
-      MuestraTexto(Dato, imagenes, perdidas, interrumpido);
+      MuestraTexto(documento, interrumpido);
       VuelcaSalida();
     }
   }
 
-  void MuestraTexto(const std::shared_ptr<Collection>& dato,
-                    const std::vector<std::string>& imagenes,
-                    const std::vector<ImagenPerdida>& perdidas, bool interrumpido) const {
+  static void MuestraTexto(const DocumentoLeido& documento, bool interrumpido) {
+    const int numero = documento.numero;
+    const std::shared_ptr<Collection>& dato = documento.dato;
     if (interrumpido) {
       std::printf(
           "\nDocumento %d: la lectura se ha interrumpido con este documento a medias; no se "
           "ha entregado. Vuelva a pasar el talón.\n",
-          documentos_);
+          numero);
     } else if (!dato) {
       std::printf(
           "\nDocumento %d: la lectora no dio datos del documento. Vuelva a pasar el talón.\n",
-          documentos_);
+          numero);
     } else if (dato->Contiene("IDERR")) {
-      std::printf("\nDocumento %d: línea no legible (IDERR %s)\n  %s\n", documentos_,
+      std::printf("\nDocumento %d: línea no legible (IDERR %s)\n  %s\n", numero,
                   ATexto(dato->Item("IDERR")).c_str(), ATexto(dato->Item("Error")).c_str());
     } else {
-      std::printf("\nDocumento %d: cheque\n", documentos_);
+      std::printf("\nDocumento %d: cheque\n", numero);
       for (const char* campo : kCampos) {
         std::printf("  %-9s %s\n", campo, ATexto(dato->Item(campo)).c_str());
       }
     }
-    for (const auto& ruta : imagenes) {
+    for (const auto& ruta : documento.imagenes) {
       std::error_code error;
       const auto bytes = std::filesystem::file_size(ruta, error);
       std::printf("  imagen    %s (%llu bytes)\n", ruta.c_str(),
                   static_cast<unsigned long long>(error ? 0 : bytes));
     }
-    for (const ImagenPerdida& perdida : perdidas) {
+    for (const ImagenPerdida& perdida : documento.perdidas) {
       std::printf("  imagen %d  NO GUARDADA %s (número %d): vuelva a pasar el talón.\n",
                   perdida.imagen, perdida.ruta.empty() ? "(sin ruta)" : perdida.ruta.c_str(),
                   perdida.numero);
@@ -300,22 +239,10 @@ class Lector final : public OyenteComunica {
   }
 
   bool json_;
-  std::vector<std::string> imagenesDocumento_;
-  std::vector<ImagenPerdida> perdidasDocumento_;
-  std::shared_ptr<Collection> ultimo_;
-  int ultimoEntero_ = 0;
-  std::vector<int> volverAPasar_;
+  Lectura lectura_;
   std::int32_t apertura_ = 0;
   bool atascoEnPase_ = false;
   bool detenida_ = false;
-  int documentos_ = 0;
-  int cheques_ = 0;
-  int noLeidos_ = 0;
-  int sinDatos_ = 0;
-  int imagenes_ = 0;
-  int atascos_ = 0;
-  int noGuardadas_ = 0;
-  int capturasFallidas_ = 0;
 };
 
 }  // namespace

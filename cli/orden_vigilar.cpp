@@ -2,10 +2,8 @@
 // connected state at the start and at every change until interrupted.
 #include <chrono>
 #include <cstdio>
-#include <ctime>
 #include <optional>
 
-#include "momento.h"
 #include "ordenes.h"
 #include "parada.h"
 #include "salida.h"
@@ -31,11 +29,11 @@ class Vigilante final : public OyenteComunica {
       return;
     }
     mostrado_ = conectada;
-    const std::string momento = MomentoIso(std::time(nullptr));
+    const ordered_json linea = LineaLectora(conectada);
     if (json_) {
-      EmiteLinea({{"tipo", "lectora"}, {"momento", momento}, {"conectada", conectada}});
+      EmiteLinea(linea);
     } else {
-      std::printf("%s  %s\n", momento.c_str(),
+      std::printf("%s  %s\n", linea["momento"].get<std::string>().c_str(),
                   conectada ? "lectora conectada" : "lectora desconectada");
       VuelcaSalida();
     }

@@ -1,17 +1,26 @@
 #pragma once
 
+#include <string>
+#include <vector>
+
 // The vardel command's subcommands. Each returns the process's exit code.
 namespace vardel::cli {
 
 struct Opciones {
   bool json = false;
   int segundos = 0;  // watch: 0 runs until interrupted
+  // serve
+  int puerto = -1;  // -1: Config.ini's or the default
+  std::vector<std::string> origenes;
+  bool marcasTiempo = false;
+  int reenvioSegundos = 0;  // 0: the default resend window
 };
 
 int OrdenLeer(const Opciones& opciones);
 int OrdenEstado(const Opciones& opciones);
 int OrdenVigilar(const Opciones& opciones);
 int OrdenConfigurar(const Opciones& opciones);
+int OrdenServir(const Opciones& opciones);
 
 // Exit codes.
 inline constexpr int kSalidaCorrecta = 0;

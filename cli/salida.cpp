@@ -3,7 +3,9 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <ctime>
 
+#include "momento.h"
 #include "ordenes.h"
 #include "parada.h"
 #include "vardel/comunica.h"
@@ -78,10 +80,13 @@ ordered_json JsonDe(const Collection& col) {
   return objeto;
 }
 
+std::string TextoLinea(const ordered_json& linea) {
+  // Replaced rather than stopping the read.
+  return linea.dump(-1, ' ', false, ordered_json::error_handler_t::replace);
+}
+
 void EmiteLinea(const ordered_json& linea, std::FILE* destino) {
-  // Text the component hands over is UTF-8; anything else is replaced
-  // rather than stopping the read.
-  const std::string texto = linea.dump(-1, ' ', false, ordered_json::error_handler_t::replace);
+  const std::string texto = TextoLinea(linea);
   std::fprintf(destino, "%s\n", texto.c_str());
   if (destino == stdout) {
     VuelcaSalida();
@@ -122,6 +127,11 @@ ordered_json LineaEstado(bool conectada, const std::string& aviso) {
           {"conectada", conectada},
           {"detalle", conectada ? ordered_json(nullptr) : ordered_json(DetalleSinLectora())},
           {"aviso", aviso.empty() ? ordered_json(nullptr) : ordered_json(aviso)}};
+}
+
+ordered_json LineaLectora(bool conectada) {
+  return {
+      {"tipo", "lectora"}, {"momento", MomentoIso(std::time(nullptr))}, {"conectada", conectada}};
 }
 
 int InformaError(const ErrorEjecucion& error, bool json, const std::string& detalleOrden) {

@@ -20,6 +20,10 @@ ordered_json JsonDe(const Variant& valor);
 // number of at most two decimals, never in exponent form.
 ordered_json JsonDe(const Collection& col);
 
+// The text of one JSON line, as every host of this program writes it: text
+// the component hands over is UTF-8; anything else is replaced.
+std::string TextoLinea(const ordered_json& linea);
+
 // Writes one JSON line (on standard output unless told) and flushes it, so
 // a script reading the pipe sees each line as it happens.
 void EmiteLinea(const ordered_json& linea, std::FILE* destino = stdout);
@@ -41,6 +45,10 @@ std::string DetalleSinLectora();
 // The "estado" line: whether a reader answers, and when none does, what to
 // check; `aviso` (AvisoNombre) at its end, null when "".
 ordered_json LineaEstado(bool conectada, const std::string& aviso = "");
+
+// The "lectora" line: the reader's connected state now, stamped with the
+// moment.
+ordered_json LineaLectora(bool conectada);
 
 // When "Name" in Config.ini is not the device the presence check watches,
 // the words that say so (a read opens "Name"); "" when they are the same.

@@ -1,0 +1,102 @@
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <functional>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "parada.h"
+#include "vardel/collection.h"
+
+namespace vardel::cli {
+
+using nlohmann::ordered_json;
+
+// An image the component could not store for the document being read.
+struct ImagenPerdida {
+  std::int32_t imagen;
+  std::string ruta;
+  std::int32_t numero;
+};
+
+// One document of a read, as the host tells it: its number in the read
+// (from 1), its data (null when the reader gave none), the images stored
+// and those lost.
+struct DocumentoLeido {
+  int numero = 0;
+  std::shared_ptr<Collection> dato;
+  std::vector<std::string> imagenes;
+  std::vector<ImagenPerdida> perdidas;
+  // The cheque's fields and every image the reader gave: it need not be
+  // fed again.
+  bool entero = false;
+};
+
+// What a read has delivered so far.
+struct CuentasLectura {
+  int documentos = 0;
+  int cheques = 0;
+  int noLeidos = 0;
+  int sinDatos = 0;
+  int imagenes = 0;
+  int atascos = 0;
+  int noGuardadas = 0;
+  int capturasFallidas = 0;
+  std::vector<int> volverAPasar;
+  std::shared_ptr<Collection> ultimo;  // the last document delivered whole
+  int ultimoEntero = 0;
+};
+
+// How an image's stored path is shown in a "documento" object: the path
+// itself for vardel --json, a URL of the bridge for vardel serve.
+using RutaPublica = std::function<std::string(const std::string& ruta)>;
+
+// The tally of one read from the component's events, and the JSON objects
+// that tell it: the one writer of "documento", "resumen", "lectora_perdida"
+// and "detenida" for every host in this program.
+class Lectura {
+ public:
+  void ImagenGuardada(const std::string& ruta) { imagenes_.push_back(ruta); }
+  void ImagenNoGuardada(std::int32_t imagen, const std::string& ruta, std::int32_t numero) {
+    perdidas_.push_back({imagen, ruta, numero});
+  }
+  // Images heard of for a document whose data has not come.
+  bool DocumentoAMedias() const { return !imagenes_.empty() || !perdidas_.empty(); }
+  // Closes the document in flight with its data (null: none) and counts it.
+  DocumentoLeido Documento(const std::shared_ptr<Collection>& dato);
+  void Atasco() { ++cuentas_.atascos; }
+  void CapturaFallida() { ++cuentas_.capturasFallidas; }
+
+  const CuentasLectura& Cuentas() const { return cuentas_; }
+
+  ordered_json JsonResumen(std::time_t inicio, double segundos,
+                           const std::string& directorio) const;
+  ordered_json JsonLectoraPerdida() const;
+  ordered_json JsonDetenida(MotivoParada motivo) const;
+
+ private:
+  CuentasLectura cuentas_;
+  std::vector<std::string> imagenes_;
+  std::vector<ImagenPerdida> perdidas_;
+};
+
+// What a document object says of a cheque to feed again.
+inline constexpr const char* kVuelvaAPasar = "vuelva a pasar el talón";
+
+// The "documento" object; `rutaPublica` (when given) turns each image's
+// path into what the host shows.
+ordered_json JsonDocumento(const DocumentoLeido& documento, const RutaPublica& rutaPublica = {});
+
+// The reader's own error event; `detalle` says where the operator looks.
+ordered_json JsonErrorLectora(std::int32_t numero, const std::string& descripcion,
+                              const std::string& detalle);
+
+// A capture that failed in the middle of the tray, with what to do.
+ordered_json JsonCapturaFallida(std::int32_t resultado);
+inline constexpr const char* kAvisoCapturaFallida =
+    "si un talón salió de la bandeja, vuelva a pasarlo";
+
+}  // namespace vardel::cli

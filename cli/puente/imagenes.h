@@ -1,0 +1,38 @@
+#pragma once
+
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vardel::cli::puente {
+
+// The images this bridge stored in this run, by file name: the only files
+// GET /v1/imagenes/<file name> serves, each only to the session whose read
+// stored it. A name is looked up exactly; nothing is ever joined to a
+// folder, so no request can reach another file. Filled on the component's
+// thread, read on the network thread.
+class RegistroImagenes {
+ public:
+  // Notes a stored image for the session `token`; its URL path,
+  // /v1/imagenes/<file name>.
+  std::string Registra(const std::string& ruta, const std::string& token);
+  // The stored path of `nombre` when `token` may have it.
+  std::optional<std::string> Ruta(std::string_view nombre, std::string_view token) const;
+
+ private:
+  struct Imagen {
+    std::string ruta;
+    std::string token;
+  };
+  mutable std::mutex cerrojo_;
+  std::map<std::string, Imagen, std::less<>> imagenes_;
+};
+
+// The Content-Type of an image file by its extension.
+const char* TipoContenido(std::string_view nombre);
+
+inline constexpr const char* kPrefijoImagenes = "/v1/imagenes/";
+
+}  // namespace vardel::cli::puente
