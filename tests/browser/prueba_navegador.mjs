@@ -15,7 +15,8 @@
 // the page with --marcas-tiempo, and N runs of `vardel read`.
 //
 //   node prueba_navegador.mjs --bin BUILD/bin --trabajo FOLDER --ejemplo examples/cajero-web
-//                             [--emulador scripts/wine-run] [--navegador /usr/bin/chromium] [--medir N]
+//                             [--emulador scripts/wine-run] [--navegador /usr/bin/chromium]
+//                             [--medir N [--retardo MS]]
 // Exit code 77 (skipped) only when the browser is missing outside CI.
 import { spawn } from 'node:child_process';
 import { createHash } from 'node:crypto';
@@ -69,6 +70,12 @@ for (const [nombre] of [...archivos, ['mtxmlmcr.scenario'], ['tray']]) {
   fs.cpSync(path.join(bin, nombre), path.join(trabajo, nombre), { recursive: true, dereference: true });
 }
 const ruta = (p) => (windows ? `Z:${p.replaceAll('/', '\\')}` : p);
+// --retardo MS: the simulator's time per cheque (the sample tray's is a real
+// reader's, 250 ms), to measure the bridge without it.
+if (opciones.retardo !== undefined) {
+  const escenario = path.join(trabajo, 'mtxmlmcr.scenario');
+  fs.writeFileSync(escenario, fs.readFileSync(escenario, 'latin1').replace(/^delay=.*$/m, `delay=${opciones.retardo}`), 'latin1');
+}
 const config = fs
   .readFileSync(path.join(bin, 'Config.ini'), 'latin1')
   .replace(/^DirectorioImg=.*$/m, `DirectorioImg=${ruta(imagenes)}\r`)
