@@ -10,7 +10,7 @@ namespace vardel::cli {
 
 DocumentoLeido Lectura::Documento(const std::shared_ptr<Collection>& dato) {
   DocumentoLeido documento;
-  documento.numero = ++cuentas_.documentos;
+  documento.numero = anteriores_ + ++cuentas_.documentos;
   documento.dato = dato;
   documento.imagenes = std::move(imagenes_);
   documento.perdidas = std::move(perdidas_);

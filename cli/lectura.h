@@ -22,8 +22,8 @@ struct ImagenPerdida {
   std::int32_t numero;
 };
 
-// One document of a read, as the host tells it: its number in the read
-// (from 1), its data (null when the reader gave none), the images stored
+// One document of a read, as the host tells it: its number (from 1 in the
+// read, or in the bridge's run), its data (null when the reader gave none), the images stored
 // and those lost.
 struct DocumentoLeido {
   int numero = 0;
@@ -35,9 +35,10 @@ struct DocumentoLeido {
   bool entero = false;
 };
 
-// What a read has delivered so far.
+// What a read has delivered so far. The numbers of documents (volverAPasar,
+// ultimoEntero) are those of the "documento" objects.
 struct CuentasLectura {
-  int documentos = 0;
+  int documentos = 0;  // of this read
   int cheques = 0;
   int noLeidos = 0;
   int sinDatos = 0;
@@ -59,6 +60,9 @@ using RutaPublica = std::function<std::string(const std::string& ruta)>;
 // and "detenida" for every host in this program.
 class Lectura {
  public:
+  // `anteriores`: documents numbered before this read by the same host
+  // (the bridge numbers documents across its whole run).
+  explicit Lectura(int anteriores = 0) : anteriores_(anteriores) {}
   void ImagenGuardada(const std::string& ruta) { imagenes_.push_back(ruta); }
   void ImagenNoGuardada(std::int32_t imagen, const std::string& ruta, std::int32_t numero) {
     perdidas_.push_back({imagen, ruta, numero});
@@ -78,6 +82,7 @@ class Lectura {
   ordered_json JsonDetenida(MotivoParada motivo) const;
 
  private:
+  int anteriores_;
   CuentasLectura cuentas_;
   std::vector<std::string> imagenes_;
   std::vector<ImagenPerdida> perdidas_;

@@ -130,13 +130,19 @@ class OyentePuente final : public OyenteComunica {
 
   // One read for the page of `token`; the answer follows its end.
   void Lee(Comunica& comunica, const Peticion& peticion) {
-    lectura_ = Lectura();
+    lectura_ = Lectura(anteriores_);
     token_ = peticion.token;
     apertura_ = 0;
     atascoEnPase_ = false;
     detenida_ = false;
-    Responde(token_, Resultado(comunica, peticion.id));
-    servidor_.EnRed([](Centralita& c) { c.FinLectura(); });
+    const ordered_json respuesta = Resultado(comunica, peticion.id);
+    anteriores_ += lectura_.Cuentas().documentos;
+    // In one step: a page that reconnects either gets the answer or learns
+    // from its welcome ("leyendo": false) that the read has ended.
+    servidor_.EnRed([token = token_, respuesta](Centralita& c) {
+      c.FinLectura();
+      c.Responde(token, respuesta);
+    });
   }
 
  private:
@@ -225,6 +231,7 @@ class OyentePuente final : public OyenteComunica {
   bool marcasTiempo_;
   Lectura lectura_;
   std::string token_;
+  int anteriores_ = 0;  // documents of the run's earlier reads
   std::int32_t apertura_ = 0;
   bool atascoEnPase_ = false;
   bool detenida_ = false;

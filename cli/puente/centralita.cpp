@@ -51,6 +51,8 @@ void Centralita::Envia(std::uint64_t conexion, const ordered_json& mensaje) {
 void Centralita::EnviaASesion(const std::string& token, const std::string& texto) {
   if (const auto it = porToken_.find(token); it != porToken_.end()) {
     conexiones_.Envia(it->second, texto);
+  } else {
+    sesiones_.Difiere(token, texto);
   }
 }
 
@@ -73,10 +75,14 @@ void Centralita::Abre(std::uint64_t conexion, const std::string& tokenPedido) {
                    {"version", kVersionProtocolo},
                    {"token", token},
                    {"reanudada", reanudada},
+                   {"leyendo", leyendo_},
                    {"max_mensaje", ajustes_.maxMensaje},
                    {"reenvio_segundos", ajustes_.ventana.count()}});
   for (const DocumentoPendiente* pendiente : sesiones_.Pendientes(token)) {
     conexiones_.Envia(conexion, pendiente->texto);
+  }
+  for (std::string& texto : sesiones_.TomaDiferidos(token)) {
+    conexiones_.Envia(conexion, std::move(texto));
   }
 }
 
@@ -171,6 +177,10 @@ void Centralita::Evento(const std::string& token, const ordered_json& evento,
                     "la página que pidió la lectura no volvió a tiempo");
       return;
     }
+    if (const auto it = porToken_.find(token); it != porToken_.end()) {
+      conexiones_.Envia(it->second, texto);
+    }
+    return;
   }
   EnviaASesion(token, texto);
 }

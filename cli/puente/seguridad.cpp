@@ -208,17 +208,19 @@ std::string CodificaPorcentaje(std::string_view texto) {
 }
 
 std::string ValorConsulta(std::string_view consulta, std::string_view clave) {
-  while (!consulta.empty()) {
-    const auto fin = consulta.find('&');
-    const std::string_view par = consulta.substr(0, fin);
+  const std::string texto(consulta);
+  std::size_t inicio = 0;
+  while (inicio <= texto.size()) {
+    std::size_t fin = texto.find('&', inicio);
+    if (fin == std::string::npos) {
+      fin = texto.size();
+    }
+    const std::string par = texto.substr(inicio, fin - inicio);
     const auto igual = par.find('=');
-    if (igual != std::string_view::npos && par.substr(0, igual) == clave) {
-      return std::string(par.substr(igual + 1));
+    if (igual != std::string::npos && par.compare(0, igual, clave) == 0 && igual == clave.size()) {
+      return par.substr(igual + 1);
     }
-    if (fin == std::string_view::npos) {
-      break;
-    }
-    consulta.remove_prefix(fin + 1);
+    inicio = fin + 1;
   }
   return "";
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <random>
+#include <utility>
 
 #include "seguridad.h"
 
@@ -83,6 +84,22 @@ std::vector<const DocumentoPendiente*> Sesiones::Pendientes(const std::string& t
     }
   }
   return lista;
+}
+
+void Sesiones::Difiere(const std::string& token, std::string texto) {
+  if (const auto it = sesiones_.find(token); it != sesiones_.end()) {
+    auto& diferidos = it->second.diferidos;
+    if (diferidos.size() == kMaxDiferidos) {
+      diferidos.erase(diferidos.begin());
+    }
+    diferidos.push_back(std::move(texto));
+  }
+}
+
+std::vector<std::string> Sesiones::TomaDiferidos(const std::string& token) {
+  const auto it = sesiones_.find(token);
+  return it == sesiones_.end() ? std::vector<std::string>{}
+                               : std::exchange(it->second.diferidos, {});
 }
 
 std::vector<DocumentoSinAcuse> Sesiones::Caduca(RelojPuente::time_point ahora) {

@@ -47,6 +47,13 @@ class Sesiones {
   bool Acusa(const std::string& token, int documento);
   std::vector<const DocumentoPendiente*> Pendientes(const std::string& token) const;
 
+  // Another message for a session without a connection (the read's
+  // answer, its summary, a jam), sent after its documents when the page
+  // comes back. The oldest go past kMaxDiferidos.
+  void Difiere(const std::string& token, std::string texto);
+  std::vector<std::string> TomaDiferidos(const std::string& token);
+  static constexpr std::size_t kMaxDiferidos = 64;
+
   // Forgets the sessions without a connection for longer than the window
   // (and, past the maximum, the oldest without a connection and nothing
   // pending); gives back the documents they held.
@@ -59,6 +66,7 @@ class Sesiones {
     bool conectada = true;
     RelojPuente::time_point desde;  // of the disconnection
     std::map<int, DocumentoPendiente> pendientes;
+    std::vector<std::string> diferidos;
   };
   std::chrono::seconds ventana_;
   std::size_t maximo_;

@@ -160,6 +160,94 @@ int Ejecuta(const std::string& programa, const std::vector<std::string>& argumen
 
 }  // namespace
 
+ProgramaEnMarcha::ProgramaEnMarcha(const std::string& programa,
+                                   const std::vector<std::string>& argumentos,
+                                   const std::string& carpeta)
+    : errores_(carpeta + "/servidor-errores.txt") {
+  const std::string salida = carpeta + "/servidor-salida.txt";
+#ifdef _WIN32
+  SECURITY_ATTRIBUTES heredable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  const auto Abre = [&](const std::string& ruta, DWORD acceso, DWORD creacion) {
+    return CreateFileA(ruta.c_str(), acceso, FILE_SHARE_READ | FILE_SHARE_WRITE, &heredable,
+                       creacion, FILE_ATTRIBUTE_NORMAL, nullptr);
+  };
+  HANDLE entrada = Abre("NUL", GENERIC_READ, OPEN_EXISTING);
+  HANDLE out = Abre(salida, GENERIC_WRITE, CREATE_ALWAYS);
+  HANDLE err = Abre(errores_, GENERIC_WRITE, CREATE_ALWAYS);
+  std::string linea = Entrecomillado(programa);
+  for (const std::string& argumento : argumentos) {
+    linea += " " + Entrecomillado(argumento);
+  }
+  STARTUPINFOA inicio{};
+  inicio.cb = sizeof inicio;
+  inicio.dwFlags = STARTF_USESTDHANDLES;
+  inicio.hStdInput = entrada;
+  inicio.hStdOutput = out;
+  inicio.hStdError = err;
+  PROCESS_INFORMATION proceso{};
+  if (CreateProcessA(programa.c_str(), linea.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                     carpeta.c_str(), &inicio, &proceso)) {
+    CloseHandle(proceso.hThread);
+    proceso_ = proceso.hProcess;
+  }
+  CloseHandle(entrada);
+  CloseHandle(out);
+  CloseHandle(err);
+#else
+  std::vector<char*> argv;
+  argv.push_back(const_cast<char*>(programa.c_str()));
+  for (const std::string& argumento : argumentos) {
+    argv.push_back(const_cast<char*>(argumento.c_str()));
+  }
+  argv.push_back(nullptr);
+  hijo_ = fork();
+  if (hijo_ == 0) {
+    const int entrada = open("/dev/null", O_RDONLY);
+    const int out = open(salida.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int err = open(errores_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (entrada < 0 || out < 0 || err < 0 || dup2(entrada, 0) < 0 || dup2(out, 1) < 0 ||
+        dup2(err, 2) < 0 || chdir(carpeta.c_str()) != 0) {
+      _exit(127);
+    }
+    execv(programa.c_str(), argv.data());
+    _exit(127);
+  }
+#endif
+}
+
+ProgramaEnMarcha::~ProgramaEnMarcha() {
+#ifdef _WIN32
+  if (proceso_ != nullptr) {
+    TerminateProcess(proceso_, 1);
+    WaitForSingleObject(proceso_, INFINITE);
+    CloseHandle(proceso_);
+  }
+#else
+  if (hijo_ > 0) {
+    kill(hijo_, SIGKILL);
+    int estado = 0;
+    waitpid(hijo_, &estado, 0);
+  }
+#endif
+}
+
+bool ProgramaEnMarcha::EnMarcha() const {
+#ifdef _WIN32
+  return proceso_ != nullptr && WaitForSingleObject(proceso_, 0) == WAIT_TIMEOUT;
+#else
+  int estado = 0;
+  if (hijo_ > 0 && waitpid(hijo_, &estado, WNOHANG) == hijo_) {
+    hijo_ = -1;  // reaped: never signalled again
+  }
+  return hijo_ > 0;
+#endif
+}
+
+std::string ProgramaEnMarcha::Errores() const {
+  std::ifstream entrada(errores_, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(entrada), std::istreambuf_iterator<char>());
+}
+
 ResultadoPrograma EjecutaPrograma(const std::string& programa,
                                   const std::vector<std::string>& argumentos,
                                   const std::string& carpeta, const ModoEjecucion& modo) {

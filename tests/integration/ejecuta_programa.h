@@ -29,4 +29,28 @@ ResultadoPrograma EjecutaPrograma(const std::string& programa,
                                   const std::vector<std::string>& argumentos,
                                   const std::string& carpeta, const ModoEjecucion& modo = {});
 
+// A program left running (a server) while the test talks to it; its
+// standard output and error go to files in its folder. Killed, if still
+// running, when the object goes.
+class ProgramaEnMarcha {
+ public:
+  ProgramaEnMarcha(const std::string& programa, const std::vector<std::string>& argumentos,
+                   const std::string& carpeta);
+  ~ProgramaEnMarcha();
+  ProgramaEnMarcha(const ProgramaEnMarcha&) = delete;
+  ProgramaEnMarcha& operator=(const ProgramaEnMarcha&) = delete;
+
+  bool EnMarcha() const;
+  // Its standard error so far.
+  std::string Errores() const;
+
+ private:
+  std::string errores_;
+#ifdef _WIN32
+  void* proceso_ = nullptr;
+#else
+  mutable int hijo_ = -1;
+#endif
+};
+
 }  // namespace vardel::prueba

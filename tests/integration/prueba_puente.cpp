@@ -1,0 +1,573 @@
+// The web bridge: the checks every request passes, as pure functions, then
+// vardel serve end to end with the simulator, spoken to as a page would
+// (HTTP and WebSocket from Boost.Beast): what it refuses, one read at a
+// time, and a campaign of pages cut off in the middle of reads where no
+// cheque may be lost or delivered twice.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <boost/asio/connect.hpp>
+#include <boost/asio/ip/tcp.hpp>
+#include <boost/beast/core.hpp>
+#include <boost/beast/http.hpp>
+#include <boost/beast/websocket.hpp>
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <random>
+#include <regex>
+#include <set>
+#include <thread>
+
+#include "../../cli/puente/ajustes.h"
+#include "../../cli/puente/seguridad.h"
+#include "../../cli/puente/sesiones.h"
+#include "device/lectora_biblioteca.h"
+#include "ejecuta_programa.h"
+#include "support/directorio_prueba.h"
+#include "support/simulador_prueba.h"
+
+namespace vardel {
+namespace {
+
+namespace fs = std::filesystem;
+namespace beast = boost::beast;
+namespace http = beast::http;
+namespace websocket = beast::websocket;
+namespace net = boost::asio;
+using tcp = net::ip::tcp;
+using nlohmann::json;
+using testing::HasSubstr;
+using namespace cli::puente;
+
+// ---- The checks, without sockets ----
+
+TEST(SeguridadPuente, HostOrigenNombresYCors) {
+  const struct {
+    const char* host;
+    bool admitido;
+  } hosts[] = {{"localhost:8765", true},
+               {"LocalHost", true},
+               {"127.0.0.1:8765", true},
+               {"[::1]:8765", true},
+               {"[::1]", true},
+               {"localhost:8766", false},
+               {"evil.example:8765", false},
+               {"127.0.0.1.evil.example", false},
+               {"localhost.:8765", false},
+               {"", false},
+               {"127.0.0.2:8765", false},
+               {"[::1]x", false},
+               {"localhost:", false},
+               {"0.0.0.0:8765", false}};
+  for (const auto& caso : hosts) {
+    EXPECT_EQ(HostDeBucle(caso.host, 8765), caso.admitido) << caso.host;
+  }
+  const std::vector<std::string> permitidos =
+      SeparaOrigenes(" https://cajero.example,\thttp://localhost:9000 ");
+  EXPECT_THAT(permitidos, testing::ElementsAre("https://cajero.example", "http://localhost:9000"));
+  for (const char* origen : {"https://cajero.example", "http://localhost:9000"}) {
+    EXPECT_TRUE(OrigenPermitido(origen, permitidos)) << origen;
+  }
+  for (const char* origen : {"https://cajero.example.evil", "http://cajero.example", "null", "",
+                             "https://cajero.example/", "http://localhost:9001"}) {
+    EXPECT_FALSE(OrigenPermitido(origen, permitidos)) << origen;
+  }
+  EXPECT_FALSE(OrigenPermitido("https://cajero.example", {}));
+  for (const char* origen : {"https://a.example/x", "ftp://a.example", "https://", "https://a:b",
+                             "https://u@a.example"}) {
+    EXPECT_FALSE(OrigenBienFormado(origen)) << origen;
+  }
+
+  for (const char* nombre : {"ANV00491234567.tif", "ERRANV2.jpg"}) {
+    EXPECT_TRUE(NombreImagenSeguro(nombre)) << nombre;
+  }
+  for (const char* nombre : {"", ".", "..", "../Config.ini", "a/b", "a\\b", "C:x", "a\nb"}) {
+    EXPECT_FALSE(NombreImagenSeguro(nombre)) << nombre;
+  }
+  EXPECT_EQ(DescodificaPorcentaje("..%2FConfig.ini"), "../Config.ini");
+  EXPECT_EQ(DescodificaPorcentaje("a%00b"), std::nullopt);
+  EXPECT_EQ(DescodificaPorcentaje("a%2"), std::nullopt);
+  EXPECT_EQ(TokenPortador("Bearer  abc "), "abc");
+  EXPECT_EQ(TokenPortador("Basic abc"), "");
+
+  // The private-network preflight is allowed only to an allowed origin.
+  const Cabeceras previa = CabecerasCors({"http://localhost:9000", true, true}, permitidos);
+  EXPECT_THAT(previa, testing::Contains(std::pair<std::string, std::string>(
+                          "Access-Control-Allow-Private-Network", "true")));
+  EXPECT_THAT(CabecerasCors({"http://otro.example", true, true}, permitidos), testing::IsEmpty());
+}
+
+TEST(SeguridadPuente, AjustesDeConfigIni) {
+  const auto seccion = LeeSeccionIni(
+      "[LectoraUSB]\r\nPuerto=1\r\n[puente]\r\nPuerto = 9100\r\nOrigenes=https://a.example "
+      "https://b.example\r\n",
+      "Puente");
+  AjustesPuente ajustes;
+  EXPECT_EQ(CompletaAjustes(ajustes, false, seccion), "");
+  EXPECT_EQ(ajustes.puerto, 9100);
+  EXPECT_EQ(ajustes.origenes.size(), 2u);
+  // The command line wins.
+  AjustesPuente dados;
+  dados.puerto = 9200;
+  dados.origenes = {"https://c.example"};
+  EXPECT_EQ(CompletaAjustes(dados, true, seccion), "");
+  EXPECT_EQ(dados.puerto, 9200);
+  EXPECT_THAT(dados.origenes, testing::ElementsAre("https://c.example"));
+  AjustesPuente malos;
+  EXPECT_THAT(CompletaAjustes(malos, false, {{"puerto", "70000"}}), HasSubstr("Puerto"));
+  AjustesPuente conRuta;
+  EXPECT_THAT(CompletaAjustes(conRuta, false, {{"origenes", "https://a.example/app"}}),
+              HasSubstr("origen no válido"));
+}
+
+TEST(SesionesPuente, ReenvioYCaducidad) {
+  Sesiones sesiones(std::chrono::seconds(10), 4);
+  const auto t0 = RelojPuente::now();
+  const std::string token = sesiones.Nueva();
+  EXPECT_EQ(token.size(), 32u);
+  EXPECT_NE(sesiones.Nueva(), token);
+  ASSERT_TRUE(sesiones.Guarda(token, {2, "dos", "cheque 2"}));
+  ASSERT_TRUE(sesiones.Guarda(token, {1, "uno", "cheque 1"}));
+  EXPECT_TRUE(sesiones.Acusa(token, 2));
+  EXPECT_FALSE(sesiones.Acusa(token, 2)) << "a second acknowledgement is refused";
+  sesiones.Desconecta(token, t0);
+  sesiones.Difiere(token, "resumen");
+  EXPECT_TRUE(sesiones.Caduca(t0 + std::chrono::seconds(9)).empty());
+  ASSERT_TRUE(sesiones.Reanuda(token));
+  ASSERT_EQ(sesiones.Pendientes(token).size(), 1u);
+  EXPECT_EQ(sesiones.Pendientes(token)[0]->texto, "uno");
+  EXPECT_THAT(sesiones.TomaDiferidos(token), testing::ElementsAre("resumen"));
+  EXPECT_FALSE(sesiones.Reanuda("0" + token.substr(1) == token ? "1" : "0" + token.substr(1)));
+
+  sesiones.Desconecta(token, t0);
+  const auto perdidos = sesiones.Caduca(t0 + std::chrono::seconds(10));
+  ASSERT_EQ(perdidos.size(), 1u);
+  EXPECT_EQ(perdidos[0].documento.nombre, "cheque 1");
+  EXPECT_FALSE(sesiones.Existe(token));
+  EXPECT_FALSE(sesiones.Guarda(token, {3, "tres", "cheque 3"}));
+}
+
+// ---- vardel serve end to end ----
+
+constexpr const char* kOrigen = "http://pagina.example:8080";
+
+// A tray of `cheques` distinct cheques, each fed after `retardo` ms, that
+// fills again after each read.
+std::string Bandeja(int cheques, int retardo) {
+  std::string texto = "[Reader]\ndelay=" + std::to_string(retardo) + "\n[Tray]\nrefill=yes\n";
+  for (int i = 1; i <= cheques; ++i) {
+    const std::string cheque = (i < 10 ? "cheque0" : "cheque") + std::to_string(i);
+    texto += "[Document" + std::to_string(i) + "]\nmicr=C" + std::to_string(1000000 + i) +
+             "E0049C1234E0123456789B00B0012A000012345C\nimage1=bandeja/" + cheque +
+             "-anverso.tif\nimage2=bandeja/" + cheque + "-reverso.tif\n";
+  }
+  return texto;
+}
+
+using RespuestaHttp = http::response<http::string_body>;
+
+// A page of the browser: a WebSocket to the bridge.
+class Pagina {
+ public:
+  Pagina(std::uint16_t puerto, const std::string& origen, const std::string& token = "")
+      : ws_(contexto_) {
+    tcp::resolver resolutor(contexto_);
+    net::connect(ws_.next_layer(), resolutor.resolve("127.0.0.1", std::to_string(puerto)));
+    ws_.set_option(websocket::stream_base::decorator([origen](websocket::request_type& r) {
+      if (!origen.empty()) {
+        r.set(http::field::origin, origen);
+      }
+    }));
+    ws_.handshake("127.0.0.1:" + std::to_string(puerto),
+                  token.empty() ? "/v1/lectora" : "/v1/lectora?token=" + token);
+    bienvenida_ = Recibe();
+  }
+
+  const json& Bienvenida() const { return bienvenida_; }
+  std::string Token() const { return bienvenida_["token"]; }
+
+  void Envia(const json& mensaje) { ws_.write(net::buffer(mensaje.dump())); }
+  void EnviaTexto(const std::string& texto) { ws_.write(net::buffer(texto)); }
+
+  json Recibe() {
+    beast::flat_buffer buffer;
+    ws_.read(buffer);
+    return json::parse(beast::buffers_to_string(buffer.data()));
+  }
+  // The next message, or nothing when the bridge closed the connection.
+  std::optional<json> RecibeOCierre(beast::error_code& error) {
+    beast::flat_buffer buffer;
+    ws_.read(buffer, error);
+    if (error) {
+      return std::nullopt;
+    }
+    return json::parse(beast::buffers_to_string(buffer.data()));
+  }
+
+  // The page goes without a word: the tab closed, the network dropped.
+  void Corta() {
+    beast::error_code error;
+    ws_.next_layer().close(error);
+  }
+
+ private:
+  net::io_context contexto_;
+  websocket::stream<tcp::socket> ws_;
+  json bienvenida_;
+};
+
+class Puente : public testing::Test {
+ protected:
+  void SetUp() override {
+#ifndef _WIN32
+    // A write to a connection the bridge closed fails instead of ending
+    // the test program.
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
+    const fs::path origen = prueba::DirectorioEjecutable();
+    const fs::path destino = dir_.Ruta();
+    fs::copy_file(origen / VARDEL_ORDEN, destino / VARDEL_ORDEN);
+#ifdef VARDEL_BIBLIOTECA
+    fs::copy_file(origen / VARDEL_BIBLIOTECA, destino / VARDEL_BIBLIOTECA_SONAME);
+#endif
+    fs::copy_file(origen / device::kArchivoLectora, destino / device::kArchivoLectora);
+    fs::create_directory(destino / "bandeja");
+    for (const auto& entrada : fs::directory_iterator(origen / "tray")) {
+      fs::copy_file(entrada.path(), destino / "bandeja" / entrada.path().filename());
+    }
+    fs::create_directory(destino / "imagenes");
+    dir_.Escribe("Config.ini",
+                 "[LectoraUSB]\r\nName=EXCELLA.EXC001\r\nLogActivo=N\r\n"
+                 "DirectorioLog=\r\nDirectorioImg=" +
+                     dir_.Archivo("imagenes") +
+                     "\r\nEndorse=BACK\r\nNumber=2\r\nFileType1=TIF\r\n");
+    prueba::PonVariableEntorno("MTXSIM_SCENARIO", "");
+    prueba::PonVariableEntorno("DISPLAY", "");
+  }
+
+  // Starts vardel serve on a free port and waits until it listens.
+  void Arranca(const std::string& bandeja, std::vector<std::string> mas = {}) {
+    dir_.Escribe("mtxmlmcr.scenario", bandeja);
+    std::vector<std::string> argumentos = {"serve", "--port", "0", "--allow-origin", kOrigen};
+    argumentos.insert(argumentos.end(), mas.begin(), mas.end());
+    servidor_.emplace(dir_.Archivo(VARDEL_ORDEN), argumentos, dir_.Ruta());
+    const std::regex escucha(R"(escuchando en ws://127\.0\.0\.1:(\d+)/v1/lectora)");
+    const auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    std::smatch m;
+    std::string errores;
+    while (!std::regex_search(errores = servidor_->Errores(), m, escucha)) {
+      ASSERT_TRUE(servidor_->EnMarcha()) << errores;
+      ASSERT_LT(std::chrono::steady_clock::now(), limite) << errores;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    puerto_ = static_cast<std::uint16_t>(std::stoi(m[1]));
+  }
+
+  RespuestaHttp Http(http::verb metodo, const std::string& destino,
+                     const std::map<std::string, std::string>& cabeceras = {},
+                     const std::string& host = "") {
+    net::io_context contexto;
+    tcp::socket socket(contexto);
+    tcp::resolver resolutor(contexto);
+    net::connect(socket, resolutor.resolve("127.0.0.1", std::to_string(puerto_)));
+    http::request<http::empty_body> peticion{metodo, destino, 11};
+    peticion.set(http::field::host, host.empty() ? "127.0.0.1:" + std::to_string(puerto_) : host);
+    for (const auto& [nombre, valor] : cabeceras) {
+      peticion.set(nombre, valor);
+    }
+    http::write(socket, peticion);
+    beast::flat_buffer buffer;
+    RespuestaHttp respuesta;
+    http::read(socket, buffer, respuesta);
+    return respuesta;
+  }
+
+  // The status of a WebSocket handshake from `origen` ("" for none).
+  unsigned Saludo(const std::string& origen, const std::string& host = "") {
+    std::map<std::string, std::string> cabeceras = {
+        {"Connection", "Upgrade"},
+        {"Upgrade", "websocket"},
+        {"Sec-WebSocket-Version", "13"},
+        {"Sec-WebSocket-Key", "dGhlIHNhbXBsZSBub25jZQ=="}};
+    if (!origen.empty()) {
+      cabeceras["Origin"] = origen;
+    }
+    return Http(http::verb::get, "/v1/lectora", cabeceras, host).result_int();
+  }
+
+  // Waits until the bridge's log holds `texto`.
+  bool EsperaEnRegistro(const std::string& texto, std::chrono::seconds espera) {
+    const auto limite = std::chrono::steady_clock::now() + espera;
+    while (servidor_->Errores().find(texto) == std::string::npos) {
+      if (std::chrono::steady_clock::now() > limite) {
+        return false;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return true;
+  }
+
+  prueba::DirectorioPrueba dir_;
+  std::optional<prueba::ProgramaEnMarcha> servidor_;
+  std::uint16_t puerto_ = 0;
+};
+
+TEST_F(Puente, RechazaLoQueNoDebeYLoDiceEnElRegistro) {
+  Arranca(Bandeja(2, 0));
+  // DNS rebinding: a page's own name resolved to the loopback.
+  EXPECT_EQ(Http(http::verb::get, "/v1/estado", {}, "rebind.example:" + std::to_string(puerto_))
+                .result_int(),
+            421u);
+  EXPECT_EQ(Saludo(kOrigen, "rebind.example:" + std::to_string(puerto_)), 421u);
+  // Another site's page, and a handshake that names no origin.
+  EXPECT_EQ(Saludo("https://otro.example"), 403u);
+  EXPECT_EQ(Saludo(""), 403u);
+  EXPECT_EQ(Saludo(kOrigen), 101u);
+
+  // The local-network preflight and CORS: for the allowed origin only.
+  const std::map<std::string, std::string> previa = {
+      {"Access-Control-Request-Method", "GET"}, {"Access-Control-Request-Private-Network", "true"}};
+  auto permitida = previa;
+  permitida["Origin"] = kOrigen;
+  const RespuestaHttp si = Http(http::verb::options, "/v1/estado", permitida);
+  EXPECT_EQ(si.result_int(), 204u);
+  EXPECT_EQ(si["Access-Control-Allow-Private-Network"], "true");
+  EXPECT_EQ(si["Access-Control-Allow-Origin"], kOrigen);
+  auto ajena = previa;
+  ajena["Origin"] = "https://otro.example";
+  const RespuestaHttp no = Http(http::verb::options, "/v1/estado", ajena);
+  EXPECT_EQ(no.result_int(), 403u);
+  EXPECT_EQ(no.count("Access-Control-Allow-Private-Network"), 0u);
+  EXPECT_EQ(no.count("Access-Control-Allow-Origin"), 0u);
+  const RespuestaHttp estadoHttp = Http(http::verb::get, "/v1/estado", {{"Origin", kOrigen}});
+  EXPECT_EQ(estadoHttp.result_int(), 200u);
+  EXPECT_EQ(json::parse(estadoHttp.body())["version"], "1");
+
+  // Images: the token first, then only a file name this bridge stored.
+  Pagina pagina(puerto_, kOrigen);
+  const std::string portador = "Bearer " + pagina.Token();
+  EXPECT_EQ(pagina.Bienvenida()["version"], "1");
+  EXPECT_EQ(Http(http::verb::get, "/v1/imagenes/Config.ini").result_int(), 401u);
+  EXPECT_EQ(Http(http::verb::get, "/v1/imagenes/Config.ini", {{"Authorization", "Bearer 00"}})
+                .result_int(),
+            401u);
+  for (const char* destino : {"/v1/imagenes/../Config.ini", "/v1/imagenes/..%2FConfig.ini",
+                              "/v1/imagenes/%2E%2E%5CConfig.ini", "/v1/imagenes/.."}) {
+    EXPECT_EQ(Http(http::verb::get, destino, {{"Authorization", portador}}).result_int(), 400u)
+        << destino;
+  }
+  // In the component's folder, but never stored by a read of this bridge.
+  EXPECT_EQ(
+      Http(http::verb::get, "/v1/imagenes/Config.ini", {{"Authorization", portador}}).result_int(),
+      404u);
+
+  // A message past the limit ends the connection.
+  pagina.EnviaTexto(R"({"orden":"estado","relleno":")" + std::string(20000, 'x') + "\"}");
+  beast::error_code error;
+  while (pagina.RecibeOCierre(error)) {
+  }
+  EXPECT_TRUE(error);
+
+  EXPECT_TRUE(EsperaEnRegistro("pasa de 16384 bytes", std::chrono::seconds(10)));
+  const std::string registro = servidor_->Errores();
+  for (const char* motivo :
+       {"(421): Host \"rebind.example", "(403): origen no permitido", "(403): WebSocket sin Origin",
+        "(401): imagen pedida sin token", "(400): nombre de imagen no válido",
+        "(404): imagen que esta sesión"}) {
+    EXPECT_THAT(registro, HasSubstr(motivo));
+  }
+}
+
+TEST_F(Puente, UnaLecturaALaVezYLasImagenesDeCadaPagina) {
+  Arranca(Bandeja(5, 150));
+  Pagina lectora(puerto_, kOrigen);
+  Pagina otra(puerto_, kOrigen);
+  lectora.Envia({{"id", "l"}, {"orden", "leer"}});
+  json mensaje = lectora.Recibe();
+  ASSERT_EQ(mensaje["tipo"], "documento") << mensaje;
+  // While it reads, another page's read is refused and its status asked.
+  otra.Envia({{"id", 7}, {"orden", "leer"}});
+  const json ocupada = otra.Recibe();
+  EXPECT_EQ(ocupada["id"], 7);
+  EXPECT_EQ(ocupada["ok"], false);
+  EXPECT_EQ(ocupada["numero"], 1001);
+  EXPECT_EQ(ocupada["descripcion"], "ocupada");
+  otra.Envia({{"id", 8}, {"orden", "estado"}});
+  const json estado = otra.Recibe();
+  EXPECT_EQ(estado["ok"], true);
+  EXPECT_EQ(estado["leyendo"], true);
+
+  std::vector<json> documentos;
+  for (; mensaje["tipo"] != "respuesta" || mensaje["id"] != "l"; mensaje = lectora.Recibe()) {
+    if (mensaje["tipo"] == "documento") {
+      documentos.push_back(mensaje);
+      lectora.Envia({{"id", mensaje["documento"]},
+                     {"orden", "recibido"},
+                     {"documento", mensaje["documento"]}});
+    }
+  }
+  EXPECT_EQ(mensaje["id"], "l");
+  EXPECT_EQ(mensaje["final"], "completa");
+  ASSERT_EQ(documentos.size(), 5u);
+  for (int i = 0; i < 5; ++i) {
+    const json& documento = documentos[static_cast<std::size_t>(i)];
+    EXPECT_EQ(documento["documento"], i + 1);
+    EXPECT_EQ(documento["datos"]["NumDoc"], std::to_string(1000001 + i));
+    ASSERT_EQ(documento["imagenes"].size(), 2u);
+    const std::string url = documento["imagenes"][1];
+    const std::string nombre = "REV0049" + std::to_string(1000001 + i) + ".tif";
+    EXPECT_EQ(url, "/v1/imagenes/" + nombre);
+    const RespuestaHttp imagen =
+        Http(http::verb::get, url,
+             {{"Authorization", "Bearer " + lectora.Token()}, {"Origin", kOrigen}});
+    EXPECT_EQ(imagen.result_int(), 200u);
+    EXPECT_EQ(imagen[http::field::content_type], "image/tiff");
+    EXPECT_EQ(imagen["Access-Control-Allow-Origin"], kOrigen);
+    EXPECT_EQ(imagen.body(), dir_.Lee("imagenes/" + nombre)) << "the exact bytes stored";
+    // Another page's token does not open this page's images.
+    EXPECT_EQ(
+        Http(http::verb::get, url, {{"Authorization", "Bearer " + otra.Token()}}).result_int(),
+        404u);
+  }
+}
+
+// Pages cut off at random in the middle of reads, coming back with their
+// token: every cheque fed reaches the page, is acknowledged once, and is
+// never delivered again after its acknowledgement; the documents of a page
+// that never comes back are named in the log once the window is past.
+TEST_F(Puente, CampanaDeDesconexionesSinPerderNiRepetir) {
+  constexpr int kCheques = 8;
+  constexpr int kLecturas = 4;
+  Arranca(Bandeja(kCheques, 40), {"--resend-seconds", "3"});
+  const unsigned semilla = std::random_device{}();
+  SCOPED_TRACE("semilla " + std::to_string(semilla));
+  std::mt19937 azar(semilla);
+
+  std::map<int, int> entregas;  // deliveries of each document
+  std::set<int> acusados;       // acknowledgements the bridge took
+  int repetidos = 0;            // delivered again after being acknowledged
+  int cortes = 0;
+  std::string token;
+  const auto Documento = [&](Pagina& pagina, const json& mensaje) {
+    const int numero = mensaje["documento"];
+    ++entregas[numero];
+    repetidos += acusados.count(numero) != 0 ? 1 : 0;
+    if (azar() % 4 != 0) {
+      pagina.Envia({{"id", numero}, {"orden", "recibido"}, {"documento", numero}});
+    }
+  };
+  const auto Acuse = [&](const json& mensaje) {
+    // ok, or already taken by an acknowledgement whose answer was cut off.
+    if (mensaje["id"].is_number() && (mensaje["ok"] == true || mensaje["numero"] == 1003)) {
+      acusados.insert(mensaje["id"].get<int>());
+    }
+  };
+
+  for (int lectura = 0; lectura < kLecturas; ++lectura) {
+    bool pedida = false;
+    bool acabada = false;
+    while (!acabada) {
+      Pagina pagina(puerto_, kOrigen, token);
+      EXPECT_EQ(pagina.Bienvenida()["reanudada"], !token.empty());
+      token = pagina.Token();
+      int corte = static_cast<int>(azar() % 10) + 1;
+      if (!pedida) {
+        pagina.Envia({{"id", "lectura"}, {"orden", "leer"}});
+        pedida = true;
+      } else if (pagina.Bienvenida()["leyendo"] == false) {
+        // The read ended while the page was away, its answer with the
+        // connection: what it left unacknowledged comes first, then this.
+        pagina.Envia({{"id", "lectura"}, {"orden", "estado"}});
+        corte = -1;
+      }
+      for (int n = 0; !acabada; ++n) {
+        if (n == corte) {
+          pagina.Corta();
+          ++cortes;
+          break;
+        }
+        const json mensaje = pagina.Recibe();
+        if (mensaje["tipo"] == "documento") {
+          Documento(pagina, mensaje);
+        } else if (mensaje["tipo"] == "respuesta" && mensaje["id"] == "lectura") {
+          EXPECT_EQ(mensaje["ok"], true) << mensaje;
+          EXPECT_NE(mensaje["final"], "lectora_perdida") << mensaje;
+          acabada = true;
+        } else if (mensaje["tipo"] == "respuesta") {
+          Acuse(mensaje);
+        }
+      }
+    }
+    // The read is over: the page acknowledges what it has not yet, on a
+    // connection it keeps, taking what comes again first.
+    Pagina pagina(puerto_, kOrigen, token);
+    std::set<int> faltan;
+    for (const auto& [numero, veces] : entregas) {
+      if (acusados.count(numero) == 0) {
+        faltan.insert(numero);
+        pagina.Envia({{"id", numero}, {"orden", "recibido"}, {"documento", numero}});
+      }
+    }
+    while (!faltan.empty()) {
+      const json mensaje = pagina.Recibe();
+      if (mensaje["tipo"] == "documento") {
+        const int numero = mensaje["documento"];
+        ++entregas[numero];
+        repetidos += acusados.count(numero) != 0 ? 1 : 0;
+        if (faltan.insert(numero).second) {  // sent to a connection cut before it was read
+          pagina.Envia({{"id", numero}, {"orden", "recibido"}, {"documento", numero}});
+        }
+      } else if (mensaje["tipo"] == "respuesta" && mensaje["id"].is_number()) {
+        Acuse(mensaje);
+        faltan.erase(mensaje["id"].get<int>());
+      }
+    }
+  }
+  EXPECT_EQ(repetidos, 0);
+  ASSERT_EQ(entregas.size(), static_cast<std::size_t>(kCheques * kLecturas)) << "none lost";
+  EXPECT_EQ(entregas.begin()->first, 1);
+  EXPECT_EQ(entregas.rbegin()->first, kCheques * kLecturas);
+  EXPECT_EQ(acusados.size(), entregas.size());
+  {
+    // Nothing left to send again.
+    Pagina pagina(puerto_, kOrigen, token);
+    pagina.Envia({{"id", "e"}, {"orden", "estado"}});
+    EXPECT_EQ(pagina.Recibe()["id"], "e");
+  }
+
+  // A page that reads, acknowledges two cheques and never comes back.
+  {
+    Pagina pagina(puerto_, kOrigen);
+    pagina.Envia({{"id", "ultima"}, {"orden", "leer"}});
+    for (int enviados = 0, acusadas = 0; acusadas < 2;) {
+      const json mensaje = pagina.Recibe();
+      if (mensaje["tipo"] == "documento" && enviados < 2) {
+        pagina.Envia({{"id", 0}, {"orden", "recibido"}, {"documento", mensaje["documento"]}});
+        ++enviados;
+      } else if (mensaje["tipo"] == "respuesta") {
+        EXPECT_EQ(mensaje["ok"], true) << mensaje;
+        ++acusadas;
+      }
+    }
+    pagina.Corta();
+  }
+  const int ultimo = kCheques * (kLecturas + 1);
+  ASSERT_TRUE(EsperaEnRegistro("documento " + std::to_string(ultimo) + " sin acuse",
+                               std::chrono::seconds(60)));
+  const std::string registro = servidor_->Errores();
+  for (int numero = 1; numero <= ultimo; ++numero) {
+    const bool trazado =
+        registro.find("documento " + std::to_string(numero) + " sin acuse") != std::string::npos;
+    EXPECT_EQ(trazado, numero > kCheques * kLecturas + 2) << numero;
+  }
+  std::printf("campaña: %d lecturas, %d cortes, %zu documentos, 0 perdidos, %d repetidos\n",
+              kLecturas, cortes, entregas.size(), repetidos);
+}
+
+}  // namespace
+}  // namespace vardel
