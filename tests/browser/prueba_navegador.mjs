@@ -82,7 +82,7 @@ const config = fs
   .replace(/^DirectorioLog=.*$/m, `DirectorioLog=${ruta(trabajo)}\r`);
 fs.writeFileSync(path.join(trabajo, 'Config.ini'), config, 'latin1');
 const orden = windows
-  ? [opciones.emulador, path.join(trabajo, 'vardel.exe')]
+  ? [path.resolve(opciones.emulador), path.join(trabajo, 'vardel.exe')]
   : [path.join(trabajo, 'vardel')];
 
 // Runs `vardel ARGS...`; resolves with its output and how long it took.
