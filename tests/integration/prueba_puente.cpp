@@ -471,30 +471,41 @@ TEST_F(Puente, CampanaDeDesconexionesSinPerderNiRepetir) {
   for (int lectura = 0; lectura < kLecturas; ++lectura) {
     bool pedida = false;
     bool acabada = false;
+    bool primera = true;
     while (!acabada) {
       Pagina pagina(puerto_, kOrigen, token);
       EXPECT_EQ(pagina.Bienvenida()["reanudada"], !token.empty());
       token = pagina.Token();
       int corte = static_cast<int>(azar() % 10) + 1;
       if (!pedida) {
-        pagina.Envia({{"id", "lectura"}, {"orden", "leer"}});
+        pagina.Envia({{"id", "lectura" + std::to_string(lectura)}, {"orden", "leer"}});
         pedida = true;
       } else if (pagina.Bienvenida()["leyendo"] == false) {
         // The read ended while the page was away, its answer with the
         // connection: what it left unacknowledged comes first, then this.
-        pagina.Envia({{"id", "lectura"}, {"orden", "estado"}});
+        pagina.Envia({{"id", "fin" + std::to_string(lectura)}, {"orden", "estado"}});
         corte = -1;
       }
+      // A page cut off before its request is read may lose it (an unread
+      // reply makes the close a reset): the first connection of a read
+      // stays until the read has begun.
+      bool empezada = !primera;
+      primera = false;
       for (int n = 0; !acabada; ++n) {
-        if (n == corte) {
+        if (n >= corte && corte >= 0 && empezada) {
           pagina.Corta();
           ++cortes;
           break;
         }
         const json mensaje = pagina.Recibe();
         if (mensaje["tipo"] == "documento") {
+          empezada = true;
           Documento(pagina, mensaje);
-        } else if (mensaje["tipo"] == "respuesta" && mensaje["id"] == "lectura") {
+        } else if (mensaje["tipo"] == "respuesta" &&
+                   mensaje["id"] == "fin" + std::to_string(lectura)) {
+          acabada = true;
+        } else if (mensaje["tipo"] == "respuesta" &&
+                   mensaje["id"] == "lectura" + std::to_string(lectura)) {
           EXPECT_EQ(mensaje["ok"], true) << mensaje;
           EXPECT_NE(mensaje["final"], "lectora_perdida") << mensaje;
           acabada = true;
@@ -534,10 +545,13 @@ TEST_F(Puente, CampanaDeDesconexionesSinPerderNiRepetir) {
   EXPECT_EQ(entregas.rbegin()->first, kCheques * kLecturas);
   EXPECT_EQ(acusados.size(), entregas.size());
   {
-    // Nothing left to send again.
+    // No document left to send again (answers kept for the absent page
+    // may still come).
     Pagina pagina(puerto_, kOrigen, token);
     pagina.Envia({{"id", "e"}, {"orden", "estado"}});
-    EXPECT_EQ(pagina.Recibe()["id"], "e");
+    for (json mensaje = pagina.Recibe(); mensaje["id"] != "e"; mensaje = pagina.Recibe()) {
+      EXPECT_NE(mensaje["tipo"], "documento") << mensaje;
+    }
   }
 
   // A page that reads, acknowledges two cheques and never comes back.
