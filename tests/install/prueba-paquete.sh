@@ -15,7 +15,8 @@ for f in ./usr/bin/vardel ./usr/lib/libvardel.so.1 ./usr/lib/vardel/libvardel.so
          ./usr/share/vardel/Config.ini ./usr/include/vardel/comunica.h ./usr/lib/pkgconfig/vardel.pc \
          ./usr/include/vardel/version.h ./usr/lib/cmake/Vardel/VardelConfig.cmake \
          ./usr/share/doc/vardel/cli.md ./usr/share/man/man1/vardel.1.gz \
-         ./usr/lib/systemd/user/vardel-puente.service ./usr/share/doc/vardel/web-bridge-it.md \
+         ./usr/lib/systemd/user/vardel-puente.service ./usr/share/doc/vardel/web-bridge.md \
+         ./usr/share/doc/vardel/web-bridge-it.md \
          ./usr/share/doc/vardel/ejemplos/cajero-web/vardel.js; do
   grep -q " $f\( \|$\)" <<<"$contenido" || falla "$f not in $(basename "$vardel")"
 done
