@@ -196,7 +196,12 @@ try {
   fallos.push(error.stack);
 } finally {
   await navegador.close();
+  // The bridge stops on SIGTERM, without a sanitizer's report.
+  comprueba(puente.exitCode === null && puente.signalCode === null, `the bridge ended early (${puente.exitCode})`);
+  const parada = new Promise((resolver) => puente.on('exit', () => resolver(true)));
   puente.kill();
+  comprueba(await Promise.race([parada, new Promise((r) => setTimeout(() => r(false), 20_000))]), 'the bridge did not stop on SIGTERM');
+  comprueba(!/Sanitizer/.test(fs.readFileSync(path.join(trabajo, 'puente.salida'), 'utf8')), 'a sanitizer reported on the bridge');
   permitido.servidor.close();
   ajeno.servidor.close();
 }
