@@ -143,7 +143,7 @@ function servidorEstatico() {
 }
 
 // The bridge for the allowed origin; resolves once its health answer comes.
-async function arrancaPuente(puerto, origen, ...extra) {
+async function arrancaPuente(intento, puerto, origen, ...extra) {
   const registro = fs.openSync(path.join(trabajo, 'puente.salida'), 'w');
   const proceso = spawn(
     orden[0],
@@ -163,6 +163,8 @@ async function arrancaPuente(puerto, origen, ...extra) {
     await new Promise((r) => setTimeout(r, 200));
   }
   const salida = fs.readFileSync(path.join(trabajo, 'puente.salida'), 'utf8');
+  // Another program may have taken the free port since it was found.
+  if (salido === 1 && intento < 3) return null;
   termina(1, `FAIL: the bridge did not answer /v1/estado (exit: ${salido})\n${salida}`);
 }
 
@@ -176,9 +178,13 @@ if (!comprueba(documentosEsperados.length > 0, `vardel read --json read no docum
 
 const permitido = await servidorEstatico();
 const ajeno = await servidorEstatico();
-const puerto = await puertoLibre();
 const medir = Number(opciones.medir);
-const puente = await arrancaPuente(puerto, permitido.origen, ...(medir ? ['--marcas-tiempo'] : []));
+let puerto;
+let puente = null;
+for (let intento = 1; !puente; intento++) {
+  puerto = await puertoLibre();
+  puente = await arrancaPuente(intento, puerto, permitido.origen, ...(medir ? ['--marcas-tiempo'] : []));
+}
 const navegador = await chromium.launch({ executablePath: opciones.navegador, headless: true });
 const mensajesPagina = [];
 async function abre(origen, reconexion = 1000) {
