@@ -118,6 +118,23 @@ class OyentePuente final : public OyenteComunica {
     return detenida_;
   }
 
+  // The operator's messages (MensajesOperador, for the whole run), answered
+  // at once: nobody is at this process's screen. The jam counts in the read.
+  void Atasco() {
+    if (leyendo_) {
+      lectura_.Atasco();
+      atascoEnPase_ = true;
+    }
+  }
+  // During a read to its page, else to every page.
+  void MensajeOperador(const ordered_json& linea) {
+    if (leyendo_) {
+      Publica(linea);
+    } else {
+      servidor_.EnRed([evento = Marca(linea)](Centralita& c) { c.Difunde(evento); });
+    }
+  }
+
   void Presencia(bool conectada) {
     ordered_json evento = Marca(LineaLectora(conectada));
     servidor_.EnRed(
@@ -161,25 +178,17 @@ class OyentePuente final : public OyenteComunica {
       }
       const std::time_t momentoInicio = std::time(nullptr);
       const auto inicio = std::chrono::steady_clock::now();
-      {
-        // The jam and any other message reach the page as events,
-        // answered at once: nobody is at this process's screen.
-        MensajesOperador mensajes(
-            true,
-            [this](const std::string&) {
-              lectura_.Atasco();
-              atascoEnPase_ = true;
-            },
-            [this](const ordered_json& linea) { Publica(linea); });
-        try {
-          comunica.Terminate();
-        } catch (const ErrorEjecucion&) {
-          if (lectura_.DocumentoAMedias()) {
-            Documento(nullptr);
-          }
-          throw;
+      leyendo_ = true;
+      try {
+        comunica.Terminate();
+      } catch (const ErrorEjecucion&) {
+        leyendo_ = false;
+        if (lectura_.DocumentoAMedias()) {
+          Documento(nullptr);
         }
+        throw;
       }
+      leyendo_ = false;
       if (apertura_ != 0 && lectura_.Cuentas().documentos == 0) {
         return puente::RespuestaError(id, puente::kSinLectora, "sin lectora",
                                       "no se ha podido abrir la lectora \"" + LeeAjuste("Name") +
@@ -235,6 +244,7 @@ class OyentePuente final : public OyenteComunica {
   std::int32_t apertura_ = 0;
   bool atascoEnPase_ = false;
   bool detenida_ = false;
+  bool leyendo_ = false;
 };
 
 // Config.ini's "Puente" section, read as text: the component's settings
@@ -280,6 +290,9 @@ int OrdenServir(const Opciones& opciones) {
   Servidor servidor(ajustes, imagenes,
                     [&cola](Peticion peticion) { cola.Pon(std::move(peticion)); });
   OyentePuente oyente(servidor, imagenes, cola, ajustes.marcasTiempo);
+  MensajesOperador mensajes(
+      true, [&oyente](const std::string&) { oyente.Atasco(); },
+      [&oyente](const ordered_json& linea) { oyente.MensajeOperador(linea); });
   try {
     Comunica comunica(&oyente);
     const std::uint16_t puerto = servidor.Arranca();

@@ -199,6 +199,13 @@ void Centralita::Presencia(bool conectada, const ordered_json& evento) {
   }
 }
 
+void Centralita::Difunde(const ordered_json& evento) {
+  const std::string texto = TextoLinea(evento);
+  for (const auto& [conexion, datos] : abiertas_) {
+    conexiones_.Envia(conexion, texto);
+  }
+}
+
 void Centralita::Caduca(RelojPuente::time_point ahora) {
   for (const DocumentoSinAcuse& perdido : sesiones_.Caduca(ahora)) {
     TrazaSinAcuse(perdido, "la página no volvió con su token en " +

@@ -62,6 +62,8 @@ class Centralita {
   // The reader's presence changed: a "lectora" event to every watcher.
   void Presencia(bool conectada, const ordered_json& evento);
   void FinLectura() { leyendo_ = false; }
+  // To every open page (an operator message outside a read).
+  void Difunde(const ordered_json& evento);
 
   // Every second: sessions past the resend window are forgotten, and
   // their documents named in the log.

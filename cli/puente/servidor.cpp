@@ -8,6 +8,7 @@
 #include <boost/beast/http.hpp>
 #include <boost/beast/websocket.hpp>
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -32,8 +33,8 @@ namespace http = beast::http;
 namespace websocket = beast::websocket;
 namespace net = boost::asio;
 using tcp = net::ip::tcp;
-using Peticion_ = http::request<http::string_body>;
-using Respuesta_ = http::response<http::string_body>;
+using PeticionHttp = http::request<http::string_body>;
+using RespuestaHttp = http::response<http::string_body>;
 
 constexpr const char* kRutaLectora = "/v1/lectora";
 constexpr const char* kRutaEstado = "/v1/estado";
@@ -60,7 +61,7 @@ struct Servidor::Impl final : Conexiones {
   void Cierra(std::uint64_t conexion) override;
 
   void Acepta(tcp::acceptor& aceptador);
-  void Cada_segundo();
+  void CadaSegundo();
 
   // One place in the connection limit, given back when its holder goes.
   std::shared_ptr<void> Plaza() {
@@ -68,13 +69,15 @@ struct Servidor::Impl final : Conexiones {
     return std::shared_ptr<void>(nullptr, [this](void*) { --abiertas; });
   }
 
+  // Before the context: the last handlers it destroys give their places
+  // back here.
+  std::size_t abiertas = 0;
   net::io_context ioc{1};
   AjustesPuente ajustes;
   const RegistroImagenes& imagenes;
   Centralita centralita;
   std::vector<std::unique_ptr<tcp::acceptor>> aceptadores;
   std::map<std::uint64_t, std::weak_ptr<SesionWs>> websockets;
-  std::size_t abiertas = 0;
   std::uint64_t siguiente = 1;
   std::uint16_t puerto = 0;
   net::steady_timer reloj;
@@ -92,14 +95,16 @@ class Servidor::Impl::SesionWs final : public std::enable_shared_from_this<Sesio
         par_(std::move(par)),
         id_(impl.siguiente++) {}
 
-  void Acepta(const Peticion_& peticion, std::string token) {
+  void Acepta(PeticionHttp peticion, std::string token) {
+    // Kept while the handshake is answered.
+    peticion_ = std::move(peticion);
     tokenPedido_ = std::move(token);
     beast::get_lowest_layer(ws_).expires_never();
     ws_.set_option(websocket::stream_base::timeout::suggested(beast::role_type::server));
     ws_.set_option(websocket::stream_base::decorator(
         [](websocket::response_type& r) { r.set(http::field::server, kServidor); }));
     ws_.read_message_max(impl_.ajustes.maxMensaje);
-    ws_.async_accept(peticion,
+    ws_.async_accept(peticion_,
                      [yo = shared_from_this()](beast::error_code error) { yo->Aceptada(error); });
   }
 
@@ -181,6 +186,7 @@ class Servidor::Impl::SesionWs final : public std::enable_shared_from_this<Sesio
   std::shared_ptr<void> plaza_;
   std::string par_;
   std::uint64_t id_;
+  PeticionHttp peticion_;
   std::string tokenPedido_;
   beast::flat_buffer buffer_;
   std::vector<std::string> cola_;
@@ -220,7 +226,7 @@ class Servidor::Impl::SesionHttp final : public std::enable_shared_from_this<Ses
     Atiende(analizador_->release());
   }
 
-  void Atiende(Peticion_ peticion) {
+  void Atiende(PeticionHttp peticion) {
     const std::string host = Texto(peticion[http::field::host]);
     origen_ = Texto(peticion[http::field::origin]);
     const std::string destino = Texto(peticion.target());
@@ -245,7 +251,7 @@ class Servidor::Impl::SesionHttp final : public std::enable_shared_from_this<Ses
       } else {
         const std::string token = ValorConsulta(consulta, "token");
         std::make_shared<SesionWs>(impl_, std::move(flujo_), std::move(plaza_), par_)
-            ->Acepta(peticion, token);
+            ->Acepta(std::move(peticion), token);
       }
       return;
     }
@@ -267,7 +273,7 @@ class Servidor::Impl::SesionHttp final : public std::enable_shared_from_this<Ses
       return;
     }
     if (ruta == kRutaEstado) {
-      Respuesta_ r = Nueva(http::status::ok, peticion.version(), cors);
+      RespuestaHttp r = Nueva(http::status::ok, peticion.version(), cors);
       r.set(http::field::content_type, "application/json");
       r.body() = TextoLinea(impl_.centralita.Estado());
       Responde(std::move(r), peticion.keep_alive());
@@ -280,7 +286,8 @@ class Servidor::Impl::SesionHttp final : public std::enable_shared_from_this<Ses
     Rechaza(404, "", "");
   }
 
-  void Imagen(const Peticion_& peticion, const std::string& codificado, const PeticionCors& cors) {
+  void Imagen(const PeticionHttp& peticion, const std::string& codificado,
+              const PeticionCors& cors) {
     const std::string token = TokenPortador(Texto(peticion[http::field::authorization]));
     if (token.empty() || !impl_.centralita.TokenVivo(token)) {
       Rechaza(401,
@@ -308,14 +315,14 @@ class Servidor::Impl::SesionHttp final : public std::enable_shared_from_this<Ses
       Rechaza(404, "imagen que esta sesión no tiene: " + *nombre, "", true);
       return;
     }
-    Respuesta_ r = Nueva(http::status::ok, peticion.version(), cors);
+    RespuestaHttp r = Nueva(http::status::ok, peticion.version(), cors);
     r.set(http::field::content_type, TipoContenido(*nombre));
     r.body() = std::move(bytes);
     Responde(std::move(r), peticion.keep_alive());
   }
 
-  Respuesta_ Nueva(http::status estado, unsigned version, const PeticionCors& cors) {
-    Respuesta_ r{estado, version};
+  RespuestaHttp Nueva(http::status estado, unsigned version, const PeticionCors& cors) {
+    RespuestaHttp r{estado, version};
     r.set(http::field::server, kServidor);
     r.set(http::field::cache_control, "no-store");
     r.set("X-Content-Type-Options", "nosniff");
@@ -335,7 +342,7 @@ class Servidor::Impl::SesionHttp final : public std::enable_shared_from_this<Ses
       Registra("petición de " + par_ + " rechazada (" + std::to_string(estado) + "): " + motivo);
     }
     PeticionCors cors{conCors ? origen_ : "", false, false};
-    Respuesta_ r = Nueva(static_cast<http::status>(estado), 11, cors);
+    RespuestaHttp r = Nueva(static_cast<http::status>(estado), 11, cors);
     r.set(http::field::content_type, "text/plain; charset=utf-8");
     r.body() = cuerpo.empty() ? motivo : cuerpo;
     if (estado == 401) {
@@ -344,10 +351,10 @@ class Servidor::Impl::SesionHttp final : public std::enable_shared_from_this<Ses
     Responde(std::move(r), false);
   }
 
-  void Responde(Respuesta_&& r, bool seguir) {
+  void Responde(RespuestaHttp&& r, bool seguir) {
     r.keep_alive(seguir);
     r.prepare_payload();
-    auto respuesta = std::make_shared<Respuesta_>(std::move(r));
+    auto respuesta = std::make_shared<RespuestaHttp>(std::move(r));
     http::async_write(flujo_, *respuesta,
                       [yo = shared_from_this(), respuesta](beast::error_code error, std::size_t) {
                         if (error || !respuesta->keep_alive()) {
@@ -409,12 +416,12 @@ void Servidor::Impl::Acepta(tcp::acceptor& aceptador) {
   });
 }
 
-void Servidor::Impl::Cada_segundo() {
+void Servidor::Impl::CadaSegundo() {
   reloj.expires_after(std::chrono::seconds(1));
   reloj.async_wait([this](beast::error_code error) {
     if (!error) {
       centralita.Caduca(RelojPuente::now());
-      Cada_segundo();
+      CadaSegundo();
     }
   });
 }
@@ -469,7 +476,7 @@ std::uint16_t Servidor::Arranca() {
   for (auto& aceptador : impl.aceptadores) {
     impl.Acepta(*aceptador);
   }
-  impl.Cada_segundo();
+  impl.CadaSegundo();
   impl.hilo = std::thread([&impl] { impl.ioc.run(); });
   return impl.puerto;
 }

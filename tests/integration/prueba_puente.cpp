@@ -384,7 +384,10 @@ TEST_F(Puente, RechazaLoQueNoDebeYLoDiceEnElRegistro) {
 }
 
 TEST_F(Puente, UnaLecturaALaVezYLasImagenesDeCadaPagina) {
-  Arranca(Bandeja(5, 150));
+  // The last cheque jams: the page hears it, nothing waits for a box.
+  Arranca(Bandeja(5, 150) +
+          "[Document6]\nmicr=C1999999E0049C1234E0123456789B00B0012A000012345C\njam=yes\n"
+          "result=204\n");
   Pagina lectora(puerto_, kOrigen);
   Pagina otra(puerto_, kOrigen);
   lectora.Envia({{"id", "l"}, {"orden", "leer"}});
@@ -403,7 +406,11 @@ TEST_F(Puente, UnaLecturaALaVezYLasImagenesDeCadaPagina) {
   EXPECT_EQ(estado["leyendo"], true);
 
   std::vector<json> documentos;
+  std::vector<std::string> otros;
   for (; mensaje["tipo"] != "respuesta" || mensaje["id"] != "l"; mensaje = lectora.Recibe()) {
+    if (mensaje["tipo"] != "documento" && mensaje["tipo"] != "respuesta") {
+      otros.push_back(mensaje["tipo"]);
+    }
     if (mensaje["tipo"] == "documento") {
       documentos.push_back(mensaje);
       lectora.Envia({{"id", mensaje["documento"]},
@@ -413,6 +420,7 @@ TEST_F(Puente, UnaLecturaALaVezYLasImagenesDeCadaPagina) {
   }
   EXPECT_EQ(mensaje["id"], "l");
   EXPECT_EQ(mensaje["final"], "completa");
+  EXPECT_THAT(otros, testing::ElementsAre("atasco", "resumen"));
   ASSERT_EQ(documentos.size(), 5u);
   for (int i = 0; i < 5; ++i) {
     const json& documento = documentos[static_cast<std::size_t>(i)];
