@@ -226,6 +226,8 @@ termina(0, '');
 async function pruebaPermitida() {
   const pagina = await abre(permitido.origen, 1000);
   await pagina.waitForSelector('#conexion[data-estado="conectado"]', { timeout: 30_000 });
+  // The page asks for presence events and shows the simulator's reader.
+  await pagina.waitForSelector('#lectora[data-conectada="true"]', { timeout: 20_000 });
   // Every event the page's client gets, and a cut of the connection while
   // it handles document 2, before acknowledging it.
   await pagina.evaluate(() => {
