@@ -67,10 +67,8 @@ const imagenes = path.join(trabajo, 'imagenes');
 fs.rmSync(trabajo, { recursive: true, force: true });
 fs.mkdirSync(imagenes, { recursive: true });
 const bin = path.resolve(opciones.bin);
-const archivos = windows
-  ? [['vardel.exe'], ['mtxmlmcr.dll']]
-  : [['vardel'], ['libvardel.so.1'], ['libmtxmlmcr.so']];
-for (const [nombre] of [...archivos, ['mtxmlmcr.scenario'], ['tray']]) {
+const archivos = windows ? ['vardel.exe', 'mtxmlmcr.dll'] : ['vardel', 'libvardel.so.1', 'libmtxmlmcr.so'];
+for (const nombre of [...archivos, 'mtxmlmcr.scenario', 'tray']) {
   fs.cpSync(path.join(bin, nombre), path.join(trabajo, nombre), { recursive: true, dereference: true });
 }
 const ruta = (p) => (windows ? `Z:${p.replaceAll('/', '\\')}` : p);
@@ -78,7 +76,8 @@ const ruta = (p) => (windows ? `Z:${p.replaceAll('/', '\\')}` : p);
 // reader's, 250 ms), to measure the bridge without it.
 if (opciones.retardo !== undefined) {
   const escenario = path.join(trabajo, 'mtxmlmcr.scenario');
-  fs.writeFileSync(escenario, fs.readFileSync(escenario, 'latin1').replace(/^delay=.*$/m, `delay=${opciones.retardo}`), 'latin1');
+  const texto = fs.readFileSync(escenario, 'latin1').replace(/^delay=.*$/m, `delay=${opciones.retardo}`);
+  fs.writeFileSync(escenario, texto, 'latin1');
 }
 const config = fs
   .readFileSync(path.join(bin, 'Config.ini'), 'latin1')
