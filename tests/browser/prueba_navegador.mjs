@@ -209,8 +209,10 @@ try {
   comprueba(puente.exitCode === null && puente.signalCode === null, `the bridge ended early (${puente.exitCode})`);
   const parada = new Promise((resolver) => puente.on('exit', () => resolver(true)));
   puente.kill();
-  comprueba(await Promise.race([parada, new Promise((r) => setTimeout(() => r(false), 20_000))]), 'the bridge did not stop on SIGTERM');
-  comprueba(!/Sanitizer/.test(fs.readFileSync(path.join(trabajo, 'puente.salida'), 'utf8')), 'a sanitizer reported on the bridge');
+  const plazo = new Promise((r) => setTimeout(() => r(false), 20_000));
+  comprueba(await Promise.race([parada, plazo]), 'the bridge did not stop on SIGTERM');
+  const salidaPuente = fs.readFileSync(path.join(trabajo, 'puente.salida'), 'utf8');
+  comprueba(!/Sanitizer/.test(salidaPuente), 'a sanitizer reported on the bridge');
   permitido.servidor.close();
   ajeno.servidor.close();
 }
@@ -219,7 +221,10 @@ if (fallos.length) {
   console.log(`page console:\n${mensajesPagina.join('\n')}`);
   termina(1, `FAIL:\n${fallos.join('\n')}`);
 }
-if (!medir) termina(0, `browser test: two reads of ${documentosEsperados.length} documents shown, images equal, foreign origin refused: ok`);
+if (!medir) {
+  const n = documentosEsperados.length;
+  termina(0, `browser test: two reads of ${n} documents shown, images equal, foreign origin refused: ok`);
+}
 termina(0, '');
 
 async function pruebaPermitida() {
@@ -274,7 +279,8 @@ async function pruebaPermitida() {
       .replace(/ERR(ANV|REV)\d+/g, 'ERR$1n');
   const vistos = documentos.sort((x, y) => x.documento - y.documento).map((d) => forma(d, d.documento - 1, (u) => u));
   const debidos = todos.map((d, i) => forma(d, i, (p) => `/v1/imagenes/${base(p)}`));
-  comprueba(vistos.join('\n') === debidos.join('\n'), `documents:\n${vistos.join('\n')}\nexpected:\n${debidos.join('\n')}`);
+  const [visto, debido] = [vistos.join('\n'), debidos.join('\n')];
+  comprueba(visto === debido, `documents:\n${visto}\nexpected:\n${debido}`);
   comprueba(await pagina.evaluate(() => window.cortada === true), 'the connection was never cut');
   for (const tipo of ['atasco', 'resumen']) {
     const n = (lista) => lista.filter((e) => e.tipo === tipo).length;
@@ -326,7 +332,7 @@ async function pruebaPermitida() {
   }, url);
   comprueba(sinToken !== 200, `an image without the token was served (${sinToken})`);
   const otroToken = await fetch(`http://127.0.0.1:${puerto}${url}`, { headers: { Authorization: 'Bearer 00ff00ff' } });
-  comprueba(otroToken.status === 401 || otroToken.status === 403, `an image with a wrong token: HTTP ${otroToken.status}`);
+  comprueba([401, 403].includes(otroToken.status), `an image with a wrong token: HTTP ${otroToken.status}`);
   await pagina.close();
 }
 
@@ -387,8 +393,12 @@ async function mide(veces) {
   };
   const ms = (x) => x.toFixed(2);
   console.log(`${windows ? 'vardel.exe under Wine' : 'vardel'}, ${veces} reads of the sample tray`);
-  console.log(`event to page handler: ${retardos.length} events, median ${ms(percentil(retardos, 50))} ms, p99 ${ms(percentil(retardos, 99))} ms, max ${ms(Math.max(...retardos))} ms`);
-  console.log(`whole tray through the page (leer to its answer): median ${ms(percentil(bandejaPagina, 50))} ms, min ${ms(Math.min(...bandejaPagina))} ms`);
-  console.log(`whole tray with vardel read --json (process start to exit): median ${ms(percentil(bandejaOrden, 50))} ms, min ${ms(Math.min(...bandejaOrden))} ms`);
+  const cifras = (v) => `median ${ms(percentil(v, 50))} ms, min ${ms(Math.min(...v))} ms`;
+  console.log(
+    `event to page handler: ${retardos.length} events, median ${ms(percentil(retardos, 50))} ms, ` +
+      `p99 ${ms(percentil(retardos, 99))} ms, max ${ms(Math.max(...retardos))} ms`,
+  );
+  console.log(`whole tray through the page (leer to its answer): ${cifras(bandejaPagina)}`);
+  console.log(`whole tray with vardel read --json (process start to exit): ${cifras(bandejaOrden)}`);
   await pagina.close();
 }
