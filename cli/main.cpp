@@ -117,8 +117,13 @@ int main(int argc, char** argv) {
     orden->group("Órdenes");
     orden->get_help_ptr()->group("Opciones");
     orden->footer("Códigos de salida: vardel --help. Líneas de --json: docs/cli.md.");
-    orden->add_flag("--json", opciones.json, kJson);
+    if (orden != servir) {
+      orden->add_flag("--json", opciones.json, kJson);
+    }
   }
+  servir->footer(
+      "Sale con 0 al detenerlo (Ctrl+C, SIGTERM), con 1 si no puede escuchar en el puerto\n"
+      "o crear el componente, con 64 si un ajuste no vale. Protocolo: docs/web-bridge.md.");
   // --seconds, like --json, may come before the command too; it only
   // belongs to watch.
   CLI::Option* segundosGlobal = nullptr;
@@ -162,6 +167,12 @@ int main(int argc, char** argv) {
     return OrdenVigilar(opciones);
   }
   if (servir->parsed()) {
+    if (opciones.json) {
+      // Its log is for people; its JSON goes to the pages.
+      std::fprintf(stderr,
+                   "vardel: serve no tiene salida --json (vardel serve --help muestra el uso)\n");
+      return kSalidaUso;
+    }
     return OrdenServir(opciones);
   }
   return OrdenConfigurar(opciones);

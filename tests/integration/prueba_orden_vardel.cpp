@@ -448,6 +448,8 @@ TEST_F(OrdenVardel, AyudaVersionYUsoIncorrecto) {
       {{"settings", "sobra"}, "argumento no reconocido: sobra (vardel settings --help"},
       {{"--seconds", "5", "read"}, "--seconds solo vale para watch"},
       {{"settings", "--json"}, "settings no tiene salida JSON"},
+      {{"serve", "--allow-origin", "https://cajero.example/app"}, "origen no válido"},
+      {{"--json", "serve"}, "serve no tiene salida --json"},
   };
   for (const auto& [argumentos, mensaje] : mal) {
     SCOPED_TRACE(argumentos.back());
