@@ -385,7 +385,7 @@ TEST_F(Puente, RechazaLoQueNoDebeYLoDiceEnElRegistro) {
 
 TEST_F(Puente, UnaLecturaALaVezYLasImagenesDeCadaPagina) {
   // The last cheque jams: the page hears it, nothing waits for a box.
-  Arranca(Bandeja(5, 150) +
+  Arranca(Bandeja(5, 300) +
           "[Document6]\nmicr=C1999999E0049C1234E0123456789B00B0012A000012345C\njam=yes\n"
           "result=204\n");
   Pagina lectora(puerto_, kOrigen);
@@ -451,7 +451,7 @@ TEST_F(Puente, UnaLecturaALaVezYLasImagenesDeCadaPagina) {
 TEST_F(Puente, CampanaDeDesconexionesSinPerderNiRepetir) {
   constexpr int kCheques = 8;
   constexpr int kLecturas = 4;
-  Arranca(Bandeja(kCheques, 40), {"--resend-seconds", "3"});
+  Arranca(Bandeja(kCheques, 40), {"--resend-seconds", "10"});
   const unsigned semilla = std::random_device{}();
   SCOPED_TRACE("semilla " + std::to_string(semilla));
   std::mt19937 azar(semilla);
