@@ -68,6 +68,12 @@ void Centralita::Abre(std::uint64_t conexion, const std::string& tokenPedido) {
     }
   } else {
     token = sesiones_.Nueva();
+    if (!tokenPedido.empty()) {
+      Registra(
+          "una página volvió con un token que no es de ninguna sesión (¿pasada la ventana "
+          "de reenvío?); recibe la sesión " +
+          Abreviado(token));
+    }
   }
   abiertas_[conexion] = Conexion{token, false};
   porToken_[token] = conexion;

@@ -118,7 +118,6 @@ Cabeceras CabecerasCors(const PeticionCors& peticion, const std::vector<std::str
     cabeceras.emplace_back("Access-Control-Max-Age", "600");
     if (peticion.redPrivada) {
       cabeceras.emplace_back("Access-Control-Allow-Private-Network", "true");
-      cabeceras.emplace_back("Access-Control-Allow-Local-Network", "true");
     }
   }
   return cabeceras;

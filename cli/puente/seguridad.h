@@ -33,7 +33,7 @@ using Cabeceras = std::vector<std::pair<std::string, std::string>>;
 struct PeticionCors {
   std::string origen;      // "" when the request carried none
   bool preflight = false;  // OPTIONS with Access-Control-Request-Method
-  // Access-Control-Request-Private-Network (or -Local-Network): true
+  // Access-Control-Request-Private-Network: true
   bool redPrivada = false;
 };
 

@@ -258,9 +258,7 @@ class Servidor::Impl::SesionHttp final : public std::enable_shared_from_this<Ses
     PeticionCors cors{origen_, false, false};
     if (peticion.method() == http::verb::options) {
       cors.preflight = true;
-      cors.redPrivada =
-          beast::iequals(peticion["Access-Control-Request-Private-Network"], "true") ||
-          beast::iequals(peticion["Access-Control-Request-Local-Network"], "true");
+      cors.redPrivada = beast::iequals(peticion["Access-Control-Request-Private-Network"], "true");
       if (origen_.empty()) {
         Rechaza(403, "petición previa sin Origin", "");
         return;

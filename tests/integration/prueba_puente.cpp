@@ -374,6 +374,27 @@ TEST_F(Puente, RechazaLoQueNoDebeYLoDiceEnElRegistro) {
   EXPECT_TRUE(error);
 
   EXPECT_TRUE(EsperaEnRegistro("pasa de 16384 bytes", std::chrono::seconds(10)));
+
+  // Past 16 connections at once the next is closed unserved, and served
+  // again once they go.
+  {
+    net::io_context contexto;
+    std::vector<tcp::socket> abiertas;
+    for (int i = 0; i < 20; ++i) {
+      abiertas.emplace_back(contexto).connect({net::ip::make_address("127.0.0.1"), puerto_});
+    }
+    EXPECT_TRUE(
+        EsperaEnRegistro("ya hay 16 conexiones abiertas (el límite)", std::chrono::seconds(10)));
+  }
+  bool servida = false;
+  for (int intento = 0; intento < 100 && !servida; ++intento) {
+    try {
+      servida = Http(http::verb::get, "/v1/estado").result_int() == 200;
+    } catch (const beast::system_error&) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+  }
+  EXPECT_TRUE(servida);
   const std::string registro = servidor_->Errores();
   for (const char* motivo :
        {"(421): Host \"rebind.example", "(403): origen no permitido", "(403): WebSocket sin Origin",
@@ -442,6 +463,21 @@ TEST_F(Puente, UnaLecturaALaVezYLasImagenesDeCadaPagina) {
         Http(http::verb::get, url, {{"Authorization", "Bearer " + otra.Token()}}).result_int(),
         404u);
   }
+
+  // The reader's presence: now and at each change, to the pages that asked.
+  lectora.Envia({{"id", "v"}, {"orden", "vigilar"}, {"activo", true}});
+  EXPECT_EQ(lectora.Recibe()["id"], "v");
+  const json ahora = lectora.Recibe();
+  EXPECT_EQ(ahora["tipo"], "lectora");
+  EXPECT_EQ(ahora["conectada"], true);
+  dir_.Escribe("mtxmlmcr.scenario", "[Reader]\npresent=no\n");
+  json cambio = lectora.Recibe();
+  EXPECT_EQ(cambio["tipo"], "lectora");
+  EXPECT_EQ(cambio["conectada"], false);
+  otra.Envia({{"id", 9}, {"orden", "estado"}});
+  const json sinLectora = otra.Recibe();
+  EXPECT_EQ(sinLectora["id"], 9) << "no presence event for a page that did not ask";
+  EXPECT_EQ(sinLectora["conectada"], false);
 }
 
 // Pages cut off at random in the middle of reads, coming back with their
