@@ -107,7 +107,9 @@ void Centralita::Cierra(std::uint64_t conexion) {
 
 void Centralita::Mensaje(std::uint64_t conexion, const std::string& texto) {
   const auto it = abiertas_.find(conexion);
-  if (it == abiertas_.end()) {
+  // A connection whose session another has taken up is closing: it asks
+  // nothing more.
+  if (it == abiertas_.end() || it->second.token.empty()) {
     return;
   }
   const ordered_json peticion = ordered_json::parse(texto, nullptr, false);

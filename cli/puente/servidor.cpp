@@ -8,6 +8,7 @@
 #include <boost/beast/http.hpp>
 #include <boost/beast/websocket.hpp>
 #include <chrono>
+#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -167,7 +168,7 @@ class Servidor::Impl::SesionWs final : public std::enable_shared_from_this<Sesio
       Cierra();
       return;
     }
-    cola_.erase(cola_.begin());
+    cola_.pop_front();
     if (!cola_.empty()) {
       Escribe();
     }
@@ -189,7 +190,9 @@ class Servidor::Impl::SesionWs final : public std::enable_shared_from_this<Sesio
   PeticionHttp peticion_;
   std::string tokenPedido_;
   beast::flat_buffer buffer_;
-  std::vector<std::string> cola_;
+  // A deque: the message being written stays where it is while others
+  // are queued behind it.
+  std::deque<std::string> cola_;
   bool terminada_ = false;
 };
 
