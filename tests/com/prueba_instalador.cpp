@@ -2,10 +2,10 @@
 // prefix) of its own: a silent install with the simulator, the class
 // created by ProgID reading the sample tray, an upgrade over an edited
 // Config.ini, a silent uninstall, and a plain install beside the kept
-// Config.ini. prueba_instalador.sh prepares the prefix and passes the
-// packages in VARDEL_MSI and VARDEL_MSI_NUEVO, their versions in
-// VARDEL_VERSION and VARDEL_VERSION_NUEVA, and the upgrade code in
-// VARDEL_MSI_UPGRADE.
+// Config.ini, without the simulator nor the web bridge at logon.
+// prueba_instalador.sh prepares the prefix and passes the packages in
+// VARDEL_MSI and VARDEL_MSI_NUEVO, their versions in VARDEL_VERSION and
+// VARDEL_VERSION_NUEVA, and the upgrade code in VARDEL_MSI_UPGRADE.
 #include <windows.h>
 
 #include <msi.h>
@@ -141,6 +141,39 @@ std::wstring VersionArchivo(const fs::path& archivo) {
          std::to_wstring(HIWORD(fija->dwFileVersionLS));
 }
 
+// The web bridge's shortcut in the Startup folder of all users.
+const wchar_t* const kAccesoPuente =
+    sizeof(void*) == 8 ? L"Vardel Puente (x64).lnk" : L"Vardel Puente (x86).lnk";
+
+// What a shortcut starts: program and arguments.
+struct Acceso {
+  std::wstring programa;
+  std::wstring argumentos;
+};
+
+Acceso LeeAcceso(const fs::path& archivo) {
+  Acceso acceso;
+  IShellLinkW* enlace = nullptr;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                              reinterpret_cast<void**>(&enlace)))) {
+    return acceso;
+  }
+  IPersistFile* persistente = nullptr;
+  if (SUCCEEDED(enlace->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persistente))) &&
+      SUCCEEDED(persistente->Load(archivo.c_str(), STGM_READ))) {
+    wchar_t texto[1024] = {};
+    enlace->GetPath(texto, 1024, nullptr, SLGP_RAWPATH);
+    acceso.programa = texto;
+    enlace->GetArguments(texto, 1024);
+    acceso.argumentos = texto;
+  }
+  if (persistente != nullptr) {
+    persistente->Release();
+  }
+  enlace->Release();
+  return acceso;
+}
+
 std::vector<std::wstring> ProductosInstalados() {
   std::vector<std::wstring> productos;
   wchar_t producto[39];
@@ -224,6 +257,17 @@ TEST_F(Instalador, SeInstalaLeeSeActualizaYSeDesinstalaGuardandoConfig) {
   for (const wchar_t* archivo : {L"Vardel.dll", L"vardel.exe", L"mtxmlmcr.dll"}) {
     EXPECT_EQ(VersionArchivo(programa_ / archivo), Variable("VARDEL_VERSION")) << Utf8(archivo);
   }
+  // The web bridge starts at every user's logon (minimized: the package's
+  // row, checked by prueba_instalador.sh). Windows Installer puts the
+  // shortcut in the Startup folder of all users (the package sets
+  // ALLUSERS); Wine's, in the installing user's.
+  fs::path acceso = Carpeta(FOLDERID_CommonStartup) / kAccesoPuente;
+  if (!fs::exists(acceso)) {
+    acceso = Carpeta(FOLDERID_Startup) / kAccesoPuente;
+  }
+  const Acceso puente = LeeAcceso(acceso);
+  EXPECT_EQ(puente.programa, (programa_ / L"vardel.exe").wstring()) << Utf8(acceso.c_str());
+  EXPECT_EQ(puente.argumentos, L"serve");
   EXPECT_EQ(LeeConfig(config_, L"DirectorioImg"), (datos_ / L"Imagenes").wstring());
   EXPECT_EQ(LeeConfig(config_, L"DirectorioLog"), datos_.wstring());
   ASSERT_TRUE(fs::is_directory(datos_ / L"Imagenes"));
@@ -273,6 +317,7 @@ TEST_F(Instalador, SeInstalaLeeSeActualizaYSeDesinstalaGuardandoConfig) {
   EXPECT_EQ(CLSIDFromProgID(L"Vardel.Comunica", &clsid), CO_E_CLASSSTRING);
   EXPECT_FALSE(fs::exists(programa_ / L"Vardel.dll"));
   EXPECT_FALSE(fs::exists(programa_ / L"mtxmlmcr.dll"));
+  EXPECT_FALSE(fs::exists(acceso));
   EXPECT_EQ(LeeConfig(config_, L"Marca"), L"editado");
   EXPECT_TRUE(fs::exists(datos_ / L"Lectora.log"));
   EXPECT_TRUE(fs::exists(datos_ / L"Imagenes" / L"ANV00491234567.tif"));
@@ -282,6 +327,7 @@ TEST_F(Instalador, SeInstalaLeeSeActualizaYSeDesinstalaGuardandoConfig) {
   ASSERT_EQ(Msiexec(L"/i \"" + Variable("VARDEL_MSI") + L"\" /qn"), 0u);
   EXPECT_TRUE(fs::exists(programa_ / L"Vardel.dll"));
   EXPECT_FALSE(fs::exists(programa_ / L"mtxmlmcr.dll"));
+  EXPECT_FALSE(fs::exists(acceso));
   EXPECT_EQ(LeeConfig(config_, L"Marca"), L"editado");
   ASSERT_EQ(Msiexec(L"/x \"" + Variable("VARDEL_MSI") + L"\" /qn"), 0u);
 }

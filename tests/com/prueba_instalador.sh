@@ -32,6 +32,13 @@ trap terminar EXIT
 rm -rf "$carpeta"
 mkdir -p "$carpeta"
 
+# The web bridge's shortcut (feature Puente) starts minimized, without the
+# focus (show command 7): wixl cannot say so, the build sets it.
+msiinfo export "$paquete" Shortcut | grep -q $'^PuenteInicio\t.*\tserve\t.*\t7\tINSTALLDIR\t' || {
+  echo "prueba_instalador: the Puente shortcut is not 'vardel.exe serve', minimized" >&2
+  exit 1
+}
+
 # The next patch version: an upgrade of the one built.
 IFS=. read -r mayor menor parche <<<"$version"
 nueva=$mayor.$menor.$((parche + 1))

@@ -19,6 +19,7 @@ for f in bin/vardel lib/libvardel.so.$mayor lib/libvardel.so lib/vardel/libvarde
          lib/vardel/Config.ini lib/vardel/libmtxmlmcr.so lib/vardel/mtxmlmcr.scenario \
          include/vardel/comunica.h include/vardel/version.h lib/cmake/Vardel/VardelConfig.cmake \
          lib/pkgconfig/vardel.pc share/vardel/Config.ini var/lib/vardel/imagenes \
+         lib/systemd/user/vardel-puente.service \
          share/doc/vardel/cli.md share/man/man1/vardel.1.gz; do
   [ -e "$prefijo/$f" ] || falla "not installed: $f"
 done

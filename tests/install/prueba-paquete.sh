@@ -14,7 +14,10 @@ contenido=$(dpkg-deb -c "$vardel")
 for f in ./usr/bin/vardel ./usr/lib/libvardel.so.1 ./usr/lib/vardel/libvardel.so.1 \
          ./usr/share/vardel/Config.ini ./usr/include/vardel/comunica.h ./usr/lib/pkgconfig/vardel.pc \
          ./usr/include/vardel/version.h ./usr/lib/cmake/Vardel/VardelConfig.cmake \
-         ./usr/share/doc/vardel/cli.md ./usr/share/man/man1/vardel.1.gz; do
+         ./usr/share/doc/vardel/cli.md ./usr/share/man/man1/vardel.1.gz \
+         ./usr/lib/systemd/user/vardel-puente.service ./usr/share/doc/vardel/web-bridge.md \
+         ./usr/share/doc/vardel/web-bridge-it.md \
+         ./usr/share/doc/vardel/ejemplos/cajero-web/vardel.js; do
   grep -q " $f\( \|$\)" <<<"$contenido" || falla "$f not in $(basename "$vardel")"
 done
 # The settings are the maintainer script's, never a file of the package.
@@ -23,6 +26,10 @@ grep -q ' ./usr/lib/vardel/libmtxmlmcr.so$' <<<"$(dpkg-deb -c "$simulador")" || 
 # /usr/lib is the loader's own: no run path for hosts of the package.
 pc=$(dpkg-deb --fsys-tarfile "$vardel" | tar -xO ./usr/lib/pkgconfig/vardel.pc)
 [[ $pc != *rpath* ]] || falla "vardel.pc of the package gives a run path: $pc"
+# The web bridge's user unit starts the packaged command.
+unidad=$(dpkg-deb --fsys-tarfile "$vardel" | tar -xO ./usr/lib/systemd/user/vardel-puente.service)
+grep -qx 'ExecStart=/usr/bin/vardel serve' <<<"$unidad" || falla "vardel-puente.service: $unidad"
+grep -qx 'WantedBy=default.target' <<<"$unidad" || falla "vardel-puente.service is not enabled per session"
 # Each package says what it is in its own summary line.
 resumen() { dpkg-deb -f "$1" Description | head -1; }
 [ "$(resumen "$simulador")" != "$(resumen "$vardel")" ] || falla "one summary for both packages"
@@ -45,6 +52,9 @@ for f in "${nuevos[@]}"; do
   [ "$(stat -c %G:%a "${f%:*}")" = "vardel:${f##*:}" ] || falla "rights of ${f%:*}"
 done
 [[ "$(vardel --version)" == "vardel "* ]] || falla "vardel --version"
+if command -v systemd-analyze >/dev/null; then
+  systemd-analyze verify /usr/lib/systemd/user/vardel-puente.service || falla "vardel-puente.service"
+fi
 # A host built through pkg-config with the compiler's default standard runs
 # with the library in /usr/lib, where the loader looks.
 anfitrion=$build/paquetes/anfitrion

@@ -1,0 +1,404 @@
+// The web bridge in a real browser: Debian's chromium, headless, driven by
+// playwright-core, runs the example teller page (examples/cajero-web) from a
+// small static server on another loopback port, against `vardel serve` (or
+// `vardel.exe serve` under Wine) started in a fresh folder with the sample
+// tray. Checks that:
+//   - the page of the allowed origin reads the tray twice and shows every
+//     document `vardel read --json` reports for the same tray, with the same
+//     fields, each once under its own number, even though its connection is
+//     cut mid-read (the client reconnects with its token and the bridge
+//     sends the rest again);
+//   - every image the page fetched hashes equal to the file the bridge stored;
+//   - an image URL without the token, or with another, is refused;
+//   - the bridge stops on SIGTERM without a sanitizer's report;
+//   - a page of another origin gets neither the health answer nor the
+//     WebSocket.
+// With --medir N it measures instead (docs/performance.md): N reads through
+// the page with --marcas-tiempo, and N runs of `vardel read`.
+//
+//   node prueba_navegador.mjs --bin BUILD/bin --trabajo FOLDER --ejemplo examples/cajero-web
+//                             [--emulador scripts/wine-run] [--navegador /usr/bin/chromium]
+//                             [--medir N [--retardo MS]]
+// Exit code 77 (skipped) only when the browser is missing outside CI.
+import { spawn } from 'node:child_process';
+import { createHash } from 'node:crypto';
+import fs from 'node:fs';
+import http from 'node:http';
+import net from 'node:net';
+import path from 'node:path';
+import { fileURLToPath } from 'node:url';
+
+const aqui = path.dirname(fileURLToPath(import.meta.url));
+const opciones = { navegador: '/usr/bin/chromium', emulador: '', medir: 0 };
+for (let i = 2; i < process.argv.length; i += 2) {
+  opciones[process.argv[i].replace(/^--/, '')] = process.argv[i + 1];
+}
+const windows = Boolean(opciones.emulador);
+const fallos = [];
+const comprueba = (condicion, texto) => {
+  if (!condicion) fallos.push(texto);
+  return condicion;
+};
+const termina = (codigo, texto) => {
+  console.log(texto);
+  process.exit(codigo);
+};
+// Nothing here may hang the suite (a measure takes as long as it asks).
+if (!Number(opciones.medir)) {
+  setTimeout(() => termina(1, 'FAIL: the browser test took over 150 s'), 150_000).unref();
+}
+
+if (!fs.existsSync(opciones.navegador)) {
+  const texto = `no browser at ${opciones.navegador} (scripts/setup installs Debian's chromium)`;
+  termina(process.env.CI ? 1 : 77, process.env.CI ? `FAIL: ${texto}` : `SKIPPED: ${texto}`);
+}
+let chromium;
+try {
+  ({ chromium } = await import(path.join(aqui, 'node_modules/playwright-core/index.mjs')));
+} catch {
+  termina(1, `FAIL: no playwright-core in ${aqui}/node_modules (scripts/setup runs npm ci there)`);
+}
+
+// The folder of a counter machine: the command, the component, the
+// simulator and the sample tray, with a Config.ini of its own whose images
+// and log stay in the folder.
+const trabajo = path.resolve(opciones.trabajo);
+const imagenes = path.join(trabajo, 'imagenes');
+fs.rmSync(trabajo, { recursive: true, force: true });
+fs.mkdirSync(imagenes, { recursive: true });
+const bin = path.resolve(opciones.bin);
+const archivos = windows ? ['vardel.exe', 'mtxmlmcr.dll'] : ['vardel', 'libvardel.so.1', 'libmtxmlmcr.so'];
+for (const nombre of [...archivos, 'mtxmlmcr.scenario', 'tray']) {
+  fs.cpSync(path.join(bin, nombre), path.join(trabajo, nombre), { recursive: true, dereference: true });
+}
+const ruta = (p) => (windows ? `Z:${p.replaceAll('/', '\\')}` : p);
+// --retardo MS: the simulator's time per cheque (the sample tray's is a real
+// reader's, 250 ms), to measure the bridge without it.
+if (opciones.retardo !== undefined) {
+  const escenario = path.join(trabajo, 'mtxmlmcr.scenario');
+  const texto = fs.readFileSync(escenario, 'latin1').replace(/^delay=.*$/m, `delay=${opciones.retardo}`);
+  fs.writeFileSync(escenario, texto, 'latin1');
+}
+const config = fs
+  .readFileSync(path.join(bin, 'Config.ini'), 'latin1')
+  .replace(/^DirectorioImg=.*$/m, `DirectorioImg=${ruta(imagenes)}\r`)
+  .replace(/^DirectorioLog=.*$/m, `DirectorioLog=${ruta(trabajo)}\r`);
+fs.writeFileSync(path.join(trabajo, 'Config.ini'), config, 'latin1');
+const orden = windows
+  ? [path.resolve(opciones.emulador), path.join(trabajo, 'vardel.exe')]
+  : [path.join(trabajo, 'vardel')];
+
+// Runs `vardel ARGS...`; resolves with its output and how long it took.
+function vardel(...argumentos) {
+  return new Promise((resolver) => {
+    const inicio = performance.now();
+    const proceso = spawn(orden[0], [...orden.slice(1), ...argumentos], {
+      cwd: trabajo,
+      stdio: ['ignore', 'pipe', 'pipe'],
+    });
+    let salida = '';
+    proceso.stdout.on('data', (d) => (salida += d));
+    proceso.stderr.on('data', () => {});
+    proceso.on('close', (codigo) => resolver({ codigo, salida, ms: performance.now() - inicio }));
+  });
+}
+const lineas = (texto) =>
+  texto
+    .split(/\r?\n/)
+    .filter((l) => l.trim())
+    .map((l) => JSON.parse(l));
+const base = (p) => p.split(/[\\/]/).pop();
+const sha256 = (datos) => createHash('sha256').update(datos).digest('hex');
+
+// A free loopback port for the bridge.
+function puertoLibre() {
+  return new Promise((resolver) => {
+    const s = net.createServer().listen(0, '127.0.0.1', () => {
+      const { port } = s.address();
+      s.close(() => resolver(port));
+    });
+  });
+}
+
+// The static server of the example page, on its own loopback port.
+function servidorEstatico() {
+  const tipos = { '.html': 'text/html; charset=utf-8', '.js': 'text/javascript; charset=utf-8' };
+  const raiz = path.resolve(opciones.ejemplo);
+  const servidor = http.createServer((peticion, respuesta) => {
+    const nombre = path.basename(new URL(peticion.url, 'http://x').pathname) || 'index.html';
+    const archivo = path.join(raiz, nombre);
+    if (!tipos[path.extname(nombre)] || !fs.existsSync(archivo)) {
+      respuesta.writeHead(404).end();
+      return;
+    }
+    respuesta.writeHead(200, { 'Content-Type': tipos[path.extname(nombre)] });
+    respuesta.end(fs.readFileSync(archivo));
+  });
+  return new Promise((resolver) =>
+    servidor.listen(0, '127.0.0.1', () =>
+      resolver({ servidor, origen: `http://127.0.0.1:${servidor.address().port}` }),
+    ),
+  );
+}
+
+// The bridge for the allowed origin; resolves once its health answer comes.
+async function arrancaPuente(intento, puerto, origen, ...extra) {
+  const registro = fs.openSync(path.join(trabajo, 'puente.salida'), 'w');
+  const proceso = spawn(
+    orden[0],
+    [...orden.slice(1), 'serve', '--port', String(puerto), '--allow-origin', origen, ...extra],
+    { cwd: trabajo, stdio: ['ignore', registro, registro] },
+  );
+  let salido = null;
+  proceso.on('exit', (codigo) => (salido = codigo ?? 'signal'));
+  const limite = Date.now() + 60_000;
+  while (Date.now() < limite && salido === null) {
+    try {
+      const r = await fetch(`http://127.0.0.1:${puerto}/v1/estado`);
+      if (r.ok) return proceso;
+    } catch {
+      // not listening yet
+    }
+    await new Promise((r) => setTimeout(r, 200));
+  }
+  const salida = fs.readFileSync(path.join(trabajo, 'puente.salida'), 'utf8');
+  // Another program may have taken the free port since it was found.
+  if (salido === 1 && intento < 3) return null;
+  termina(1, `FAIL: the bridge did not answer /v1/estado (exit: ${salido})\n${salida}`);
+}
+
+// What the command reports for the tray: the reference.
+const referencia = await vardel('read', '--json');
+const esperado = lineas(referencia.salida);
+const documentosEsperados = esperado.filter((e) => e.tipo === 'documento');
+if (!comprueba(documentosEsperados.length > 0, `vardel read --json read no document: ${referencia.salida}`)) {
+  termina(1, `FAIL: ${fallos.join('\n')}`);
+}
+
+const permitido = await servidorEstatico();
+const ajeno = await servidorEstatico();
+const medir = Number(opciones.medir);
+let puerto;
+let puente = null;
+for (let intento = 1; !puente; intento++) {
+  puerto = await puertoLibre();
+  puente = await arrancaPuente(intento, puerto, permitido.origen, ...(medir ? ['--marcas-tiempo'] : []));
+}
+const navegador = await chromium.launch({ executablePath: opciones.navegador, headless: true });
+const mensajesPagina = [];
+async function abre(origen, reconexion = 1000) {
+  const pagina = await navegador.newPage();
+  pagina.on('console', (m) => mensajesPagina.push(`${origen}: ${m.text()}`));
+  pagina.on('pageerror', (e) => mensajesPagina.push(`${origen}: ${e.message}`));
+  await pagina.goto(`${origen}/index.html?puerto=${puerto}&reconexion=${reconexion}`);
+  return pagina;
+}
+
+try {
+  if (medir) {
+    await mide(medir);
+  } else {
+    await pruebaPermitida();
+    await pruebaAjena();
+  }
+} catch (error) {
+  fallos.push(error.stack);
+} finally {
+  await navegador.close();
+  // The bridge stops on SIGTERM, without a sanitizer's report.
+  comprueba(puente.exitCode === null && puente.signalCode === null, `the bridge ended early (${puente.exitCode})`);
+  const parada = new Promise((resolver) => puente.on('exit', () => resolver(true)));
+  puente.kill();
+  const plazo = new Promise((r) => setTimeout(() => r(false), 20_000));
+  comprueba(await Promise.race([parada, plazo]), 'the bridge did not stop on SIGTERM');
+  const salidaPuente = fs.readFileSync(path.join(trabajo, 'puente.salida'), 'utf8');
+  comprueba(!/Sanitizer/.test(salidaPuente), 'a sanitizer reported on the bridge');
+  permitido.servidor.close();
+  ajeno.servidor.close();
+}
+if (fallos.length) {
+  console.log(`bridge output:\n${fs.readFileSync(path.join(trabajo, 'puente.salida'), 'utf8')}`);
+  console.log(`page console:\n${mensajesPagina.join('\n')}`);
+  termina(1, `FAIL:\n${fallos.join('\n')}`);
+}
+if (!medir) {
+  const n = documentosEsperados.length;
+  termina(0, `browser test: two reads of ${n} documents shown, images equal, foreign origin refused: ok`);
+}
+termina(0, '');
+
+async function pruebaPermitida() {
+  const pagina = await abre(permitido.origen, 1000);
+  await pagina.waitForSelector('#conexion[data-estado="conectado"]', { timeout: 30_000 });
+  // The page asks for presence events and shows the simulator's reader.
+  await pagina.waitForSelector('#lectora[data-conectada="true"]', { timeout: 20_000 });
+  // Every event the page's client gets, and a cut of the connection while
+  // it handles document 2, before acknowledging it.
+  await pagina.evaluate(() => {
+    window.eventos = [];
+    window.cajero.puente.on('*', (e) => window.eventos.push(e));
+    window.cajero.puente.on('documento', (e) => {
+      if (e.documento === 2 && !window.cortada) {
+        window.cortada = true;
+        window.cajero.puente.socket.close();
+      }
+    });
+  });
+  // Two reads, as a teller does: the bridge numbers documents across its
+  // run, so the second read's do not repeat the first's.
+  const lecturas = 2;
+  const todos = Array.from({ length: lecturas }, () => documentosEsperados).flat();
+  const frentes = documentosEsperados.filter((d) => d.imagenes.some((p) => /^(ERR)?ANV.*\.jpg$/i.test(base(p))));
+  for (let vez = 1; vez <= lecturas; vez++) {
+    await pagina.click('#leer');
+    try {
+      await pagina.waitForFunction(
+        ([v, n, f]) =>
+          window.eventos.filter((e) => e.tipo === 'resumen').length >= v &&
+          window.cajero.puente.pendientes.size === 0 &&
+          document.querySelectorAll('.cheque').length >= n &&
+          document.querySelectorAll('.cheque img').length >= f,
+        [vez, vez * documentosEsperados.length, vez * frentes.length],
+        { timeout: 60_000 },
+      );
+    } catch {
+      const shown = await pagina.$$eval('.cheque', (ts) => ts.map((t) => t.dataset.documento));
+      throw new Error(`read ${vez} did not end with every document shown; shown: ${shown}`);
+    }
+  }
+
+  // Each document once (the client hands a document sent again to its
+  // handlers only if they failed on it: keep the last of each number), as
+  // vardel read reports it; an unreadable line's error number (IDERR, and
+  // in its images' names) is the next free one, so it is left out.
+  const eventos = await pagina.evaluate(() => window.eventos);
+  const documentos = [...new Map(eventos.filter((e) => e.tipo === 'documento').map((d) => [d.documento, d])).values()];
+  const forma = (d, i, url) =>
+    JSON.stringify([i + 1, d.datos, d.aviso, d.imagenes.map(url)])
+      .replace(/"IDERR":\d+/, '"IDERR":n')
+      .replace(/ERR(ANV|REV)\d+/g, 'ERR$1n');
+  const vistos = documentos.sort((x, y) => x.documento - y.documento).map((d) => forma(d, d.documento - 1, (u) => u));
+  const debidos = todos.map((d, i) => forma(d, i, (p) => `/v1/imagenes/${base(p)}`));
+  const [visto, debido] = [vistos.join('\n'), debidos.join('\n')];
+  comprueba(visto === debido, `documents:\n${visto}\nexpected:\n${debido}`);
+  comprueba(await pagina.evaluate(() => window.cortada === true), 'the connection was never cut');
+  for (const tipo of ['atasco', 'resumen']) {
+    const n = (lista) => lista.filter((e) => e.tipo === tipo).length;
+    comprueba(n(eventos) === lecturas * n(esperado), `${tipo} events differ from vardel read's`);
+  }
+
+  // What the page shows: a card per document with its NumDoc and, where
+  // the cheque has a front JPEG, that image decoded; the jam's notice.
+  const tarjetas = await pagina.$$eval('.cheque', (ts) =>
+    ts
+      .map((t) => [
+        Number(t.dataset.documento),
+        t.querySelector('[data-campo="NumDoc"]')?.textContent ?? null,
+        (t.querySelector('img')?.naturalWidth ?? 0) > 0,
+      ])
+      .sort((x, y) => x[0] - y[0]),
+  );
+  const tarjetasDebidas = todos.map((d, i) => [i + 1, d.datos?.NumDoc ?? null, frentes.includes(d)]);
+  comprueba(JSON.stringify(tarjetas) === JSON.stringify(tarjetasDebidas), `cards ${JSON.stringify(tarjetas)}`);
+  if (esperado.some((e) => e.tipo === 'atasco')) {
+    comprueba((await pagina.textContent('#avisos')).includes('atascado'), 'the jam is not shown');
+  }
+
+  // The bytes of every image, fetched with the token (the front images the
+  // page showed, as it fetched them), against the files the bridge stored.
+  const huellas = await pagina.evaluate(async (urls) => {
+    const hex = (b) => [...new Uint8Array(b)].map((x) => x.toString(16).padStart(2, '0')).join('');
+    const resultado = {};
+    for (const url of urls) {
+      const blob = window.cajero.imagenes.get(url) ?? (await window.cajero.puente.imagen(url));
+      resultado[url] = hex(await crypto.subtle.digest('SHA-256', await blob.arrayBuffer()));
+    }
+    return resultado;
+  }, documentos.flatMap((d) => d.imagenes));
+  comprueba(Object.keys(huellas).length > 0, 'no image fetched');
+  for (const [url, huella] of Object.entries(huellas)) {
+    const archivo = path.join(imagenes, base(url));
+    comprueba(fs.existsSync(archivo) && sha256(fs.readFileSync(archivo)) === huella, `${url} differs from ${archivo}`);
+  }
+
+  // An image URL without the token, or with a token of no connection.
+  const url = Object.keys(huellas)[0];
+  const sinToken = await pagina.evaluate(async (u) => {
+    try {
+      return (await fetch(`${window.cajero.puente.base}${u}`)).status;
+    } catch (error) {
+      return String(error);
+    }
+  }, url);
+  comprueba(sinToken !== 200, `an image without the token was served (${sinToken})`);
+  const otroToken = await fetch(`http://127.0.0.1:${puerto}${url}`, { headers: { Authorization: 'Bearer 00ff00ff' } });
+  comprueba([401, 403].includes(otroToken.status), `an image with a wrong token: HTTP ${otroToken.status}`);
+  await pagina.close();
+}
+
+async function pruebaAjena() {
+  const pagina = await abre(ajeno.origen);
+  await pagina.waitForSelector('#avisos p', { timeout: 20_000 });
+  comprueba(await pagina.$eval('#conexion', (e) => e.dataset.estado === 'desconectado'), 'a foreign page connected');
+  // The WebSocket itself, without the health answer first.
+  const resultado = await pagina.evaluate(
+    (p) =>
+      new Promise((resolver) => {
+        const socket = new WebSocket(`ws://127.0.0.1:${p}/v1/lectora`);
+        socket.onmessage = (m) => resolver(`message: ${m.data}`);
+        socket.onclose = () => resolver('refused');
+        setTimeout(() => resolver('timeout'), 10_000);
+      }),
+    puerto,
+  );
+  comprueba(resultado === 'refused', `a foreign page's WebSocket: ${resultado}`);
+  await pagina.close();
+}
+
+// The latency from the component's event (emitido_ms, stamped by the
+// bridge) to the page's handler, and the whole tray through the page
+// against the command, each over `veces` reads.
+async function mide(veces) {
+  const pagina = await abre(permitido.origen);
+  await pagina.waitForSelector('#conexion[data-estado="conectado"]', { timeout: 30_000 });
+  await pagina.evaluate(() => {
+    window.retardos = [];
+    window.sinMarca = {};
+    window.cajero.puente.on('*', (e) => {
+      if (typeof e.emitido_ms === 'number') {
+        window.retardos.push(performance.timeOrigin + performance.now() - e.emitido_ms);
+      } else {
+        window.sinMarca[e.tipo] = (window.sinMarca[e.tipo] ?? 0) + 1;
+      }
+    });
+  });
+  const bandejaPagina = [];
+  const bandejaOrden = [];
+  for (let i = 0; i < veces; i++) {
+    bandejaPagina.push(
+      await pagina.evaluate(async () => {
+        const inicio = performance.now();
+        await window.cajero.puente.leer();
+        return performance.now() - inicio;
+      }),
+    );
+    bandejaOrden.push((await vardel('read', '--json')).ms);
+  }
+  const retardos = await pagina.evaluate(() => window.retardos);
+  const sinMarca = await pagina.evaluate(() => window.sinMarca);
+  if (Object.keys(sinMarca).length) console.log(`events without emitido_ms: ${JSON.stringify(sinMarca)}`);
+  const percentil = (valores, p) => {
+    const orden = [...valores].sort((a, b) => a - b);
+    return orden[Math.min(orden.length - 1, Math.ceil((p / 100) * orden.length) - 1)];
+  };
+  const ms = (x) => x.toFixed(2);
+  console.log(`${windows ? 'vardel.exe under Wine' : 'vardel'}, ${veces} reads of the sample tray`);
+  const cifras = (v) => `median ${ms(percentil(v, 50))} ms, min ${ms(Math.min(...v))} ms`;
+  console.log(
+    `event to page handler: ${retardos.length} events, median ${ms(percentil(retardos, 50))} ms, ` +
+      `p99 ${ms(percentil(retardos, 99))} ms, max ${ms(Math.max(...retardos))} ms`,
+  );
+  console.log(`whole tray through the page (leer to its answer): ${cifras(bandejaPagina)}`);
+  console.log(`whole tray with vardel read --json (process start to exit): ${cifras(bandejaOrden)}`);
+  await pagina.close();
+}
