@@ -10,6 +10,7 @@
 
 #include "parada.h"
 #include "vardel/collection.h"
+#include "vardel/comunica.h"
 
 namespace vardel::cli {
 
@@ -102,6 +103,23 @@ class Lectura {
   bool atascoEnPase_ = false;
   std::vector<std::string> imagenes_;
   std::vector<ImagenPerdida> perdidas_;
+};
+
+// A host's listener for reads: the images and the open call's result go to
+// the read's tally; each host shows documents and failures its own way.
+class OyenteLectura : public OyenteComunica {
+ public:
+  void ImagenGuardada(std::int32_t, const std::string& ruta) override {
+    lectura_.ImagenGuardada(ruta);
+  }
+  void ImagenNoGuardada(std::int32_t imagen, const std::string& ruta,
+                        std::int32_t numero) override {
+    lectura_.ImagenNoGuardada(imagen, ruta, numero);
+  }
+  void LectoraAbierta(std::int32_t resultado) override { lectura_.LectoraAbierta(resultado); }
+
+ protected:
+  Lectura lectura_;
 };
 
 // What a document object says of a cheque to feed again.

@@ -22,7 +22,7 @@ constexpr const char* kCampos[] = {"NumDoc",  "Entidad", "Oficina", "Cuenta",
                                    "Importe", "TipoDoc", "FechaVto"};
 
 // Shows every document as the component reports it, and counts them.
-class Lector final : public OyenteComunica {
+class Lector final : public OyenteLectura {
  public:
   explicit Lector(bool json) : json_(json) {}
 
@@ -41,17 +41,6 @@ class Lector final : public OyenteComunica {
   }
 
   void LectoraActiva(Boolean) override {}
-
-  void ImagenGuardada(std::int32_t, const std::string& ruta) override {
-    lectura_.ImagenGuardada(ruta);
-  }
-
-  void ImagenNoGuardada(std::int32_t imagen, const std::string& ruta,
-                        std::int32_t numero) override {
-    lectura_.ImagenNoGuardada(imagen, ruta, numero);
-  }
-
-  void LectoraAbierta(std::int32_t resultado) override { lectura_.LectoraAbierta(resultado); }
 
   void CapturaFallida(std::int32_t resultado, bool otroDocumento) override {
     if (!lectura_.CapturaFallida(otroDocumento)) {
@@ -228,7 +217,6 @@ class Lector final : public OyenteComunica {
   }
 
   bool json_;
-  Lectura lectura_;
   bool detenida_ = false;
 };
 

@@ -66,7 +66,7 @@ std::string NombreDocumento(const DocumentoLeido& documento) {
 
 // The component's listener: turns each event of a read into the same
 // objects vardel --json writes and posts them to the page that asked.
-class OyentePuente final : public OyenteComunica {
+class OyentePuente final : public OyenteLectura {
  public:
   OyentePuente(Servidor& servidor, RegistroImagenes& imagenes, ColaPeticiones& cola,
                bool marcasTiempo)
@@ -79,17 +79,6 @@ class OyentePuente final : public OyenteComunica {
   }
 
   void LectoraActiva(Boolean OnOff) override { Presencia(EsVerdadero(OnOff)); }
-
-  void ImagenGuardada(std::int32_t, const std::string& ruta) override {
-    lectura_.ImagenGuardada(ruta);
-  }
-
-  void ImagenNoGuardada(std::int32_t imagen, const std::string& ruta,
-                        std::int32_t numero) override {
-    lectura_.ImagenNoGuardada(imagen, ruta, numero);
-  }
-
-  void LectoraAbierta(std::int32_t resultado) override { lectura_.LectoraAbierta(resultado); }
 
   void CapturaFallida(std::int32_t resultado, bool otroDocumento) override {
     if (lectura_.CapturaFallida(otroDocumento)) {
@@ -227,7 +216,6 @@ class OyentePuente final : public OyenteComunica {
   RegistroImagenes& imagenes_;
   ColaPeticiones& cola_;
   bool marcasTiempo_;
-  Lectura lectura_;
   std::string token_;
   int anteriores_ = 0;  // documents of the run's earlier reads
 
