@@ -1,8 +1,12 @@
 #include "ejecuta_programa.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+
+#include "device/lectora_biblioteca.h"
+#include "support/simulador_prueba.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -42,23 +46,19 @@ std::string Entrecomillado(const std::string& argumento) {
   return "\"" + argumento + "\"";
 }
 
-int Ejecuta(const std::string& programa, const std::vector<std::string>& argumentos,
-            const std::string& carpeta, const std::string& salida, const std::string& errores,
-            const ModoEjecucion& modo) {
+HANDLE AbreHeredable(const std::string& ruta, DWORD acceso, DWORD creacion) {
   SECURITY_ATTRIBUTES heredable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-  const auto Abre = [&](const std::string& ruta, DWORD acceso, DWORD creacion) {
-    return CreateFileA(ruta.c_str(), acceso, FILE_SHARE_READ | FILE_SHARE_WRITE, &heredable,
-                       creacion, FILE_ATTRIBUTE_NORMAL, nullptr);
-  };
-  HANDLE entrada = INVALID_HANDLE_VALUE;
-  HANDLE escritura = INVALID_HANDLE_VALUE;  // held open, never written
-  if (modo.entradaAbierta && CreatePipe(&entrada, &escritura, &heredable, 0)) {
-    SetHandleInformation(escritura, HANDLE_FLAG_INHERIT, 0);
-  } else {
-    entrada = Abre("NUL", GENERIC_READ, OPEN_EXISTING);
-  }
-  HANDLE out = Abre(salida, GENERIC_WRITE, CREATE_ALWAYS);
-  HANDLE err = Abre(errores, GENERIC_WRITE, CREATE_ALWAYS);
+  return CreateFileA(ruta.c_str(), acceso, FILE_SHARE_READ | FILE_SHARE_WRITE, &heredable, creacion,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// Starts the program in `carpeta`, reading `entrada` (an inheritable
+// handle) and writing to the two files; its process handle, or nullptr.
+HANDLE Arranca(const std::string& programa, const std::vector<std::string>& argumentos,
+               const std::string& carpeta, const std::string& salida, const std::string& errores,
+               HANDLE entrada) {
+  HANDLE out = AbreHeredable(salida, GENERIC_WRITE, CREATE_ALWAYS);
+  HANDLE err = AbreHeredable(errores, GENERIC_WRITE, CREATE_ALWAYS);
   std::string linea = Entrecomillado(programa);
   for (const std::string& argumento : argumentos) {
     linea += " " + Entrecomillado(argumento);
@@ -70,29 +70,48 @@ int Ejecuta(const std::string& programa, const std::vector<std::string>& argumen
   inicio.hStdOutput = out;
   inicio.hStdError = err;
   PROCESS_INFORMATION proceso{};
+  const bool arrancado = CreateProcessA(programa.c_str(), linea.data(), nullptr, nullptr, TRUE, 0,
+                                        nullptr, carpeta.c_str(), &inicio, &proceso) != 0;
+  CloseHandle(out);
+  CloseHandle(err);
+  if (!arrancado) {
+    return nullptr;
+  }
+  CloseHandle(proceso.hThread);
+  return proceso.hProcess;
+}
+
+int Ejecuta(const std::string& programa, const std::vector<std::string>& argumentos,
+            const std::string& carpeta, const std::string& salida, const std::string& errores,
+            const ModoEjecucion& modo) {
+  SECURITY_ATTRIBUTES heredable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  HANDLE entrada = INVALID_HANDLE_VALUE;
+  HANDLE escritura = INVALID_HANDLE_VALUE;  // held open, never written
+  if (modo.entradaAbierta && CreatePipe(&entrada, &escritura, &heredable, 0)) {
+    SetHandleInformation(escritura, HANDLE_FLAG_INHERIT, 0);
+  } else {
+    entrada = AbreHeredable("NUL", GENERIC_READ, OPEN_EXISTING);
+  }
+  HANDLE proceso = Arranca(programa, argumentos, carpeta, salida, errores, entrada);
   int codigo = -1;
-  if (CreateProcessA(programa.c_str(), linea.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                     carpeta.c_str(), &inicio, &proceso)) {
+  if (proceso != nullptr) {
     const DWORD espera =
         modo.limite.count() > 0 ? static_cast<DWORD>(modo.limite.count()) : INFINITE;
-    if (WaitForSingleObject(proceso.hProcess, espera) == WAIT_TIMEOUT) {
-      TerminateProcess(proceso.hProcess, 1);
-      WaitForSingleObject(proceso.hProcess, INFINITE);
+    if (WaitForSingleObject(proceso, espera) == WAIT_TIMEOUT) {
+      TerminateProcess(proceso, 1);
+      WaitForSingleObject(proceso, INFINITE);
     } else {
       DWORD fin = 0;
-      if (GetExitCodeProcess(proceso.hProcess, &fin)) {
+      if (GetExitCodeProcess(proceso, &fin)) {
         codigo = static_cast<int>(fin);
       }
     }
-    CloseHandle(proceso.hThread);
-    CloseHandle(proceso.hProcess);
+    CloseHandle(proceso);
   }
   CloseHandle(entrada);
   if (escritura != INVALID_HANDLE_VALUE) {
     CloseHandle(escritura);
   }
-  CloseHandle(out);
-  CloseHandle(err);
   return codigo;
 }
 
@@ -119,13 +138,12 @@ int Espera(pid_t hijo, std::chrono::milliseconds limite) {
   }
 }
 
-int Ejecuta(const std::string& programa, const std::vector<std::string>& argumentos,
-            const std::string& carpeta, const std::string& salida, const std::string& errores,
-            const ModoEjecucion& modo) {
-  int tuberia[2] = {-1, -1};
-  if (modo.entradaAbierta && pipe(tuberia) != 0) {
-    return -1;
-  }
+// Starts the program in `carpeta`, reading `entrada` (-1: /dev/null) and
+// writing to the two files; `cierra` (-1: none) is closed in the child.
+// The child's pid, or -1.
+pid_t Arranca(const std::string& programa, const std::vector<std::string>& argumentos,
+              const std::string& carpeta, const std::string& salida, const std::string& errores,
+              int entrada, int cierra) {
   std::vector<char*> argv;
   argv.push_back(const_cast<char*>(programa.c_str()));
   for (const std::string& argumento : argumentos) {
@@ -134,19 +152,31 @@ int Ejecuta(const std::string& programa, const std::vector<std::string>& argumen
   argv.push_back(nullptr);
   const pid_t hijo = fork();
   if (hijo == 0) {
-    const int entrada = modo.entradaAbierta ? tuberia[0] : open("/dev/null", O_RDONLY);
+    const int lee = entrada >= 0 ? entrada : open("/dev/null", O_RDONLY);
     const int out = open(salida.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     const int err = open(errores.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (entrada < 0 || out < 0 || err < 0 || dup2(entrada, 0) < 0 || dup2(out, 1) < 0 ||
-        dup2(err, 2) < 0 || chdir(carpeta.c_str()) != 0) {
+    if (lee < 0 || out < 0 || err < 0 || dup2(lee, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0 ||
+        chdir(carpeta.c_str()) != 0) {
       _exit(127);
     }
-    if (modo.entradaAbierta) {
-      close(tuberia[1]);
+    if (cierra >= 0) {
+      close(cierra);
     }
     execv(programa.c_str(), argv.data());
     _exit(127);
   }
+  return hijo;
+}
+
+int Ejecuta(const std::string& programa, const std::vector<std::string>& argumentos,
+            const std::string& carpeta, const std::string& salida, const std::string& errores,
+            const ModoEjecucion& modo) {
+  int tuberia[2] = {-1, -1};
+  if (modo.entradaAbierta && pipe(tuberia) != 0) {
+    return -1;
+  }
+  const pid_t hijo =
+      Arranca(programa, argumentos, carpeta, salida, errores, tuberia[0], tuberia[1]);
   // The pipe's write end stays open, and silent, until the program ends.
   const int codigo = hijo < 0 ? -1 : Espera(hijo, modo.limite);
   if (modo.entradaAbierta) {
@@ -166,52 +196,11 @@ ProgramaEnMarcha::ProgramaEnMarcha(const std::string& programa,
     : errores_(carpeta + "/servidor-errores.txt") {
   const std::string salida = carpeta + "/servidor-salida.txt";
 #ifdef _WIN32
-  SECURITY_ATTRIBUTES heredable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-  const auto Abre = [&](const std::string& ruta, DWORD acceso, DWORD creacion) {
-    return CreateFileA(ruta.c_str(), acceso, FILE_SHARE_READ | FILE_SHARE_WRITE, &heredable,
-                       creacion, FILE_ATTRIBUTE_NORMAL, nullptr);
-  };
-  HANDLE entrada = Abre("NUL", GENERIC_READ, OPEN_EXISTING);
-  HANDLE out = Abre(salida, GENERIC_WRITE, CREATE_ALWAYS);
-  HANDLE err = Abre(errores_, GENERIC_WRITE, CREATE_ALWAYS);
-  std::string linea = Entrecomillado(programa);
-  for (const std::string& argumento : argumentos) {
-    linea += " " + Entrecomillado(argumento);
-  }
-  STARTUPINFOA inicio{};
-  inicio.cb = sizeof inicio;
-  inicio.dwFlags = STARTF_USESTDHANDLES;
-  inicio.hStdInput = entrada;
-  inicio.hStdOutput = out;
-  inicio.hStdError = err;
-  PROCESS_INFORMATION proceso{};
-  if (CreateProcessA(programa.c_str(), linea.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                     carpeta.c_str(), &inicio, &proceso)) {
-    CloseHandle(proceso.hThread);
-    proceso_ = proceso.hProcess;
-  }
+  HANDLE entrada = AbreHeredable("NUL", GENERIC_READ, OPEN_EXISTING);
+  proceso_ = Arranca(programa, argumentos, carpeta, salida, errores_, entrada);
   CloseHandle(entrada);
-  CloseHandle(out);
-  CloseHandle(err);
 #else
-  std::vector<char*> argv;
-  argv.push_back(const_cast<char*>(programa.c_str()));
-  for (const std::string& argumento : argumentos) {
-    argv.push_back(const_cast<char*>(argumento.c_str()));
-  }
-  argv.push_back(nullptr);
-  hijo_ = fork();
-  if (hijo_ == 0) {
-    const int entrada = open("/dev/null", O_RDONLY);
-    const int out = open(salida.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const int err = open(errores_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (entrada < 0 || out < 0 || err < 0 || dup2(entrada, 0) < 0 || dup2(out, 1) < 0 ||
-        dup2(err, 2) < 0 || chdir(carpeta.c_str()) != 0) {
-      _exit(127);
-    }
-    execv(programa.c_str(), argv.data());
-    _exit(127);
-  }
+  hijo_ = Arranca(programa, argumentos, carpeta, salida, errores_, -1, -1);
 #endif
 }
 
@@ -246,6 +235,16 @@ bool ProgramaEnMarcha::EnMarcha() const {
 std::string ProgramaEnMarcha::Errores() const {
   std::ifstream entrada(errores_, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(entrada), std::istreambuf_iterator<char>());
+}
+
+void CopiaOrdenVardel(const std::string& carpeta) {
+  const std::filesystem::path origen = DirectorioEjecutable();
+  const std::filesystem::path destino = carpeta;
+  std::filesystem::copy_file(origen / VARDEL_ORDEN, destino / VARDEL_ORDEN);
+#ifdef VARDEL_BIBLIOTECA
+  std::filesystem::copy_file(origen / VARDEL_BIBLIOTECA, destino / VARDEL_BIBLIOTECA_SONAME);
+#endif
+  std::filesystem::copy_file(origen / device::kArchivoLectora, destino / device::kArchivoLectora);
 }
 
 ResultadoPrograma EjecutaPrograma(const std::string& programa,

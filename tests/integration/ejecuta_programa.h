@@ -29,6 +29,12 @@ ResultadoPrograma EjecutaPrograma(const std::string& programa,
                                   const std::vector<std::string>& argumentos,
                                   const std::string& carpeta, const ModoEjecucion& modo = {});
 
+// Puts the vardel command beside this test program into `carpeta`, which
+// becomes the component's folder: the command, the library under the name
+// it was linked against (found through its run path $ORIGIN) and the
+// reader simulator.
+void CopiaOrdenVardel(const std::string& carpeta);
+
 // A program left running (a server) while the test talks to it; its
 // standard output and error go to files in its folder. Killed, if still
 // running, when the object goes.

@@ -118,13 +118,7 @@ class OrdenVardel : public testing::Test {
   void SetUp() override {
     const fs::path origen = DirectorioEjecutable();
     const fs::path destino = dir_.Ruta();
-    fs::copy_file(origen / VARDEL_ORDEN, destino / VARDEL_ORDEN);
-#ifdef VARDEL_BIBLIOTECA
-    // Under the name the command was linked against; it finds it through
-    // its rpath $ORIGIN, and the component's directory is this folder.
-    fs::copy_file(origen / VARDEL_BIBLIOTECA, destino / VARDEL_BIBLIOTECA_SONAME);
-#endif
-    fs::copy_file(origen / device::kArchivoLectora, destino / device::kArchivoLectora);
+    prueba::CopiaOrdenVardel(dir_.Ruta());
     fs::create_directory(destino / "imagenes-bandeja");
     for (const char* cheque : {"cheque01", "cheque02", "cheque04", "cheque07", "cheque08"}) {
       for (const char* cara : {"-anverso.tif", "-reverso.tif", "-anverso.jpg"}) {
@@ -141,9 +135,7 @@ class OrdenVardel : public testing::Test {
     prueba::PonVariableEntorno("DISPLAY", "");
   }
 
-  std::string Imagenes() const {
-    return dir_.Archivo("imagenes");
-  }
+  std::string Imagenes() const { return dir_.Archivo("imagenes"); }
   std::string Imagen(const std::string& nombre) const {
     return Imagenes() + platform::kSeparador + nombre;
   }
@@ -163,9 +155,7 @@ class OrdenVardel : public testing::Test {
                      directorioImagenes +
                      "\r\nEndorse=BACK\r\nNumber=3\r\nFileType1=TIF\r\nFileType3=JPG\r\n");
   }
-  void Escenario(const std::string& texto) const {
-    dir_.Escribe("mtxmlmcr.scenario", texto);
-  }
+  void Escenario(const std::string& texto) const { dir_.Escribe("mtxmlmcr.scenario", texto); }
 
   ResultadoPrograma Vardel(const std::vector<std::string>& argumentos,
                            const ModoEjecucion& modo = {}) const {
