@@ -25,7 +25,6 @@
 
 #include "../../cli/puente/ajustes.h"
 #include "../../cli/puente/seguridad.h"
-#include "../../cli/puente/sesiones.h"
 #include "device/lectora_biblioteca.h"
 #include "ejecuta_programa.h"
 #include "support/directorio_prueba.h"
@@ -123,33 +122,6 @@ TEST(SeguridadPuente, AjustesDeConfigIni) {
               HasSubstr("origen no válido"));
 }
 
-TEST(SesionesPuente, ReenvioYCaducidad) {
-  Sesiones sesiones(std::chrono::seconds(10), 4);
-  const auto t0 = RelojPuente::now();
-  const std::string token = sesiones.Nueva();
-  EXPECT_EQ(token.size(), 32u);
-  EXPECT_NE(sesiones.Nueva(), token);
-  ASSERT_TRUE(sesiones.Guarda(token, {2, "dos", "cheque 2"}));
-  ASSERT_TRUE(sesiones.Guarda(token, {1, "uno", "cheque 1"}));
-  EXPECT_TRUE(sesiones.Acusa(token, 2));
-  EXPECT_FALSE(sesiones.Acusa(token, 2)) << "a second acknowledgement is refused";
-  sesiones.Desconecta(token, t0);
-  sesiones.Difiere(token, "resumen");
-  EXPECT_TRUE(sesiones.Caduca(t0 + std::chrono::seconds(9)).empty());
-  ASSERT_TRUE(sesiones.Reanuda(token));
-  ASSERT_EQ(sesiones.Pendientes(token).size(), 1u);
-  EXPECT_EQ(sesiones.Pendientes(token)[0]->texto, "uno");
-  EXPECT_THAT(sesiones.TomaDiferidos(token), testing::ElementsAre("resumen"));
-  EXPECT_FALSE(sesiones.Reanuda("0" + token.substr(1) == token ? "1" : "0" + token.substr(1)));
-
-  sesiones.Desconecta(token, t0);
-  const auto perdidos = sesiones.Caduca(t0 + std::chrono::seconds(10));
-  ASSERT_EQ(perdidos.size(), 1u);
-  EXPECT_EQ(perdidos[0].documento.nombre, "cheque 1");
-  EXPECT_FALSE(sesiones.Existe(token));
-  EXPECT_FALSE(sesiones.Guarda(token, {3, "tres", "cheque 3"}));
-}
-
 // ---- vardel serve end to end ----
 
 constexpr const char* kOrigen = "http://pagina.example:8080";
@@ -229,11 +201,7 @@ class Puente : public testing::Test {
 #endif
     const fs::path origen = prueba::DirectorioEjecutable();
     const fs::path destino = dir_.Ruta();
-    fs::copy_file(origen / VARDEL_ORDEN, destino / VARDEL_ORDEN);
-#ifdef VARDEL_BIBLIOTECA
-    fs::copy_file(origen / VARDEL_BIBLIOTECA, destino / VARDEL_BIBLIOTECA_SONAME);
-#endif
-    fs::copy_file(origen / device::kArchivoLectora, destino / device::kArchivoLectora);
+    prueba::CopiaOrdenVardel(dir_.Ruta());
     fs::create_directory(destino / "bandeja");
     for (const auto& entrada : fs::directory_iterator(origen / "tray")) {
       fs::copy_file(entrada.path(), destino / "bandeja" / entrada.path().filename());
