@@ -17,6 +17,8 @@
 #include "ordenes.h"
 #include "parada.h"
 #include "puente/ajustes.h"
+#include "puente/archivo_duradero.h"
+#include "puente/buzon.h"
 #include "puente/imagenes.h"
 #include "puente/peticiones.h"
 #include "puente/registro.h"
@@ -122,8 +124,12 @@ class OyentePuente final : public OyenteLectura {
   }
 
   void Responde(const std::string& token, const ordered_json& respuesta) {
-    servidor_.EnRed([token, respuesta](Centralita& c) { c.Responde(token, respuesta); });
+    servidor_.EnRed([token, respuesta](Centralita& c) { c.Responde(token, respuesta, true); });
   }
+
+  // Document numbers go on from an earlier run's, which the outbox keeps:
+  // a number names one cheque.
+  void NumeraDesde(int anteriores) { anteriores_ = anteriores; }
 
   // One read for the page of `token`; the answer follows its end.
   void Lee(Comunica& comunica, const Peticion& peticion) {
@@ -193,11 +199,13 @@ class OyentePuente final : public OyenteLectura {
 
   void Documento(const std::shared_ptr<Collection>& dato) {
     const DocumentoLeido documento = lectura_.Documento(dato);
-    const std::string& token = token_;
-    ordered_json evento = JsonDocumento(documento, [this, &token](const std::string& ruta) {
-      return imagenes_.Registra(ruta, token);
+    puente::DetallesDocumento detalles{NombreDocumento(documento), documento.entero, {}};
+    ordered_json evento = JsonDocumento(documento, [this, &detalles](const std::string& ruta) {
+      detalles.imagenes.emplace_back(RegistroImagenes::Nombre(ruta), ruta);
+      return imagenes_.Registra(ruta, token_);
     });
-    Publica(evento, NombreDocumento(documento));
+    servidor_.EnRed([token = token_, evento = Marca(evento), detalles = std::move(detalles)](
+                        Centralita& c) { c.Documento(token, evento, detalles); });
   }
 
   ordered_json Marca(ordered_json evento) const {
@@ -207,9 +215,9 @@ class OyentePuente final : public OyenteLectura {
     return evento;
   }
 
-  void Publica(const ordered_json& evento, std::string nombre = "") {
-    servidor_.EnRed([token = token_, evento = Marca(evento), nombre = std::move(nombre)](
-                        Centralita& c) { c.Evento(token, evento, nombre); });
+  void Publica(const ordered_json& evento) {
+    servidor_.EnRed(
+        [token = token_, evento = Marca(evento)](Centralita& c) { c.Evento(token, evento); });
   }
 
   Servidor& servidor_;
@@ -260,15 +268,21 @@ int OrdenServir(const Opciones& opciones) {
   RegistroImagenes imagenes;
   Servidor servidor(ajustes, imagenes,
                     [&cola](Peticion peticion) { cola.Pon(std::move(peticion)); });
+  std::optional<puente::Buzon> buzon;
   OyentePuente oyente(servidor, imagenes, cola, ajustes.marcasTiempo);
   MensajesOperador mensajes(
       true, [&oyente](const std::string&) { oyente.Atasco(); },
       [&oyente](const ordered_json& linea) { oyente.MensajeOperador(linea); });
   try {
     Comunica comunica(&oyente);
-    const std::uint16_t puerto = servidor.Arranca();
-    puente::Registra("escuchando en ws://127.0.0.1:" + std::to_string(puerto) +
-                     "/v1/lectora (y [::1]); orígenes permitidos: " +
+    const std::uint16_t puerto = servidor.Escucha();
+    // One outbox per port: a bridge holds its port alone, so no two share
+    // a file.
+    buzon.emplace(puente::CarpetaEstado() / ("puente-" + std::to_string(puerto) + ".buzon"));
+    oyente.NumeraDesde(buzon->SiguienteDocumento() - 1);
+    servidor.Arranca(*buzon);
+    puente::Registra("escuchando en " + servidor.Direcciones() + "; buzón " +
+                     buzon->Ruta().string() + "; orígenes permitidos: " +
                      (ajustes.origenes.empty()
                           ? "ninguno, así que se rechaza toda página (--allow-origin u Origenes "
                             "en la sección Puente de " +
@@ -302,14 +316,19 @@ int OrdenServir(const Opciones& opciones) {
     }
     puente::Registra(std::string("detenido (") + TextoParada(ParadaPedida()) + ")");
   } catch (const ErrorEjecucion& error) {
-    servidor.Para();
+    servidor.Para(nullptr);
     return InformaError(error, false);
   } catch (const std::runtime_error& error) {
-    servidor.Para();
+    servidor.Para(nullptr);
     std::fprintf(stderr, "vardel: %s\n", error.what());
     return kSalidaError;
   }
-  servidor.Para();
+  // Every page hears that the bridge stops; the reading page heard it
+  // from its read, with the last document delivered whole.
+  servidor.Para({{"tipo", "detenida"},
+                 {"motivo", ClaveParada(ParadaPedida())},
+                 {"ultimo_documento", nullptr},
+                 {"datos", nullptr}});
   return kSalidaCorrecta;
 }
 

@@ -8,23 +8,29 @@
 
 namespace vardel::cli::puente {
 
+std::string RegistroImagenes::Nombre(const std::string& ruta) {
+  return std::filesystem::path(ruta).filename().string();
+}
+
 std::string RegistroImagenes::Registra(const std::string& ruta, const std::string& token) {
-  const std::string nombre = std::filesystem::path(ruta).filename().string();
+  const std::string nombre = Nombre(ruta);
   {
     const std::lock_guard<std::mutex> cierre(cerrojo_);
-    imagenes_[nombre] = Imagen{ruta, token};
+    imagenes_[{token, nombre}] = ruta;
   }
   return kPrefijoImagenes + CodificaPorcentaje(nombre);
 }
 
+// The token was found live, compared in constant time, before this
+// look-up: the map's comparison tells an attacker nothing new.
 std::optional<std::string> RegistroImagenes::Ruta(std::string_view nombre,
                                                   std::string_view token) const {
   const std::lock_guard<std::mutex> cierre(cerrojo_);
-  const auto it = imagenes_.find(nombre);
-  if (it == imagenes_.end() || !MismoToken(it->second.token, token)) {
+  const auto it = imagenes_.find({std::string(token), std::string(nombre)});
+  if (it == imagenes_.end()) {
     return std::nullopt;
   }
-  return it->second.ruta;
+  return it->second;
 }
 
 const char* TipoContenido(std::string_view nombre) {

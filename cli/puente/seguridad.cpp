@@ -2,6 +2,18 @@
 
 #include <algorithm>
 #include <cctype>
+#include <stdexcept>
+#include <string>
+
+#ifdef _WIN32
+#include <windows.h>
+// windows.h first: bcrypt.h needs its types.
+#include <bcrypt.h>
+#else
+#include <sys/random.h>
+
+#include <cerrno>
+#endif
 
 namespace vardel::cli::puente {
 
@@ -225,6 +237,25 @@ std::string ValorConsulta(std::string_view consulta, std::string_view clave) {
     inicio = fin + 1;
   }
   return "";
+}
+
+std::vector<unsigned char> BytesAleatorios(std::size_t cuantos) {
+  std::vector<unsigned char> bytes(cuantos);
+#ifdef _WIN32
+  if (BCryptGenRandom(nullptr, bytes.data(), static_cast<ULONG>(bytes.size()),
+                      BCRYPT_USE_SYSTEM_PREFERRED_RNG) != 0) {
+    throw std::runtime_error("BCryptGenRandom falló");
+  }
+#else
+  for (std::size_t hechos = 0; hechos < bytes.size();) {
+    const ssize_t n = getrandom(bytes.data() + hechos, bytes.size() - hechos, 0);
+    if (n < 0 && errno != EINTR) {
+      throw std::runtime_error("getrandom falló: error " + std::to_string(errno));
+    }
+    hechos += n > 0 ? static_cast<std::size_t>(n) : 0;
+  }
+#endif
+  return bytes;
 }
 
 }  // namespace vardel::cli::puente

@@ -48,6 +48,11 @@ bool NombreImagenSeguro(std::string_view nombre);
 // The token of "Authorization: Bearer <token>"; empty when there is none.
 std::string TokenPortador(std::string_view autorizacion);
 
+// `cuantos` bytes from the system's own entropy source (getrandom on
+// Linux, BCryptGenRandom on Windows); throws std::runtime_error when it
+// fails, never falls back to a weaker one.
+std::vector<unsigned char> BytesAleatorios(std::size_t cuantos);
+
 // Equal tokens, compared without a timing that tells how much matched.
 bool MismoToken(std::string_view a, std::string_view b);
 

@@ -232,6 +232,43 @@ bool ProgramaEnMarcha::EnMarcha() const {
 #endif
 }
 
+int ProgramaEnMarcha::Detiene(bool forzado) {
+#ifdef _WIN32
+  (void)forzado;
+  if (proceso_ == nullptr) {
+    return -1;
+  }
+  TerminateProcess(proceso_, 1);
+  WaitForSingleObject(proceso_, INFINITE);
+  CloseHandle(proceso_);
+  proceso_ = nullptr;
+  return -1;
+#else
+  if (hijo_ <= 0) {
+    return -1;
+  }
+  kill(hijo_, forzado ? SIGKILL : SIGTERM);
+  int estado = 0;
+  waitpid(hijo_, &estado, 0);
+  hijo_ = -1;
+  return WIFEXITED(estado) ? WEXITSTATUS(estado) : -1;
+#endif
+}
+
+long ProgramaEnMarcha::MemoriaKib() const {
+#ifdef _WIN32
+  return 0;
+#else
+  std::ifstream estado("/proc/" + std::to_string(hijo_) + "/status");
+  for (std::string linea; std::getline(estado, linea);) {
+    if (linea.rfind("VmRSS:", 0) == 0) {
+      return std::stol(linea.substr(6));
+    }
+  }
+  return 0;
+#endif
+}
+
 std::string ProgramaEnMarcha::Errores() const {
   std::ifstream entrada(errores_, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(entrada), std::istreambuf_iterator<char>());

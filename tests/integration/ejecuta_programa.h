@@ -49,6 +49,12 @@ class ProgramaEnMarcha {
   bool EnMarcha() const;
   // Its standard error so far.
   std::string Errores() const;
+  // Ends it and waits: `forzado` kills it outright (SIGKILL, or
+  // TerminateProcess on Windows), otherwise SIGTERM asks it to stop (POSIX
+  // only). Its exit code, -1 when a signal ended it.
+  int Detiene(bool forzado);
+  // Its resident memory in KiB (POSIX, from /proc; 0 elsewhere).
+  long MemoriaKib() const;
 
  private:
   std::string errores_;
