@@ -10,6 +10,7 @@
 #include <atomic>
 #include <boost/asio/connect.hpp>
 #include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/ip/v6_only.hpp>
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
 #include <boost/beast/websocket.hpp>
@@ -244,6 +245,9 @@ class Pagina {
     return json::parse(beast::buffers_to_string(buffer.data()));
   }
 
+  // Why the bridge closed the connection (after RecibeOCierre failed).
+  websocket::close_reason Motivo() const { return ws_.reason(); }
+
   // The page goes without a word: the tab closed, the network dropped.
   void Corta() {
     beast::error_code error;
@@ -285,11 +289,17 @@ class Puente : public testing::Test {
     prueba::PonVariableEntorno("LOCALAPPDATA", dir_.Archivo("estado"));
   }
 
-  // Starts vardel serve on a free port and waits until it listens.
-  void Arranca(const std::string& bandeja, std::vector<std::string> mas = {}) {
+  // Starts vardel serve on `puerto` (0: a free one) and waits until it
+  // listens.
+  void Arranca(const std::string& bandeja, std::vector<std::string> mas = {},
+               std::uint16_t puerto = 0) {
     dir_.Escribe("mtxmlmcr.scenario", bandeja);
-    std::vector<std::string> argumentos = {"serve", "--port", "0", "--allow-origin", kOrigen};
+    std::vector<std::string> argumentos = {"serve", "--port", std::to_string(puerto),
+                                           "--allow-origin", kOrigen};
     argumentos.insert(argumentos.end(), mas.begin(), mas.end());
+    // A restart starts with a log of its own.
+    servidor_.reset();
+    fs::remove(fs::path(dir_.Ruta()) / "servidor-errores.txt");
     servidor_.emplace(dir_.Archivo(VARDEL_ORDEN), argumentos, dir_.Ruta());
     const std::regex escucha(R"(escuchando en ws://127\.0\.0\.1:(\d+)/v1/lectora)");
     const auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(60);
@@ -569,6 +579,208 @@ TEST_F(Puente, UnaLecturaALaVezYLasImagenesDeCadaPagina) {
   const json sinLectora = otra.Recibe();
   EXPECT_EQ(sinLectora["id"], 9) << "no presence event for a page that did not ask";
   EXPECT_EQ(sinLectora["conectada"], false);
+}
+
+// Reads a page's messages until the answer `id`, acknowledging every
+// document; the documents by number.
+std::map<int, json> RecogeHasta(Pagina& pagina, const json& id) {
+  std::map<int, json> documentos;
+  for (json m = pagina.Recibe(); !(m["tipo"] == "respuesta" && m["id"] == id);
+       m = pagina.Recibe()) {
+    if (m["tipo"] == "documento") {
+      documentos[m["documento"].get<int>()] = m;
+      pagina.Envia({{"id", "acuse"}, {"orden", "recibido"}, {"documento", m["documento"]}});
+    }
+  }
+  return documentos;
+}
+
+// The bridge killed mid-read (kill -9: a crash, a power cut) and started
+// again: what the page had not acknowledged reaches the next page of its
+// origin as pending, with its images, and the read is named as cut with
+// its last whole document; numbers go on. Then a stop mid-read (SIGTERM)
+// tells every page and closes it with a reason, and what was pending
+// comes back after the next start.
+TEST_F(Puente, ElPuenteMuereYVuelveSinPerderNada) {
+  const std::string bandeja = Bandeja(8, 250);
+  Arranca(bandeja);
+  const std::uint16_t puerto = puerto_;
+  std::string tokenViejo;
+  {
+    Pagina pagina(puerto_, kOrigen);
+    tokenViejo = pagina.Token();
+    pagina.Envia({{"id", "l"}, {"orden", "leer"}});
+    int documentos = 0;
+    int acuses = 0;
+    while (documentos < 3 || acuses < 2) {
+      const json m = pagina.Recibe();
+      if (m["tipo"] == "documento" && ++documentos <= 2) {
+        pagina.Envia({{"id", "a"}, {"orden", "recibido"}, {"documento", m["documento"]}});
+      }
+      acuses += m["tipo"] == "respuesta" && m["id"] == "a" && m["ok"] == true ? 1 : 0;
+    }
+    servidor_->Detiene(true);
+  }
+  Arranca(bandeja, {}, puerto);
+  EXPECT_THAT(servidor_->Errores(), HasSubstr("quedó sin acabar"));
+  int ultimo = 0;
+  {
+    // A reload keeps its old token, which the new run does not know.
+    Pagina pagina(puerto_, kOrigen, tokenViejo);
+    EXPECT_EQ(pagina.Bienvenida()["reanudada"], true);
+    EXPECT_NE(pagina.Token(), tokenViejo);
+    std::vector<int> pendientes;
+    json aviso;
+    while (aviso.is_null()) {
+      const json m = pagina.Recibe();
+      if (m["tipo"] == "lectura_interrumpida") {
+        aviso = m;
+      } else if (m["tipo"] == "documento") {
+        EXPECT_EQ(m["pendiente"], true) << m;
+        pendientes.push_back(m["documento"]);
+        if (pendientes.size() == 1) {
+          const std::string url = m["imagenes"][0];
+          const RespuestaHttp imagen =
+              Http(http::verb::get, url, {{"Authorization", "Bearer " + pagina.Token()}});
+          EXPECT_EQ(imagen.result_int(), 200u) << url;
+          EXPECT_EQ(imagen.body(), dir_.Lee("imagenes/" + url.substr(url.rfind('/') + 1)));
+        }
+        pagina.Envia({{"id", "a"}, {"orden", "recibido"}, {"documento", m["documento"]}});
+      }
+    }
+    ASSERT_FALSE(pendientes.empty());
+    EXPECT_EQ(pendientes.front(), 3) << "1 and 2 were acknowledged before the kill";
+    for (std::size_t i = 1; i < pendientes.size(); ++i) {
+      EXPECT_EQ(pendientes[i], pendientes[i - 1] + 1);
+    }
+    EXPECT_EQ(aviso["ultimo_documento"], pendientes.back()) << aviso;
+    EXPECT_THAT(aviso["aviso"].get<std::string>(),
+                HasSubstr("después del documento " + std::to_string(pendientes.back())));
+    ultimo = pendientes.back();
+    pagina.Envia({{"id", "l2"}, {"orden", "leer"}});
+    const std::map<int, json> leidos = RecogeHasta(pagina, "l2");
+    ASSERT_EQ(leidos.size(), 8u);
+    EXPECT_EQ(leidos.begin()->first, ultimo + 1) << "a number is never given twice";
+    ultimo = leidos.rbegin()->first;
+  }
+#ifndef _WIN32
+  // SIGTERM in the middle of a read: the reading page and an idle one each
+  // hear "detenida" and get a close frame with the reason.
+  Pagina lectora(puerto_, kOrigen);
+  Pagina ociosa(puerto_, kOrigen);
+  lectora.Envia({{"id", "l3"}, {"orden", "leer"}});
+  EXPECT_EQ(lectora.Recibe()["tipo"], "documento");
+  EXPECT_EQ(servidor_->Detiene(false), 0) << servidor_->Errores();
+  for (Pagina* pagina : {&lectora, &ociosa}) {
+    std::vector<std::string> tipos;
+    beast::error_code error;
+    while (const auto m = pagina->RecibeOCierre(error)) {
+      tipos.push_back((*m)["tipo"]);
+    }
+    EXPECT_THAT(tipos, testing::Contains("detenida"));
+    // The bridge may be gone before the page's reply to its close frame.
+    EXPECT_TRUE(error);
+    EXPECT_EQ(pagina->Motivo().code, 1001);
+    EXPECT_EQ(pagina->Motivo().reason, "el puente se detiene");
+  }
+  // What the stopped read left unacknowledged comes back, pending, and
+  // no read is named as cut: it was closed.
+  Arranca(bandeja, {}, puerto);
+  Pagina vuelta(puerto_, kOrigen);
+  vuelta.Envia({{"id", "e"}, {"orden", "estado"}});
+  int pendientes = 0;
+  for (json m = vuelta.Recibe(); m["id"] != "e"; m = vuelta.Recibe()) {
+    EXPECT_NE(m["tipo"], "lectura_interrumpida") << m;
+    if (m["tipo"] == "documento") {
+      EXPECT_EQ(m["documento"], ultimo + 1 + pendientes);
+      EXPECT_EQ(m["pendiente"], true);
+      ++pendientes;
+    }
+  }
+  EXPECT_GE(pendientes, 1);
+#endif
+}
+
+// A page reloading while 80 other sessions open and go (a page stuck in a
+// reload loop, many tabs): the running read's session is never dropped
+// for them, and the page that comes back with its token gets every cheque.
+TEST_F(Puente, UnaAvalanchaDeSesionesNoEchaLaLectura) {
+  // The others come from another allowed page: a page of the reading
+  // page's origin would take up its session instead of a new one.
+  const std::string otroOrigen = "http://otra.example:8080";
+  Arranca(Bandeja(10, 150), {"--allow-origin", otroOrigen});
+  std::set<int> vistos;
+  std::string token;
+  {
+    Pagina pagina(puerto_, kOrigen);
+    token = pagina.Token();
+    pagina.Envia({{"id", "l"}, {"orden", "leer"}});
+    // Both acknowledged: the session has nothing pending, only its read.
+    for (int acuses = 0; acuses < 2;) {
+      const json m = pagina.Recibe();
+      if (m["tipo"] == "documento" && vistos.insert(m["documento"].get<int>()).second) {
+        pagina.Envia({{"id", "a"}, {"orden", "recibido"}, {"documento", m["documento"]}});
+      }
+      acuses += m["id"] == "a" ? 1 : 0;
+    }
+    pagina.Corta();
+  }
+  int rechazadas = 0;
+  for (int i = 0; i < 80; ++i) {
+    try {
+      Pagina otra(puerto_, otroOrigen);
+      otra.Corta();
+    } catch (const beast::system_error&) {
+      ++rechazadas;
+    }
+  }
+  // Once the read is over, the page comes back with its token.
+  for (int espera = 0; espera < 200; ++espera) {
+    if (json::parse(Http(http::verb::get, "/v1/estado").body())["leyendo"] == false) {
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  Pagina vuelta(puerto_, kOrigen, token);
+  EXPECT_EQ(vuelta.Bienvenida()["reanudada"], true);
+  EXPECT_EQ(vuelta.Token(), token);
+  vuelta.Envia({{"id", "e"}, {"orden", "estado"}});
+  for (const auto& [numero, documento] : RecogeHasta(vuelta, "e")) {
+    vistos.insert(numero);
+  }
+  EXPECT_EQ(vistos.size(), 10u) << rechazadas << " sessions refused";
+  EXPECT_THAT(servidor_->Errores(), testing::Not(HasSubstr("sin acuse")));
+}
+
+// Another program holding the port on ::1 first: the bridge refuses to
+// start (a page using "localhost" could reach that program) and says how
+// to choose another port.
+TEST_F(Puente, NoArrancaSiOtroProgramaTieneElPuertoEnIpv6) {
+  net::io_context contexto;
+  tcp::acceptor impostor(contexto);
+  beast::error_code error;
+  impostor.open(tcp::v6(), error);
+  if (!error) {
+    impostor.set_option(net::ip::v6_only(true), error);
+  }
+  if (!error) {
+    impostor.bind({net::ip::make_address("::1"), 0}, error);
+  }
+  if (!error) {
+    impostor.listen(1, error);
+  }
+  if (error) {
+    GTEST_SKIP() << "no IPv6 loopback here: " << error.message();
+  }
+  const std::string puerto = std::to_string(impostor.local_endpoint().port());
+  dir_.Escribe("mtxmlmcr.scenario", Bandeja(1, 0));
+  const prueba::ResultadoPrograma resultado = prueba::EjecutaPrograma(
+      dir_.Archivo(VARDEL_ORDEN), {"serve", "--port", puerto, "--allow-origin", kOrigen},
+      dir_.Ruta(), {false, std::chrono::seconds(60)});
+  EXPECT_EQ(resultado.codigo, 1) << resultado.errores;
+  EXPECT_THAT(resultado.errores, HasSubstr("no se puede escuchar en [::1] puerto " + puerto));
+  EXPECT_THAT(resultado.errores, HasSubstr("--port"));
+  EXPECT_THAT(resultado.errores, testing::Not(HasSubstr("escuchando")));
 }
 
 // Pages cut off at random in the middle of reads, coming back with their
