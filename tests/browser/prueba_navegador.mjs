@@ -1,6 +1,7 @@
 // The web bridge in a real browser: Debian's chromium, headless, driven by
-// playwright-core, runs the example teller page (examples/cajero-web) from a
-// small static server on another loopback port, against `vardel serve` (or
+// playwright-core, runs the example teller page (examples/cajero-web) and
+// the client package it imports (clients/web) from a small static server on
+// another loopback port, against `vardel serve` (or
 // `vardel.exe serve` under Wine) started in a fresh folder with the sample
 // tray. Checks that:
 //   - the page of the allowed origin reads the tray twice and shows every
@@ -17,6 +18,7 @@
 // the page with --marcas-tiempo, and N runs of `vardel read`.
 //
 //   node prueba_navegador.mjs --bin BUILD/bin --trabajo FOLDER --ejemplo examples/cajero-web
+//                             [--cliente clients/web]
 //                             [--emulador scripts/wine-run] [--navegador /usr/bin/chromium]
 //                             [--medir N [--retardo MS]]
 // Exit code 77 (skipped) only when the browser is missing outside CI.
@@ -120,13 +122,20 @@ function puertoLibre() {
   });
 }
 
-// The static server of the example page, on its own loopback port.
+// The static server of the example page and of the client package it
+// imports, each folder at its place in the project (the page's import map
+// names ../../clients/web/vardel.js), on its own loopback port.
 function servidorEstatico() {
   const tipos = { '.html': 'text/html; charset=utf-8', '.js': 'text/javascript; charset=utf-8' };
-  const raiz = path.resolve(opciones.ejemplo);
+  const carpetas = [
+    ['/examples/cajero-web/', path.resolve(opciones.ejemplo)],
+    ['/clients/web/', path.resolve(opciones.cliente ?? path.join(opciones.ejemplo, '../../clients/web'))],
+  ];
   const servidor = http.createServer((peticion, respuesta) => {
-    const nombre = path.basename(new URL(peticion.url, 'http://x').pathname) || 'index.html';
-    const archivo = path.join(raiz, nombre);
+    const ruta = new URL(peticion.url, 'http://x').pathname;
+    const [prefijo, raiz] = carpetas.find(([p]) => ruta.startsWith(p)) ?? [];
+    const nombre = prefijo ? path.basename(ruta.slice(prefijo.length)) || 'index.html' : '';
+    const archivo = prefijo ? path.join(raiz, nombre) : '';
     if (!tipos[path.extname(nombre)] || !fs.existsSync(archivo)) {
       respuesta.writeHead(404).end();
       return;
@@ -190,7 +199,7 @@ async function abre(origen, reconexion = 1000) {
   const pagina = await navegador.newPage();
   pagina.on('console', (m) => mensajesPagina.push(`${origen}: ${m.text()}`));
   pagina.on('pageerror', (e) => mensajesPagina.push(`${origen}: ${e.message}`));
-  await pagina.goto(`${origen}/index.html?puerto=${puerto}&reconexion=${reconexion}`);
+  await pagina.goto(`${origen}/examples/cajero-web/index.html?puerto=${puerto}&reconexion=${reconexion}`);
   return pagina;
 }
 
