@@ -17,12 +17,17 @@
 //   - an image URL without the token, or with another, is refused;
 //   - the bridge stops on SIGTERM without a sanitizer's report;
 //   - a page of another origin gets neither the health answer nor the
-//     WebSocket, and says that its origin is not allowed.
-// With --medir N it measures instead (docs/performance.md): N reads through
+//     WebSocket, and says that its origin is not allowed;
+//   - against a bridge back from a crash, played by the test through
+//     Playwright's routing, the page shows the recovered documents as
+//     pending, the interrupted read and the stop, and reconnects with the
+//     session it was given.
+// --captura saves a screenshot of the page after the reload. With --medir
+// N it measures instead (docs/performance.md): N reads through
 // the page with --marcas-tiempo, and N runs of `vardel read`.
 //
 //   node prueba_navegador.mjs --bin BUILD/bin --trabajo FOLDER --ejemplo examples/cajero-web
-//                             [--cliente clients/web]
+//                             [--cliente clients/web] [--captura PAGE.png]
 //                             [--emulador scripts/wine-run] [--navegador /usr/bin/chromium]
 //                             [--medir N [--retardo MS]]
 // Exit code 77 (skipped) only when the browser is missing outside CI.
@@ -232,6 +237,7 @@ try {
   } else {
     await pruebaPermitida(primera);
     await pruebaAjena();
+    await pruebaTrasReinicio();
   }
 } catch (error) {
   fallos.push(error.stack);
@@ -259,7 +265,7 @@ if (!medir) {
   termina(
     0,
     `browser test: three reads of ${n} documents shown, once each across a cut and a reload, images equal, ` +
-      'no bridge and foreign origin told apart: ok',
+      'no bridge and foreign origin told apart, a restarted bridge\'s pending documents shown: ok',
   );
 }
 termina(0, '');
@@ -469,6 +475,82 @@ async function pruebaAjena() {
     puerto,
   );
   comprueba(resultado === 'refused', `a foreign page's WebSocket: ${resultado}`);
+  await pagina.close();
+}
+
+// What a bridge that comes back after dying mid-read sends, played by the
+// test itself through Playwright's routing of the page's WebSocket and
+// health request: a welcome that takes up the session the page never knew
+// (reanudada, another token), the documents recovered as pending (one to
+// feed again), the interrupted read, then a stop (detenida and close
+// 1001). The page must show both cards with their states and each notice
+// once, acknowledge both, come back with the token it was given, and
+// acknowledge again, without a second card, the document sent again.
+async function pruebaTrasReinicio() {
+  const falso = await puertoLibre();
+  const token = 'ab'.repeat(16);
+  const bienvenida = { tipo: 'bienvenida', version: '1', token, reanudada: true, leyendo: false };
+  const datos = { NumDoc: '1234567', Entidad: '0049', Oficina: '1234', Cuenta: '0123456789', Importe: 1.5 };
+  const documento = (n, extra) => ({ tipo: 'documento', documento: n, imagenes: [], no_guardadas: [], ...extra });
+  const conexiones = [];
+  const acuses = [];
+  const pagina = await navegador.newPage();
+  pagina.on('pageerror', (e) => erroresPagina.push(`bridge restarted: ${e.message}`));
+  await pagina.route(`http://127.0.0.1:${falso}/v1/estado`, (ruta) =>
+    ruta.fulfill({
+      status: 200,
+      headers: { 'Access-Control-Allow-Origin': permitido.origen, 'Content-Type': 'application/json' },
+      body: JSON.stringify({ servicio: 'vardel', version: '1', lectora: true, leyendo: false, paginas: 0 }),
+    }),
+  );
+  await pagina.routeWebSocket(/\/v1\/lectora/, (ws) => {
+    const vez = conexiones.push(ws.url());
+    ws.onMessage((texto) => {
+      const peticion = JSON.parse(texto);
+      if (peticion.orden === 'recibido') {
+        acuses.push([vez, peticion.documento]);
+        if (vez === 1 && peticion.documento === 102) {
+          ws.send(JSON.stringify({ tipo: 'detenida', motivo: 'terminacion', ultimo_documento: 101, datos }));
+          ws.close({ code: 1001, reason: 'el puente se detiene' });
+        }
+      } else {
+        ws.send(JSON.stringify({ tipo: 'respuesta', id: peticion.id ?? null, ok: true }));
+      }
+    });
+    ws.send(JSON.stringify(bienvenida));
+    ws.send(JSON.stringify(documento(101, { datos, aviso: null, pendiente: true })));
+    if (vez > 1) return;
+    const ilegible = { IDERR: 7, Error: 'Error: 99 - No se ha recogido ningún dato del documento.' };
+    ws.send(JSON.stringify(documento(102, { datos: ilegible, aviso: 'vuelva a pasar el talón', pendiente: true })));
+    const aviso = 'vuelva a pasar los talones que salieron de la bandeja después del documento 101';
+    ws.send(JSON.stringify({ tipo: 'lectura_interrumpida', ultimo_documento: 101, aviso }));
+  });
+  await pagina.goto(`${permitido.origen}/examples/cajero-web/index.html?puerto=${falso}&reconexion=250`);
+  const limite = Date.now() + 20_000;
+  while (Date.now() < limite && !(conexiones.length >= 2 && acuses.some(([v]) => v === 2))) {
+    await new Promise((r) => setTimeout(r, 100));
+  }
+  comprueba(
+    await pagina.$eval('#conexion', (e) => e.dataset.estado === 'conectado'),
+    'the page did not come back after the stop',
+  );
+  const tarjetas = await pagina.$$eval('.cheque', (ts) => ts.map((t) => [Number(t.dataset.documento), t.dataset.estado]));
+  comprueba(
+    JSON.stringify(tarjetas) === JSON.stringify([[101, 'pendiente'], [102, 'volver']]),
+    `after the bridge restarted, cards ${JSON.stringify(tarjetas)}`,
+  );
+  const avisos = await pagina.$$eval('#avisos p', (ps) => ps.map((p) => p.dataset.tipo));
+  for (const tipo of ['lectura_interrumpida', 'detenida']) {
+    comprueba(avisos.filter((t) => t === tipo).length === 1, `${tipo} shown ${JSON.stringify(avisos)}`);
+  }
+  comprueba(
+    JSON.stringify(acuses) === JSON.stringify([[1, 101], [1, 102], [2, 101]]),
+    `acknowledgements (connection, document): ${JSON.stringify(acuses)}`,
+  );
+  comprueba(
+    conexiones.length === 2 && !conexiones[0].includes('token=') && conexiones[1].endsWith(`token=${token}`),
+    `connections: ${conexiones.join(' ')}`,
+  );
   await pagina.close();
 }
 
