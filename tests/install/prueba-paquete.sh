@@ -17,7 +17,8 @@ for f in ./usr/bin/vardel ./usr/lib/libvardel.so.1 ./usr/lib/vardel/libvardel.so
          ./usr/share/doc/vardel/cli.md ./usr/share/man/man1/vardel.1.gz \
          ./usr/lib/systemd/user/vardel-puente.service ./usr/share/doc/vardel/web-bridge.md \
          ./usr/share/doc/vardel/web-bridge-it.md \
-         ./usr/share/doc/vardel/ejemplos/cajero-web/vardel.js; do
+         ./usr/share/doc/vardel/ejemplos/cajero-web/index.html ./usr/share/doc/vardel/clients/web/vardel.js \
+         ./usr/share/doc/vardel/clients/web/index.d.ts; do
   grep -q " $f\( \|$\)" <<<"$contenido" || falla "$f not in $(basename "$vardel")"
 done
 # The settings are the maintainer script's, never a file of the package.
