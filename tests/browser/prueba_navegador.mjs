@@ -24,12 +24,17 @@
 //     session it was given.
 // --captura saves a screenshot of the page after the reload. With --medir
 // N it measures instead (docs/performance.md): N reads through
-// the page with --marcas-tiempo, and N runs of `vardel read`.
+// the page with --marcas-tiempo, and N runs of `vardel read`. With
+// --campana N it runs the lifecycle campaign instead (docs/campaign.md): N
+// runs of a tray of 12 paced cheques while the page is reloaded, its tab
+// closed, the bridge stopped, killed or started late, or the connection
+// dropped, accounted against the simulator's journal (--semilla S
+// [--corrida K] replays).
 //
 //   node prueba_navegador.mjs --bin BUILD/bin --trabajo FOLDER --ejemplo examples/cajero-web
 //                             [--cliente clients/web] [--captura PAGE.png]
 //                             [--emulador scripts/wine-run] [--navegador /usr/bin/chromium]
-//                             [--medir N [--retardo MS]]
+//                             [--medir N [--retardo MS]] [--campana N [--semilla S] [--corrida K]]
 // Exit code 77 (skipped) only when the browser is missing outside CI.
 import { spawn } from 'node:child_process';
 import { createHash } from 'node:crypto';
@@ -55,7 +60,9 @@ const termina = (codigo, texto) => {
   process.exit(codigo);
 };
 // Nothing here may hang the suite (a measure takes as long as it asks).
-if (!Number(opciones.medir)) {
+if (Number(opciones.campana)) {
+  setTimeout(() => termina(1, 'FAIL: the lifecycle campaign took over 900 s'), 900_000).unref();
+} else if (!Number(opciones.medir)) {
   setTimeout(() => termina(1, 'FAIL: the browser test took over 150 s'), 150_000).unref();
 }
 
@@ -200,6 +207,18 @@ const navegador = await chromium.launch({ executablePath: opciones.navegador, he
 const mensajesPagina = [];
 const erroresPagina = [];
 let puerto;
+if (Number(opciones.campana)) {
+  let codigo = 1;
+  try {
+    codigo = await campanaDeVida(Number(opciones.campana));
+  } catch (error) {
+    console.log(error.stack);
+  }
+  await navegador.close();
+  permitido.servidor.close();
+  ajeno.servidor.close();
+  process.exit(codigo);
+}
 async function abre(origen, reconexion = 1000) {
   const pagina = await navegador.newPage();
   pagina.on('console', (m) => mensajesPagina.push(`${origen}: ${m.text()}`));
@@ -600,4 +619,363 @@ async function mide(veces) {
   console.log(`whole tray through the page (leer to its answer): ${cifras(bandejaPagina)}`);
   console.log(`whole tray with vardel read --json (process start to exit): ${cifras(bandejaOrden)}`);
   await pagina.close();
+}
+
+// ---- The lifecycle campaign ----
+//
+// What a teller and a counter PC do to a read of 12 paced cheques: at a
+// random moment one of these happens, then the read goes on as the teller
+// would carry it on (reading again what is left in the tray, feeding again
+// what the page says to feed again). Every cheque the simulator fed must
+// end up shown on the page exactly once: read, to feed again, or pending;
+// or, fed while the bridge was killed, named by the notice of the read it
+// cut and fed again.
+
+// A small seeded generator (mulberry32): a seed and a run number give the
+// same run again.
+function generador(semilla) {
+  let a = semilla >>> 0;
+  return () => {
+    a = (a + 0x6d2b79f5) >>> 0;
+    let t = a;
+    t = Math.imul(t ^ (t >>> 15), t | 1);
+    t ^= t + Math.imul(t ^ (t >>> 7), t | 61);
+    return ((t ^ (t >>> 14)) >>> 0) / 4294967296;
+  };
+}
+function pausa(ms) {
+  return new Promise((r) => setTimeout(r, ms));
+}
+
+async function campanaDeVida(corridas) {
+  const SUCESOS = ['recarga', 'pestana', 'sigterm', 'kill9', 'tarde', 'corte'];
+  const CHEQUES_POR_CORRIDA = 12;
+  const RETARDO_CAMPANA = windows ? 150 : 100;
+  const semilla = Number(opciones.semilla ?? Math.floor(Math.random() * 2 ** 32));
+  const sola = opciones.corrida ? Number(opciones.corrida) : null;
+  console.log(`lifecycle campaign: seed ${semilla} (--semilla ${semilla} --corrida K replays run K)`);
+  const estado = path.join(trabajo, 'estado');
+  fs.mkdirSync(estado, { recursive: true });
+  const escenario = path.join(trabajo, 'mtxmlmcr.scenario');
+  const salidaPuente = path.join(trabajo, 'puente-campana.salida');
+  const puertoCampana = await puertoLibre();
+  let proceso = null;
+  let segmentos = 0;
+
+  const arranca = async () => {
+    const registro = fs.openSync(salidaPuente, 'a');
+    proceso = spawn(
+      orden[0],
+      [...orden.slice(1), 'serve', '--port', String(puertoCampana), '--allow-origin', permitido.origen],
+      {
+        cwd: trabajo,
+        stdio: ['ignore', registro, registro],
+        env: { ...process.env, XDG_STATE_HOME: estado, LOCALAPPDATA: ruta(estado) },
+      },
+    );
+    fs.closeSync(registro);
+    const este = proceso;
+    este.fin = new Promise((r) => este.on('exit', () => r()));
+    const limite = Date.now() + 60_000;
+    while (Date.now() < limite && este.exitCode === null && este.signalCode === null) {
+      try {
+        if ((await fetch(`http://127.0.0.1:${puertoCampana}/v1/estado`)).ok) return;
+      } catch {
+        // not listening yet
+      }
+      await pausa(100);
+    }
+    throw new Error(`the bridge did not start:\n${fs.readFileSync(salidaPuente, 'utf8').slice(-2000)}`);
+  };
+  const detiene = async (senal) => {
+    if (!proceso) return;
+    const este = proceso;
+    proceso = null;
+    este.kill(senal);
+    await este.fin;
+  };
+  const estadoPuente = async () => {
+    try {
+      return await (await fetch(`http://127.0.0.1:${puertoCampana}/v1/estado`)).json();
+    } catch {
+      return null;
+    }
+  };
+  // A tray of these cheques (their NumDoc), journalled to a file of its own.
+  const bandeja = (cheques) => {
+    segmentos += 1;
+    const diario = path.join(trabajo, `diario-${segmentos}.log`);
+    let texto = `[Reader]\ndelay=${RETARDO_CAMPANA}\njournal=${ruta(diario)}\n[Tray]\ngeneration=${segmentos}\n`;
+    cheques.forEach((cheque, i) => {
+      texto +=
+        `[Document${i + 1}]\nmicr=C${cheque}E0049C1234E0123456789B00B0012A000012345C\n` +
+        'image1=size:3000\nimage2=size:2000\n';
+    });
+    fs.writeFileSync(escenario, texto, 'latin1');
+    return { diario, cheques };
+  };
+  // The cheques the simulator fed from a tray, in order.
+  const alimentados = ({ diario, cheques }) => {
+    const texto = fs.existsSync(diario) ? fs.readFileSync(diario, 'latin1') : '';
+    return texto
+      .split('\n')
+      .filter((l) => l.startsWith('MTMICRProcessCheck') && l.includes('\tfed=yes'))
+      .map((l) => cheques[Number(/\tdocument=(\d+)/.exec(l)?.[1] ?? 0) - 1])
+      .filter(Boolean);
+  };
+  // What a tab shows: its cards and the notices of cut reads.
+  const vista = async (pagina) => {
+    try {
+      return await pagina.evaluate(() => ({
+        tarjetas: [...document.querySelectorAll('.cheque[data-documento]')].map((t) => ({
+          documento: Number(t.dataset.documento),
+          cheque: t.querySelector('[data-campo="NumDoc"]')?.textContent ?? null,
+          estado: t.dataset.estado,
+        })),
+        cortes: [...document.querySelectorAll('#avisos p[data-tipo="lectura_interrumpida"]')].map((p) =>
+          Number(p.dataset.ultimo),
+        ),
+      }));
+    } catch {
+      return { tarjetas: [], cortes: [] }; // between two pages of a reload
+    }
+  };
+
+  // The documents the outbox holds (the texts of those not acknowledged).
+  const enBuzon = () => {
+    const archivo = fs.existsSync(path.join(estado, 'vardel'))
+      ? path.join(estado, 'vardel', `puente-${puertoCampana}.buzon`)
+      : path.join(estado, 'Vardel', `puente-${puertoCampana}.buzon`);
+    const vivos = new Map();
+    const texto = fs.existsSync(archivo) ? fs.readFileSync(archivo, 'utf8') : '';
+    for (const linea of texto.split('\n')) {
+      try {
+        const r = JSON.parse(linea.slice(9));
+        if (r.r === 'documento') vivos.set(r.documento, r.texto);
+        if (r.r === 'quita') vivos.delete(r.documento);
+      } catch {
+        // a line cut short
+      }
+    }
+    return [...vivos.values()];
+  };
+  const cifras = { corridas: 0, fed: 0, leidos: 0, volver: 0, pendientes: 0, cortados: 0, perdidos: 0, duplicados: 0 };
+  const porSuceso = Object.fromEntries(SUCESOS.map((s) => [s, 0]));
+  const violaciones = [];
+  await arranca();
+  for (let corrida = 1; corrida <= corridas; corrida++) {
+    const azar = generador(semilla + corrida * 7919);
+    const suceso = SUCESOS[Math.floor(azar() * SUCESOS.length)];
+    const momento = Math.floor(azar() * (CHEQUES_POR_CORRIDA - 1));
+    const demora = 300 + Math.floor(azar() * 2000);
+    // How long the teller's application takes to register a cheque before
+    // the page acknowledges it: a kill then lands on documents shown and
+    // not yet acknowledged.
+    const registro = Math.floor(azar() * 400);
+    if (sola && corrida !== sola) continue;
+    const viola = (texto) =>
+      violaciones.push(`run ${corrida} (${suceso} after ${momento} cards; --semilla ${semilla} --corrida ${corrida}): ${texto}`);
+    cifras.corridas += 1;
+    porSuceso[suceso] += 1;
+    const cheques = Array.from({ length: CHEQUES_POR_CORRIDA }, (_, i) => String(2000000 + corrida * 16 + i));
+    const deLaCorrida = new Set(cheques);
+    // Every tab of the run: what it has shown, by cheque.
+    const pestanas = [];
+    const anota = (pestana, t) => {
+      if (!deLaCorrida.has(t.cheque)) return;
+      if (!pestana.vistas.has(t.cheque)) pestana.vistas.set(t.cheque, new Map());
+      pestana.vistas.get(t.cheque).set(t.documento, t.estado);
+    };
+    const nuevaPestana = async () => {
+      const contexto = await navegador.newContext();
+      const pestana = { contexto, pagina: null, vistas: new Map(), cortes: new Set() };
+      // Every card the moment it is put on the page, before the client
+      // acknowledges it: a tab closed just after still counts what it
+      // showed.
+      await contexto.exposeBinding('campanaMuestra', (_, t) => anota(pestana, t));
+      await contexto.addInitScript(() => {
+        new MutationObserver((cambios) => {
+          for (const cambio of cambios) {
+            for (const nodo of cambio.addedNodes) {
+              if (nodo.nodeType === 1 && nodo.matches('.cheque[data-documento]')) {
+                window.campanaMuestra({
+                  documento: Number(nodo.dataset.documento),
+                  cheque: nodo.querySelector('[data-campo="NumDoc"]')?.textContent ?? null,
+                  estado: nodo.dataset.estado,
+                });
+              }
+            }
+          }
+        }).observe(document, { childList: true, subtree: true });
+      });
+      await contexto.addInitScript((ms) => {
+        const espera = setInterval(() => {
+          if (!window.cajero?.puente) return;
+          clearInterval(espera);
+          window.cajero.puente.on('documento', () => new Promise((r) => setTimeout(r, ms)));
+        }, 5);
+      }, registro);
+      pestana.pagina = await contexto.newPage();
+      pestana.pagina.on('pageerror', (e) => erroresPagina.push(`run ${corrida}: ${e.message}`));
+      await pestana.pagina.goto(
+        `${permitido.origen}/examples/cajero-web/index.html?puerto=${puertoCampana}&reconexion=250`,
+      );
+      pestanas.push(pestana);
+      return pestana;
+    };
+    const mira = async (pestana) => {
+      const { tarjetas, cortes } = await vista(pestana.pagina);
+      for (const t of tarjetas) anota(pestana, t);
+      for (const c of cortes) pestana.cortes.add(c);
+      // The same cheque twice on one tab at once.
+      const numeros = tarjetas.filter((t) => deLaCorrida.has(t.cheque)).map((t) => t.cheque);
+      if (new Set(numeros).size !== numeros.length) viola(`a tab shows a cheque twice: ${numeros.join(' ')}`);
+      return tarjetas;
+    };
+    const mostrados = () => new Set(pestanas.flatMap((p) => [...p.vistas.keys()]));
+
+    // A kill may cut the cheque in flight; so may a SIGTERM under Wine,
+    // which ends the process without a console event.
+    const corta = suceso === 'kill9' || (windows && suceso === 'sigterm');
+    if (suceso === 'tarde') await detiene('SIGTERM');
+    let pestana = await nuevaPestana();
+    let hecho = false;
+    if (suceso === 'tarde') {
+      await pausa(demora);
+      await arranca();
+      hecho = true;
+    } else if (!proceso) {
+      await arranca();
+    }
+    let porLeer = [...cheques];
+    for (let lecturas = 0; porLeer.length > 0; lecturas++) {
+      if (lecturas === 6) {
+        viola(`six reads did not empty the tray; left: ${porLeer.join(' ')}`);
+        break;
+      }
+      const tray = bandeja(porLeer);
+      let murio = false;
+      const limite = Date.now() + 60_000;
+      let pedida = 0;
+      let avance = Date.now();
+      let ultimos = 0;
+      while (Date.now() < limite) {
+        const fed = alimentados(tray).length;
+        if (fed !== ultimos) [ultimos, avance] = [fed, Date.now()];
+        const e = await estadoPuente();
+        if (e && !e.leyendo && fed === tray.cheques.length) break;
+        // Asked, but the request went with a connection (or was never
+        // sent): the teller presses the button again.
+        const atascada = Date.now() - avance > 3000 && Date.now() - pedida > 3000;
+        if (e && !e.leyendo && (pedida === 0 || atascada)) {
+          try {
+            await pestana.pagina.waitForSelector('#leer:not([disabled])', { timeout: 10_000 });
+            await pestana.pagina.click('#leer');
+            pedida = Date.now();
+            avance = Date.now();
+          } catch {
+            // not connected yet
+          }
+        }
+        const tarjetas = await mira(pestana);
+        const enEsta = tarjetas.filter((t) => tray.cheques.includes(t.cheque)).length;
+        if (!hecho && pedida && enEsta >= momento) {
+          hecho = true;
+          if (suceso === 'recarga') {
+            await pestana.pagina.reload().catch(() => {});
+          } else if (suceso === 'pestana') {
+            await pestana.contexto.close();
+            pestana = await nuevaPestana();
+          } else if (suceso === 'corte') {
+            await pestana.pagina.evaluate(() => window.cajero.puente.socket?.close()).catch(() => {});
+          } else {
+            await detiene(suceso === 'kill9' ? 'SIGKILL' : 'SIGTERM');
+            murio = true;
+            await pausa(suceso === 'kill9' ? 0 : demora / 4);
+            await arranca();
+            break;
+          }
+        }
+        await pausa(100);
+      }
+      const fed = alimentados(tray);
+      cifras.fed += fed.length;
+      porLeer = porLeer.filter((c) => !fed.includes(c));
+      // Each fed cheque reaches the page (the one open now), or the page
+      // names the cut read it was fed in and it is fed again.
+      let faltan = [];
+      for (const hasta = Date.now() + 30_000; Date.now() < hasta; ) {
+        await mira(pestana);
+        const vistos = mostrados();
+        faltan = fed.filter((c) => !vistos.has(c));
+        if (faltan.length === 0 || (murio && corta && pestana.cortes.size > 0)) {
+          // Give the last pending ones a moment to land.
+          if (faltan.length > 0) {
+            await pausa(1000);
+            await mira(pestana);
+            faltan = fed.filter((c) => !mostrados().has(c));
+          }
+          break;
+        }
+        await pausa(150);
+      }
+      if (faltan.length > 0) {
+        // Only a read cut by a kill may leave cheques unshown, and only its
+        // last ones: none in the middle.
+        const posiciones = faltan.map((c) => fed.indexOf(c));
+        const sufijo = posiciones.every((p) => p >= fed.length - faltan.length);
+        if (corta && murio && pestana.cortes.size > 0 && sufijo) {
+          cifras.cortados += faltan.length;
+          porLeer.push(...faltan);
+        } else {
+          cifras.perdidos += faltan.length;
+          viola(`fed and never shown: ${faltan.join(' ')}`);
+          porLeer = porLeer.filter((c) => !faltan.includes(c));
+        }
+      }
+    }
+    await pausa(300);
+    await mira(pestana);
+    // Once each: one document for each cheque, shown once on every tab
+    // that has it (a tab that replaced another may show again, as
+    // pending, what the first did not acknowledge).
+    for (const cheque of cheques) {
+      const documentos = new Set(pestanas.flatMap((p) => [...(p.vistas.get(cheque)?.keys() ?? [])]));
+      if (documentos.size > 1) {
+        cifras.duplicados += 1;
+        viola(`cheque ${cheque} delivered as documents ${[...documentos].join(', ')}`);
+      }
+      const estados = pestanas.flatMap((p) => [...(p.vistas.get(cheque)?.values() ?? [])]);
+      const ultimo = estados.at(-1);
+      if (ultimo === 'pendiente') cifras.pendientes += 1;
+      else if (ultimo === 'volver') cifras.volver += 1;
+      else if (ultimo === 'leido') cifras.leidos += 1;
+    }
+    const faltan = cheques.filter((c) => !mostrados().has(c));
+    if (faltan.length) viola(`never shown: ${faltan.join(' ')}`);
+    // And every document acknowledged in the end: the application
+    // registered it, and the outbox keeps nothing of the run.
+    let sinAcuse = [];
+    for (const hasta = Date.now() + 10_000; Date.now() < hasta; await pausa(200)) {
+      sinAcuse = enBuzon().filter((t) => cheques.some((c) => t.includes(`"NumDoc":"${c}"`)));
+      if (sinAcuse.length === 0) break;
+    }
+    if (sinAcuse.length) viola(`${sinAcuse.length} documents never acknowledged`);
+    for (const p of pestanas) await p.contexto.close().catch(() => {});
+  }
+  await detiene('SIGTERM');
+  const sucesos = SUCESOS.map((s) => `${s} ${porSuceso[s]}`).join(', ');
+  console.log(
+    `${windows ? 'vardel.exe under Wine' : 'vardel'}: ${cifras.corridas} runs (${sucesos}); ` +
+      `${cifras.fed} feeds; shown read ${cifras.leidos}, to feed again ${cifras.volver}, pending ${cifras.pendientes}; ` +
+      `cut by a kill and fed again ${cifras.cortados}; lost ${cifras.perdidos}, duplicated ${cifras.duplicados}`,
+  );
+  if (erroresPagina.length) violaciones.push(`uncaught errors in the page:\n${erroresPagina.join('\n')}`);
+  if (violaciones.length) {
+    console.log(`FAIL (seed ${semilla}):\n${violaciones.join('\n')}`);
+    console.log(`bridge output (last lines):\n${fs.readFileSync(salidaPuente, 'utf8').slice(-3000)}`);
+    return 1;
+  }
+  console.log(`lifecycle campaign: seed ${semilla}, 0 lost, 0 duplicated: ok`);
+  return 0;
 }
