@@ -494,8 +494,8 @@ path=imagenes
   EXPECT_EQ(lineas[3]["tipo"], "error");
   EXPECT_EQ(lineas[3]["numero"], 76);
   EXPECT_THAT(lineas[3]["detalle"].get<std::string>(),
-              AllOf(HasSubstr("no se ha podido guardar la imagen " + Json(perdida)),
-                    HasSubstr("carpeta de imágenes " + Json(Imagenes()) + " (DirectorioImg en "),
+              AllOf(HasSubstr("no se ha podido guardar la imagen \"" + perdida + "\""),
+                    HasSubstr("carpeta de imágenes \"" + Imagenes() + "\" (DirectorioImg en "),
                     HasSubstr("que ya no existe")));
   EXPECT_EQ(lineas[3]["ultimo_documento"], 1);
   EXPECT_EQ(lineas[3]["datos"]["NumDoc"], "1234567");
