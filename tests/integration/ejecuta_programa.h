@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,15 @@ class ProgramaEnMarcha {
   bool EnMarcha() const;
   // Its standard error so far.
   std::string Errores() const;
+  // Waits up to `limite` for it to end: its exit code, or -1 when it is
+  // still running (or was killed).
+  int Espera(std::chrono::milliseconds limite);
+#ifdef _WIN32
+  // Sends `mensaje` to its top-level window of class `clase`, as the system
+  // sends it (and waits for the answer, 60 s at most); false when it has
+  // no such window.
+  bool EnviaAVentana(const wchar_t* clase, unsigned mensaje, std::uintptr_t w) const;
+#endif
 
  private:
   std::string errores_;
