@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -33,8 +34,14 @@ class SalidaAlRegistro {
     }
     std::fflush(stdout);
     std::fflush(stderr);
-    _dup2(descriptor, _fileno(stdout));
-    _dup2(descriptor, _fileno(stderr));
+    for (std::FILE* flujo : {stdout, stderr}) {
+      // Started from a shortcut, a program of the Windows subsystem may
+      // have its streams tied to no descriptor at all: tied to one first.
+      if (_fileno(flujo) < 0) {
+        std::freopen("NUL", "w", flujo);
+      }
+      _dup2(descriptor, _fileno(flujo));
+    }
     _close(descriptor);
     std::setvbuf(stderr, nullptr, _IONBF, 0);
     hilo_ = CreateThread(nullptr, 0, Reenvia, lectura_, 0, nullptr);
