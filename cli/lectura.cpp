@@ -29,14 +29,16 @@ DocumentoLeido Lectura::Documento(const std::shared_ptr<Collection>& dato) {
   perdidas_.clear();
   cuentas_.imagenes += static_cast<int>(documento.imagenes.size());
   cuentas_.noGuardadas += static_cast<int>(documento.perdidas.size());
+  documento.entero = dato && !dato->Contiene("IDERR") && documento.perdidas.empty();
   if (!dato) {
     ++cuentas_.sinDatos;
   } else if (dato->Contiene("IDERR")) {
     ++cuentas_.noLeidos;
+  } else if (!documento.entero) {
+    ++cuentas_.incompletos;
   } else {
     ++cuentas_.cheques;
   }
-  documento.entero = dato && !dato->Contiene("IDERR") && documento.perdidas.empty();
   if (documento.entero) {
     cuentas_.ultimo = dato;
     cuentas_.ultimoEntero = documento.numero;
@@ -79,7 +81,8 @@ ordered_json Lectura::JsonResumen(std::time_t inicio, double segundos,
           {"segundos", std::round(segundos * 1000.0) / 1000.0},
           {"atascos", cuentas_.atascos},
           {"imagenes_no_guardadas", cuentas_.noGuardadas},
-          {"volver_a_pasar", cuentas_.volverAPasar}};
+          {"volver_a_pasar", cuentas_.volverAPasar},
+          {"incompletos", cuentas_.incompletos}};
 }
 
 ordered_json Lectura::JsonLectoraPerdida() const {

@@ -40,9 +40,12 @@ struct DocumentoLeido {
 // ultimoEntero) are those of the "documento" objects.
 struct CuentasLectura {
   int documentos = 0;  // of this read
-  int cheques = 0;
-  int noLeidos = 0;
-  int sinDatos = 0;
+  // Each document is one of these four; only the first are read, the
+  // others are all in volverAPasar.
+  int cheques = 0;      // delivered whole: the fields and every image
+  int incompletos = 0;  // the fields came, but an image was not stored
+  int noLeidos = 0;     // an unreadable code line (IDERR)
+  int sinDatos = 0;     // no data (also the one a run-time error cut off)
   int imagenes = 0;
   int atascos = 0;
   int noGuardadas = 0;

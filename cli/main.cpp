@@ -6,7 +6,12 @@
 #include <string>
 
 #include "ordenes.h"
+#include "puente/ventana_oculta.h"
 #include "vardel/version.h"
+
+#ifdef VARDEL_SIN_CONSOLA
+#include "puente/sin_consola.h"
+#endif
 
 namespace {
 
@@ -175,6 +180,8 @@ static int Ejecuta(int argc, char** argv) {
                    "vardel: serve no tiene salida --json (vardel serve --help muestra el uso)\n");
       return kSalidaUso;
     }
+    // On Windows, the session's end and WM_CLOSE stop it as SIGTERM does.
+    [[maybe_unused]] const puente::VentanaOculta ventana;
     return OrdenServir(opciones);
   }
   return OrdenConfigurar(opciones);
@@ -182,7 +189,7 @@ static int Ejecuta(int argc, char** argv) {
 
 // An exception no command turned into an exit code (a fault of the command
 // itself, or memory) ends the run with its message and 1, not an abort.
-int main(int argc, char** argv) {
+static int EjecutaSinExcepciones(int argc, char** argv) {
   try {
     return Ejecuta(argc, argv);
   } catch (const std::exception& error) {
@@ -191,4 +198,14 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "vardel: error desconocido\n");
   }
   return vardel::cli::kSalidaError;
+}
+
+// vardel-puente.exe (Windows, no console) is this program run as `vardel
+// serve`, its output in the bridge's log file.
+int main(int argc, char** argv) {
+#ifdef VARDEL_SIN_CONSOLA
+  return vardel::cli::puente::EjecutaSinConsola(argc, argv, EjecutaSinExcepciones);
+#else
+  return EjecutaSinExcepciones(argc, argv);
+#endif
 }

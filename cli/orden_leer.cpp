@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -74,8 +75,28 @@ class Lector final : public OyenteLectura {
   // fed, and is shown as not delivered before the error.
   void DocumentoInterrumpido() {
     if (lectura_.DocumentoAMedias()) {
-      MuestraDocumento(nullptr, true);
+      const DocumentoLeido documento = MuestraDocumento(nullptr, true);
+      if (!documento.perdidas.empty()) {
+        rutaNoGuardada_ = documento.perdidas.back().ruta;
+      }
     }
+  }
+
+  // A run-time error ended the read, after its summary: the error with
+  // the file and folder concerned, and the last document delivered whole.
+  int InformaFallo(const ErrorEjecucion& error) const {
+    const std::string detalle = DetalleFallo(error);
+    if (json_) {
+      ordered_json linea = LineaError(error, detalle);
+      linea["ultimo_documento"] = lectura_.Cuentas().ultimoEntero;
+      const std::shared_ptr<Collection>& ultimo = lectura_.Cuentas().ultimo;
+      linea["datos"] = ultimo ? JsonDe(*ultimo) : ordered_json(nullptr);
+      EmiteLinea(linea);
+      return kSalidaError;
+    }
+    InformaError(error, false, detalle);
+    std::fprintf(stderr, "  %s\n", UltimoEntero().c_str());
+    return kSalidaError;
   }
 
   bool Detenida() const { return detenida_; }
@@ -135,12 +156,15 @@ class Lector final : public OyenteLectura {
       return;
     }
     const CuentasLectura& c = lectura_.Cuentas();
+    // Read means delivered whole: every other document is in the list to
+    // feed again below, so the counts add up to it.
     std::printf(
-        "\nResumen: %d documentos: %d cheques leídos, %d sin línea legible, %d sin datos; %d %s.\n"
+        "\nResumen: %d documentos: %d %s, %d sin todas sus imágenes, %d sin línea legible, %d sin "
+        "datos; %d %s.\n"
         "%d imágenes en %s, %d no guardadas (%.2f s)\n",
-        c.documentos, c.cheques, c.noLeidos, c.sinDatos, c.atascos,
-        c.atascos == 1 ? "cheque atascado" : "cheques atascados", c.imagenes, directorio.c_str(),
-        c.noGuardadas, segundos);
+        c.documentos, c.cheques, c.cheques == 1 ? "cheque leído" : "cheques leídos", c.incompletos,
+        c.noLeidos, c.sinDatos, c.atascos, c.atascos == 1 ? "cheque atascado" : "cheques atascados",
+        c.imagenes, directorio.c_str(), c.noGuardadas, segundos);
     std::string repetir;
     for (const int documento : c.volverAPasar) {
       repetir += (repetir.empty() ? " " : ", ") + std::to_string(documento);
@@ -163,6 +187,33 @@ class Lector final : public OyenteLectura {
     return "cheque " + ATexto(dato.Item("Entidad")) + " " + ATexto(dato.Item("NumDoc"));
   }
 
+  // What the component's own detail of a file error leaves out: the image
+  // not stored (its path names the file and the folder) or, without one,
+  // the image folder, its key and whether it still exists.
+  std::string DetalleFallo(const ErrorEjecucion& error) const {
+    switch (error.Numero()) {
+      case errores::kArchivoNoEncontrado:
+      case errores::kDiscoLleno:
+      case errores::kPermisoDenegado:
+      case errores::kErrorAccesoRuta:
+      case errores::kRutaNoEncontrada:
+        break;
+      default:
+        return "";
+    }
+    std::string detalle;
+    if (!rutaNoGuardada_.empty() && error.Detalle().find(rutaNoGuardada_) == std::string::npos) {
+      detalle = "no se ha podido guardar la imagen \"" + rutaNoGuardada_ + "\"";
+    }
+    const std::string directorio = LeeAjuste("DirectorioImg");
+    if (directorio.empty() || error.Detalle().find(directorio) == std::string::npos) {
+      detalle += (detalle.empty() ? "" : "; ") + std::string("carpeta de imágenes \"") +
+                 directorio + "\" (DirectorioImg en " + RutaConfiguracion() + ")" +
+                 (std::filesystem::is_directory(directorio) ? "" : ", que ya no existe");
+    }
+    return detalle;
+  }
+
   std::string UltimoEntero() const {
     const CuentasLectura& c = lectura_.Cuentas();
     if (!c.ultimo) {
@@ -172,14 +223,16 @@ class Lector final : public OyenteLectura {
            Nombre(*c.ultimo) + "). Vuelva a pasar los que lo siguen.";
   }
 
-  void MuestraDocumento(const std::shared_ptr<Collection>& Dato, bool interrumpido = false) {
-    const DocumentoLeido documento = lectura_.Documento(Dato);
+  DocumentoLeido MuestraDocumento(const std::shared_ptr<Collection>& Dato,
+                                  bool interrumpido = false) {
+    DocumentoLeido documento = lectura_.Documento(Dato);
     if (json_) {
       EmiteLinea(JsonDocumento(documento));
     } else {
       MuestraTexto(documento, interrumpido);
       VuelcaSalida();
     }
+    return documento;
   }
 
   static void MuestraTexto(const DocumentoLeido& documento, bool interrumpido) {
@@ -218,6 +271,7 @@ class Lector final : public OyenteLectura {
 
   bool json_;
   bool detenida_ = false;
+  std::string rutaNoGuardada_;  // of the document a run-time error cut off
 };
 
 }  // namespace
@@ -262,21 +316,27 @@ int OrdenLeer(const Opciones& opciones) {
     }
     const std::time_t momentoInicio = std::time(nullptr);
     const auto inicio = std::chrono::steady_clock::now();
+    // A run-time error ends the read where it happens; what was delivered
+    // before it is summed up all the same.
+    std::optional<ErrorEjecucion> fallo;
     {
       MensajesOperador mensajes(opciones.json,
                                 [&lector](const std::string& texto) { lector.Atasco(texto); });
       try {
         comunica.Terminate();
-      } catch (const ErrorEjecucion&) {
+      } catch (const ErrorEjecucion& error) {
         lector.DocumentoInterrumpido();
-        throw;
+        fallo = error;
       }
     }
-    if (lector.SinUsarLectora()) {
+    if (!fallo && lector.SinUsarLectora()) {
       return lector.LectoraSinAbrir();
     }
     const std::chrono::duration<double> duracion = std::chrono::steady_clock::now() - inicio;
     lector.Resumen(momentoInicio, duracion.count());
+    if (fallo) {
+      return lector.InformaFallo(*fallo);
+    }
     // A read ends when no further document is reported; a reader that went
     // away ends it too, with cheques possibly left unread.
     if (!EsVerdadero(comunica.LectoraONOFF())) {

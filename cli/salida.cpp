@@ -38,6 +38,15 @@ ordered_json Importe(double valor) {
   return nullptr;
 }
 
+// The error's own detail, then the command's.
+std::string DetalleCompleto(const ErrorEjecucion& error, const std::string& detalleOrden) {
+  std::string detalle = error.Detalle();
+  if (!detalleOrden.empty()) {
+    detalle += (detalle.empty() ? "" : "; ") + detalleOrden;
+  }
+  return detalle;
+}
+
 }  // namespace
 
 ordered_json JsonDe(const Variant& valor) {
@@ -134,19 +143,20 @@ ordered_json LineaLectora(bool conectada) {
       {"tipo", "lectora"}, {"momento", MomentoIso(std::time(nullptr))}, {"conectada", conectada}};
 }
 
+ordered_json LineaError(const ErrorEjecucion& error, const std::string& detalleOrden) {
+  const std::string detalle = DetalleCompleto(error, detalleOrden);
+  return {{"tipo", "error"},
+          {"numero", error.Numero()},
+          {"descripcion", error.Descripcion()},
+          {"detalle", detalle.empty() ? ordered_json(nullptr) : ordered_json(detalle)}};
+}
+
 int InformaError(const ErrorEjecucion& error, bool json, const std::string& detalleOrden) {
-  std::string detalle = error.Detalle();
-  if (!detalleOrden.empty()) {
-    detalle += (detalle.empty() ? "" : "; ") + detalleOrden;
-  }
   if (json) {
-    EmiteLinea({{"tipo", "error"},
-                {"numero", error.Numero()},
-                {"descripcion", error.Descripcion()},
-                {"detalle", detalle.empty() ? ordered_json(nullptr) : ordered_json(detalle)}});
+    EmiteLinea(LineaError(error, detalleOrden));
   } else {
     std::fprintf(stderr, "vardel: error %d: %s\n", error.Numero(), error.Descripcion().c_str());
-    if (!detalle.empty()) {
+    if (const std::string detalle = DetalleCompleto(error, detalleOrden); !detalle.empty()) {
       std::fprintf(stderr, "  %s\n", detalle.c_str());
     }
   }

@@ -32,6 +32,10 @@ void EmiteLinea(const ordered_json& linea, std::FILE* destino = stdout);
 // pipe) the command is asked to stop (parada.h).
 void VuelcaSalida();
 
+// The "error" line of a run-time error: its detail, then the command's
+// (null when both are empty).
+ordered_json LineaError(const ErrorEjecucion& error, const std::string& detalleOrden = "");
+
 // Reports a run-time error, with its detail and the command's own words
 // when there are any: on standard error as text, or as an "error" line on
 // standard output with --json. Gives the exit code for it.

@@ -249,25 +249,27 @@ TEST_F(Instalador, SeInstalaLeeSeActualizaYSeDesinstalaGuardandoConfig) {
 
   // A silent install with the simulator and the sample tray.
   ASSERT_EQ(Msiexec(L"/i \"" + Variable("VARDEL_MSI") + L"\" /qn ADDLOCAL=ALL"), 0u);
-  for (const wchar_t* archivo : {L"Vardel.dll", L"vardel.exe", L"Config.ini", L"mtxmlmcr.dll",
-                                 L"mtxmlmcr.scenario", L"tray\\cheque01-anverso.tif"}) {
+  for (const wchar_t* archivo :
+       {L"Vardel.dll", L"vardel.exe", L"vardel-puente.exe", L"Config.ini", L"mtxmlmcr.dll",
+        L"mtxmlmcr.scenario", L"tray\\cheque01-anverso.tif"}) {
     EXPECT_TRUE(fs::exists(programa_ / archivo)) << Utf8(archivo);
   }
   // Each binary carries the project's version.
-  for (const wchar_t* archivo : {L"Vardel.dll", L"vardel.exe", L"mtxmlmcr.dll"}) {
+  for (const wchar_t* archivo :
+       {L"Vardel.dll", L"vardel.exe", L"vardel-puente.exe", L"mtxmlmcr.dll"}) {
     EXPECT_EQ(VersionArchivo(programa_ / archivo), Variable("VARDEL_VERSION")) << Utf8(archivo);
   }
-  // The web bridge starts at every user's logon (minimized: the package's
-  // row, checked by prueba_instalador.sh). Windows Installer puts the
-  // shortcut in the Startup folder of all users (the package sets
-  // ALLUSERS); Wine's, in the installing user's.
+  // The web bridge starts at every user's logon, without a console (the
+  // program of the Windows subsystem). Windows Installer puts the shortcut
+  // in the Startup folder of all users (the package sets ALLUSERS); Wine's,
+  // in the installing user's.
   fs::path acceso = Carpeta(FOLDERID_CommonStartup) / kAccesoPuente;
   if (!fs::exists(acceso)) {
     acceso = Carpeta(FOLDERID_Startup) / kAccesoPuente;
   }
   const Acceso puente = LeeAcceso(acceso);
-  EXPECT_EQ(puente.programa, (programa_ / L"vardel.exe").wstring()) << Utf8(acceso.c_str());
-  EXPECT_EQ(puente.argumentos, L"serve");
+  EXPECT_EQ(puente.programa, (programa_ / L"vardel-puente.exe").wstring()) << Utf8(acceso.c_str());
+  EXPECT_EQ(puente.argumentos, L"");
   EXPECT_EQ(LeeConfig(config_, L"DirectorioImg"), (datos_ / L"Imagenes").wstring());
   EXPECT_EQ(LeeConfig(config_, L"DirectorioLog"), datos_.wstring());
   ASSERT_TRUE(fs::is_directory(datos_ / L"Imagenes"));

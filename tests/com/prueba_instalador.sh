@@ -32,10 +32,11 @@ trap terminar EXIT
 rm -rf "$carpeta"
 mkdir -p "$carpeta"
 
-# The web bridge's shortcut (feature Puente) starts minimized, without the
-# focus (show command 7): wixl cannot say so, the build sets it.
-msiinfo export "$paquete" Shortcut | grep -q $'^PuenteInicio\t.*\tserve\t.*\t7\tINSTALLDIR\t' || {
-  echo "prueba_instalador: the Puente shortcut is not 'vardel.exe serve', minimized" >&2
+# The web bridge's shortcut (feature Puente) starts the program without a
+# console, with no arguments.
+msiinfo export "$paquete" Shortcut |
+  grep -q $'^PuenteInicio\t[^\t]*\t[^\t]*\t[^\t]*\t\\[INSTALLDIR\\]vardel-puente.exe\t\t' || {
+  echo "prueba_instalador: the Puente shortcut is not 'vardel-puente.exe' without arguments" >&2
   exit 1
 }
 

@@ -10,6 +10,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include <string_view>
 #else
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -268,6 +270,65 @@ long ProgramaEnMarcha::MemoriaKib() const {
   return 0;
 #endif
 }
+
+int ProgramaEnMarcha::Espera(std::chrono::milliseconds limite) {
+#ifdef _WIN32
+  DWORD fin = 0;
+  if (proceso_ == nullptr ||
+      WaitForSingleObject(proceso_, static_cast<DWORD>(limite.count())) != WAIT_OBJECT_0 ||
+      !GetExitCodeProcess(proceso_, &fin)) {
+    return -1;
+  }
+  CloseHandle(proceso_);
+  proceso_ = nullptr;
+  return static_cast<int>(fin);
+#else
+  const auto fin = std::chrono::steady_clock::now() + limite;
+  while (hijo_ > 0) {
+    int estado = 0;
+    if (waitpid(hijo_, &estado, WNOHANG) == hijo_) {
+      hijo_ = -1;
+      return WIFEXITED(estado) ? WEXITSTATUS(estado) : -1;
+    }
+    if (std::chrono::steady_clock::now() >= fin) {
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return -1;
+#endif
+}
+
+#ifdef _WIN32
+bool ProgramaEnMarcha::EnviaAVentana(const wchar_t* clase, unsigned mensaje,
+                                     std::uintptr_t w) const {
+  struct Busqueda {
+    DWORD proceso;
+    const wchar_t* clase;
+    HWND ventana;
+  } busqueda{GetProcessId(proceso_), clase, nullptr};
+  EnumWindows(
+      [](HWND ventana, LPARAM l) -> BOOL {
+        auto& b = *reinterpret_cast<Busqueda*>(l);
+        DWORD proceso = 0;
+        GetWindowThreadProcessId(ventana, &proceso);
+        wchar_t nombre[64] = L"";
+        GetClassNameW(ventana, nombre, 64);
+        if (proceso == b.proceso && std::wstring_view(nombre) == b.clase) {
+          b.ventana = ventana;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&busqueda));
+  if (busqueda.ventana == nullptr) {
+    return false;
+  }
+  DWORD_PTR respuesta = 0;
+  SendMessageTimeoutW(busqueda.ventana, mensaje, w, 0, SMTO_ABORTIFHUNG, 60000, &respuesta);
+  return true;
+}
+#endif
 
 std::string ProgramaEnMarcha::Errores() const {
   std::ifstream entrada(errores_, std::ios::binary);

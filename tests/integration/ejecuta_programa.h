@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,15 @@ class ProgramaEnMarcha {
   int Detiene(bool forzado);
   // Its resident memory in KiB (POSIX, from /proc; 0 elsewhere).
   long MemoriaKib() const;
+  // Waits up to `limite` for it to end: its exit code, or -1 when it is
+  // still running (or was killed).
+  int Espera(std::chrono::milliseconds limite);
+#ifdef _WIN32
+  // Sends `mensaje` to its top-level window of class `clase`, as the system
+  // sends it (and waits for the answer, 60 s at most); false when it has
+  // no such window.
+  bool EnviaAVentana(const wchar_t* clase, unsigned mensaje, std::uintptr_t w) const;
+#endif
 
  private:
   std::string errores_;

@@ -219,16 +219,19 @@ TEST_F(OrdenVardel, LeeLaBandejaEnJson) {
   EXPECT_TRUE(resumen["segundos"].is_number());
   resumen.erase("inicio");
   resumen.erase("segundos");
+  // Only the first cheque came whole; the one without its back is to be
+  // fed again like the others, and the counts add up to the list.
   EXPECT_EQ(resumen, json({{"tipo", "resumen"},
                            {"documentos", 4},
-                           {"cheques", 2},
+                           {"cheques", 1},
                            {"no_leidos", 1},
                            {"sin_datos", 1},
                            {"imagenes", 8},
                            {"directorio_imagenes", Imagenes()},
                            {"atascos", 1},
                            {"imagenes_no_guardadas", 1},
-                           {"volver_a_pasar", {2, 3, 4}}}));
+                           {"volver_a_pasar", {2, 3, 4}},
+                           {"incompletos", 1}}));
 
   // Every image the cycle stored holds the reader's bytes unchanged; the
   // jammed document, the bad status and the failed fetch stored none.
@@ -284,8 +287,8 @@ TEST_F(OrdenVardel, LeeLaBandejaEnTexto) {
                           "talón.",
                           "  imagen 2  NO GUARDADA " + Imagen("REV21004567890.tif") +
                               " (número -3): vuelva a pasar el talón.",
-                          "Resumen: 4 documentos: 2 cheques leídos, 1 sin línea legible, 1 sin "
-                          "datos; 1 cheque atascado.",
+                          "Resumen: 4 documentos: 1 cheque leído, 1 sin todas sus imágenes, 1 "
+                          "sin línea legible, 1 sin datos; 1 cheque atascado.",
                           "Vuelva a pasar: los documentos 2, 3, 4; el cheque atascado.",
                       }));
   EXPECT_THAT(r.salida,
@@ -451,32 +454,67 @@ TEST_F(OrdenVardel, AyudaVersionYUsoIncorrecto) {
   EXPECT_EQ(Capturas(), 0);
 }
 
-// The image folder goes away between a cheque's first and second image:
-// the read ends with the error, and the cheque, fed and half stored, is
-// shown before it as not delivered, never as a document read.
-TEST_F(OrdenVardel, UnErrorAMitadDeChequeLoMuestraSinEntregar) {
+// The image folder goes away between the second cheque's first and second
+// image: the read ends with the error, and that cheque, fed and half
+// stored, is shown before it as not delivered, never as a document read.
+// The summary still comes, counting it to be fed again, then the error
+// naming the file and the folder, and the last cheque delivered whole.
+TEST_F(OrdenVardel, UnErrorAMitadDeChequeLoMuestraSinEntregarYResume) {
   Escenario(R"([Reader]
 [Document1]
 micr=C1234567E0049C1234E0123456789B00B0012A000012345C
 image1=imagenes-bandeja/cheque01-anverso.tif
 image2=imagenes-bandeja/cheque01-reverso.tif
+[Document2]
+micr=C2345678E0075C0310E0200012345B00B0012A
+image1=imagenes-bandeja/cheque02-anverso.tif
+image2=imagenes-bandeja/cheque02-reverso.tif
 [Event1]
-call=MTMICRGetImage:2
+call=MTMICRGetImage:4
 do=remove
 path=imagenes
 )");
+  const std::string perdida = Imagen("REV00752345678.tif");
   const ResultadoPrograma r = Vardel({"--json", "read"});
   EXPECT_EQ(r.codigo, 1);
   const std::vector<json> lineas = LineasJson(r.salida);
-  ASSERT_EQ(lineas.size(), 2u) << r.salida;
-  EXPECT_EQ(lineas[0]["tipo"], "documento");
-  EXPECT_EQ(lineas[0]["datos"], nullptr);
-  EXPECT_EQ(lineas[0]["imagenes"], json::array({Imagen("ANV00491234567.tif")}));
-  EXPECT_EQ(lineas[0]["no_guardadas"],
-            json::array({{{"imagen", 2}, {"ruta", Imagen("REV00491234567.tif")}, {"numero", 76}}}));
-  EXPECT_EQ(lineas[0]["aviso"], "vuelva a pasar el talón");
-  EXPECT_EQ(lineas[1]["tipo"], "error");
-  EXPECT_EQ(lineas[1]["numero"], 76);
+  ASSERT_EQ(lineas.size(), 4u) << r.salida;
+  EXPECT_EQ(lineas[0]["aviso"], nullptr);
+  EXPECT_EQ(lineas[1]["tipo"], "documento");
+  EXPECT_EQ(lineas[1]["datos"], nullptr);
+  EXPECT_EQ(lineas[1]["imagenes"], json::array({Imagen("ANV00752345678.tif")}));
+  EXPECT_EQ(lineas[1]["no_guardadas"],
+            json::array({{{"imagen", 2}, {"ruta", perdida}, {"numero", 76}}}));
+  EXPECT_EQ(lineas[1]["aviso"], "vuelva a pasar el talón");
+  EXPECT_EQ(lineas[2]["tipo"], "resumen");
+  EXPECT_EQ(lineas[2]["documentos"], 2);
+  EXPECT_EQ(lineas[2]["cheques"], 1);
+  EXPECT_EQ(lineas[2]["sin_datos"], 1);
+  EXPECT_EQ(lineas[2]["volver_a_pasar"], json::array({2}));
+  EXPECT_EQ(lineas[3]["tipo"], "error");
+  EXPECT_EQ(lineas[3]["numero"], 76);
+  EXPECT_THAT(lineas[3]["detalle"].get<std::string>(),
+              AllOf(HasSubstr("no se ha podido guardar la imagen \"" + perdida + "\""),
+                    HasSubstr("carpeta de imágenes \"" + Imagenes() + "\" (DirectorioImg en "),
+                    HasSubstr("que ya no existe")));
+  EXPECT_EQ(lineas[3]["ultimo_documento"], 1);
+  EXPECT_EQ(lineas[3]["datos"]["NumDoc"], "1234567");
+
+  fs::create_directory(Imagenes());
+  Escenario(dir_.Lee("mtxmlmcr.scenario") + "\n");  // the event fires again
+  const ResultadoPrograma texto = Vardel({"read"});
+  EXPECT_EQ(texto.codigo, 1);
+  EXPECT_THAT(Lineas(texto.salida),
+              testing::IsSupersetOf(std::vector<std::string>{
+                  "Resumen: 2 documentos: 1 cheque leído, 0 sin todas sus imágenes, 0 sin línea "
+                  "legible, 1 sin datos; 0 cheques atascados.",
+                  "Vuelva a pasar: el documento 2."}));
+  EXPECT_THAT(Lineas(texto.errores),
+              ElementsAre("vardel: error 76: No se ha encontrado la ruta de acceso",
+                          AllOf(StartsWith("  no se ha podido guardar la imagen \"" + perdida),
+                                HasSubstr("que ya no existe")),
+                          "  el último documento entregado entero es el 1 (cheque 0049 1234567). "
+                          "Vuelva a pasar los que lo siguen."));
 }
 
 // "Name" names a device the library does not list, while the presence

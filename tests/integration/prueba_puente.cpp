@@ -7,6 +7,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <boost/asio/connect.hpp>
 #include <boost/asio/ip/tcp.hpp>
@@ -16,6 +17,7 @@
 #include <boost/beast/websocket.hpp>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <deque>
 #include <filesystem>
 #include <map>
@@ -24,15 +26,22 @@
 #include <random>
 #include <regex>
 #include <set>
+#include <sstream>
 #include <thread>
 
 #include "../../cli/puente/ajustes.h"
 #include "../../cli/puente/buzon.h"
+#include "../../cli/puente/registro.h"
 #include "../../cli/puente/seguridad.h"
+#include "../../cli/puente/ventana_oculta.h"
 #include "device/lectora_biblioteca.h"
 #include "ejecuta_programa.h"
 #include "support/directorio_prueba.h"
 #include "support/simulador_prueba.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace vardel {
 namespace {
@@ -289,23 +298,29 @@ class Puente : public testing::Test {
     prueba::PonVariableEntorno("LOCALAPPDATA", dir_.Archivo("estado"));
   }
 
-  // Starts vardel serve on `puerto` (0: a free one) and waits until it
-  // listens.
+  // Starts vardel serve (or programa_, the bridge without a console, which
+  // is serve without the word) on `puerto` (0: a free one) and waits until
+  // it listens.
   void Arranca(const std::string& bandeja, std::vector<std::string> mas = {},
                std::uint16_t puerto = 0) {
     dir_.Escribe("mtxmlmcr.scenario", bandeja);
     std::vector<std::string> argumentos = {"serve", "--port", std::to_string(puerto),
                                            "--allow-origin", kOrigen};
+    if (programa_ != VARDEL_ORDEN) {
+      argumentos.erase(argumentos.begin());
+    }
     argumentos.insert(argumentos.end(), mas.begin(), mas.end());
     // A restart starts with a log of its own.
     servidor_.reset();
     fs::remove(fs::path(dir_.Ruta()) / "servidor-errores.txt");
-    servidor_.emplace(dir_.Archivo(VARDEL_ORDEN), argumentos, dir_.Ruta());
+    const std::size_t antes = archivoRegistro_.empty() ? 0 : Registro().size();  // earlier runs'
+    servidor_.emplace(dir_.Archivo(programa_), argumentos, dir_.Ruta());
     const std::regex escucha(R"(escuchando en ws://127\.0\.0\.1:(\d+)/v1/lectora)");
     const auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     std::smatch m;
     std::string errores;
-    while (!std::regex_search(errores = servidor_->Errores(), m, escucha)) {
+    while (!std::regex_search(errores = Registro().substr(std::min(antes, Registro().size())), m,
+                              escucha)) {
       ASSERT_TRUE(servidor_->EnMarcha()) << errores;
       ASSERT_LT(std::chrono::steady_clock::now(), limite) << errores;
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -345,10 +360,16 @@ class Puente : public testing::Test {
     return Http(http::verb::get, "/v1/lectora", cabeceras, host).result_int();
   }
 
+  // The bridge's log: its standard error, or the file it was told to
+  // keep.
+  std::string Registro() const {
+    return archivoRegistro_.empty() ? servidor_->Errores() : dir_.Lee(archivoRegistro_);
+  }
+
   // Waits until the bridge's log holds `texto`.
   bool EsperaEnRegistro(const std::string& texto, std::chrono::seconds espera) {
     const auto limite = std::chrono::steady_clock::now() + espera;
-    while (servidor_->Errores().find(texto) == std::string::npos) {
+    while (Registro().find(texto) == std::string::npos) {
       if (std::chrono::steady_clock::now() > limite) {
         return false;
       }
@@ -360,6 +381,8 @@ class Puente : public testing::Test {
   prueba::DirectorioPrueba dir_;
   std::optional<prueba::ProgramaEnMarcha> servidor_;
   std::uint16_t puerto_ = 0;
+  std::string programa_ = VARDEL_ORDEN;
+  std::string archivoRegistro_;  // relative to dir_; "": standard error
 };
 
 TEST_F(Puente, RechazaLoQueNoDebeYLoDiceEnElRegistro) {
@@ -929,6 +952,100 @@ TEST_F(Puente, CampanaDeDesconexionesSinPerderNiRepetir) {
   std::printf("campaña: %d lecturas, %d cortes, %zu documentos, 0 perdidos, %d repetidos\n",
               kLecturas, cortes, entregas.size(), repetidos);
 }
+
+#ifdef _WIN32
+// Whether this process can make a window: under Wine, not without a
+// display driver (the shared prefix's server runs headless).
+bool HayEscritorio() {
+  WNDCLASSW clase{};
+  clase.lpfnWndProc = DefWindowProcW;
+  clase.hInstance = GetModuleHandleW(nullptr);
+  clase.lpszClassName = L"PruebaEscritorio";
+  RegisterClassW(&clase);
+  const HWND ventana = CreateWindowExW(0, clase.lpszClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr,
+                                       nullptr, clase.hInstance, nullptr);
+  if (ventana == nullptr) {
+    return false;
+  }
+  DestroyWindow(ventana);
+  return true;
+}
+
+// vardel-puente.exe, the bridge the installer starts at logon: no console,
+// so its log and whatever it writes go to %LOCALAPPDATA%\Vardel\puente.log,
+// moved to puente.log.1 when full; its hidden window's WM_CLOSE (taskkill)
+// and end of session stop it as SIGTERM does, the read in flight finished.
+TEST_F(Puente, SinConsolaRegistraEnArchivoYParaConSuVentana) {
+  if (!HayEscritorio()) {
+    GTEST_SKIP() << "no windows without a display driver: prueba_puente_ventana runs this case";
+  }
+  const char* local = std::getenv("LOCALAPPDATA");
+  const std::string localAntes = local != nullptr ? local : "";
+  prueba::PonVariableEntorno("LOCALAPPDATA", dir_.Archivo("local"));
+  fs::create_directories(dir_.Archivo("local/Vardel"));
+  const std::string lleno(kLimiteRegistro - 20, 'x');
+  dir_.Escribe("local/Vardel/puente.log", lleno);
+  dir_.Escribe("local/Vardel/puente.log.1", "antiguo\r\n");
+  fs::copy_file(fs::path(prueba::DirectorioEjecutable()) / VARDEL_PUENTE,
+                dir_.Archivo(VARDEL_PUENTE));
+  programa_ = VARDEL_PUENTE;
+  archivoRegistro_ = "local/Vardel/puente.log";
+
+  // What the command would write to a console is in the log too.
+  const prueba::ResultadoPrograma mal = prueba::EjecutaPrograma(
+      dir_.Archivo(VARDEL_PUENTE), {"--allow-origin", "https://cajero.example/app"}, dir_.Ruta());
+  EXPECT_EQ(mal.codigo, 64);
+  EXPECT_THAT(Registro(), HasSubstr("vardel: origen no válido"));
+  // The first line found the log full: it moved over the older one.
+  EXPECT_EQ(dir_.Lee("local/Vardel/puente.log.1"), lleno);
+
+  struct Caso {
+    UINT mensaje;
+    WPARAM w;
+    const char* motivo;
+    const char* clave;
+  };
+  for (const Caso& caso :
+       {Caso{WM_CLOSE, 0, "cierre pedido", "terminacion"},
+        Caso{WM_ENDSESSION, TRUE, "fin de la sesión de Windows", "fin_sesion"}}) {
+    SCOPED_TRACE(caso.motivo);
+    Arranca(Bandeja(5, 300));
+    EXPECT_EQ(Http(http::verb::get, "/v1/estado").result_int(), 200u);
+    Pagina pagina(puerto_, kOrigen);
+    pagina.Envia({{"id", 1}, {"orden", "leer"}});
+    ASSERT_EQ(pagina.Recibe()["tipo"], "documento");
+    ASSERT_TRUE(servidor_->EnviaAVentana(cli::puente::kClaseVentanaPuente, caso.mensaje, caso.w));
+    EXPECT_EQ(servidor_->Espera(std::chrono::seconds(60)), 0);
+    // The read stopped after the document in flight, and said why.
+    std::vector<json> resto;
+    beast::error_code error;
+    while (const std::optional<json> mensaje = pagina.RecibeOCierre(error)) {
+      resto.push_back(*mensaje);
+    }
+    ASSERT_FALSE(resto.empty());
+    EXPECT_LT(std::count_if(resto.begin(), resto.end(),
+                            [](const json& m) { return m["tipo"] == "documento"; }),
+              4);
+    EXPECT_TRUE(std::any_of(resto.begin(), resto.end(), [&caso](const json& m) {
+      return m["tipo"] == "detenida" && m["motivo"] == caso.clave;
+    })) << json(resto).dump();
+    EXPECT_THAT(Registro(), HasSubstr(std::string("detenido (") + caso.motivo + ")"));
+    EXPECT_EQ(servidor_->Errores(), "") << "nothing on a standard error no one sees";
+  }
+  // Both files bounded; the log's lines are whole, the one moved aside
+  // untouched since.
+  const std::string registro = Registro();
+  EXPECT_LT(registro.size(), kLimiteRegistro);
+  EXPECT_EQ(dir_.Lee("local/Vardel/puente.log.1"), lleno);
+  ASSERT_GE(registro.size(), 2u);
+  EXPECT_EQ(registro.substr(registro.size() - 2), "\r\n");
+  std::istringstream lineas(registro);
+  for (std::string linea; std::getline(lineas, linea);) {
+    EXPECT_THAT(linea, testing::StartsWith("vardel serve: "));
+  }
+  prueba::PonVariableEntorno("LOCALAPPDATA", localAntes);
+}
+#endif
 
 }  // namespace
 }  // namespace vardel
