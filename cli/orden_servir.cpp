@@ -170,6 +170,10 @@ class OyentePuente final : public OyenteLectura {
         if (lectura_.DocumentoAMedias()) {
           Documento(nullptr);
         }
+        // The page still gets the read's summary (what to feed again),
+        // then the error.
+        const std::chrono::duration<double> duracion = std::chrono::steady_clock::now() - inicio;
+        Publica(lectura_.JsonResumen(momentoInicio, duracion.count(), directorio));
         throw;
       }
       leyendo_ = false;

@@ -685,6 +685,26 @@ TEST_F(Puente, ElPuenteMuereYVuelveSinPerderNada) {
     ASSERT_EQ(leidos.size(), 8u);
     EXPECT_EQ(leidos.begin()->first, ultimo + 1) << "a number is never given twice";
     ultimo = leidos.rbegin()->first;
+
+    // A read a run-time error ends (the image folder moved away after the
+    // second cheque): the page still gets the summary, then the error.
+    dir_.Escribe("mtxmlmcr.scenario",
+                 bandeja + "[Event1]\nafter=2\ndo=move\npath=imagenes\nto=imagenes-fuera\n");
+    pagina.Envia({{"id", "l3"}, {"orden", "leer"}});
+    std::vector<std::string> tipos;
+    json m = pagina.Recibe();
+    for (; !(m["tipo"] == "respuesta" && m["id"] == "l3"); m = pagina.Recibe()) {
+      tipos.push_back(m["tipo"]);
+      if (m["tipo"] == "documento") {
+        ultimo = m["documento"];
+        pagina.Envia({{"id", "a"}, {"orden", "recibido"}, {"documento", m["documento"]}});
+      }
+    }
+    EXPECT_EQ(m["ok"], false);
+    EXPECT_EQ(m["numero"], 76) << m;
+    EXPECT_THAT(tipos, testing::Contains("resumen"));
+    fs::rename(fs::path(dir_.Ruta()) / "imagenes-fuera", fs::path(dir_.Ruta()) / "imagenes");
+    dir_.Escribe("mtxmlmcr.scenario", bandeja);
   }
 #ifndef _WIN32
   // SIGTERM in the middle of a read: the reading page and an idle one each
