@@ -75,7 +75,7 @@ fs::path CarpetaEstado() {
     throw std::runtime_error(
         "no hay carpeta de estado para el buzón del puente (ni XDG_STATE_HOME ni HOME)");
   }
-  const fs::path carpeta = base / "vardel";
+  fs::path carpeta = base / "vardel";
   CreaCarpeta(carpeta);
   return carpeta;
 }

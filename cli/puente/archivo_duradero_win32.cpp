@@ -57,7 +57,7 @@ fs::path CarpetaEstado() {
   if (local == nullptr || *local == L'\0') {
     throw std::runtime_error("no hay carpeta de estado para el buzón del puente (LOCALAPPDATA)");
   }
-  const fs::path carpeta = fs::path(local) / L"Vardel";
+  fs::path carpeta = fs::path(local) / L"Vardel";
   std::error_code error;
   fs::create_directories(carpeta, error);
   if (error) {

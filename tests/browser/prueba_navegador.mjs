@@ -105,6 +105,10 @@ fs.writeFileSync(path.join(trabajo, 'Config.ini'), config, 'latin1');
 const orden = windows
   ? [path.resolve(opciones.emulador), path.join(trabajo, 'vardel.exe')]
   : [path.join(trabajo, 'vardel')];
+// The bridge's outbox stays in the test's folder.
+const estadoPuente = path.join(trabajo, 'estado');
+fs.mkdirSync(estadoPuente, { recursive: true });
+const entornoPuente = { ...process.env, XDG_STATE_HOME: estadoPuente, LOCALAPPDATA: ruta(estadoPuente) };
 
 // Runs `vardel ARGS...`; resolves with its output and how long it took.
 function vardel(...argumentos) {
@@ -172,7 +176,7 @@ async function arrancaPuente(intento, puerto, origen, ...extra) {
   const proceso = spawn(
     orden[0],
     [...orden.slice(1), 'serve', '--port', String(puerto), '--allow-origin', origen, ...extra],
-    { cwd: trabajo, stdio: ['ignore', registro, registro] },
+    { cwd: trabajo, stdio: ['ignore', registro, registro], env: entornoPuente },
   );
   let salido = null;
   proceso.on('exit', (codigo) => (salido = codigo ?? 'signal'));
@@ -654,8 +658,7 @@ async function campanaDeVida(corridas) {
   const semilla = Number(opciones.semilla ?? Math.floor(Math.random() * 2 ** 32));
   const sola = opciones.corrida ? Number(opciones.corrida) : null;
   console.log(`lifecycle campaign: seed ${semilla} (--semilla ${semilla} --corrida K replays run K)`);
-  const estado = path.join(trabajo, 'estado');
-  fs.mkdirSync(estado, { recursive: true });
+  const estado = estadoPuente;
   const escenario = path.join(trabajo, 'mtxmlmcr.scenario');
   const salidaPuente = path.join(trabajo, 'puente-campana.salida');
   const puertoCampana = await puertoLibre();
@@ -670,7 +673,7 @@ async function campanaDeVida(corridas) {
       {
         cwd: trabajo,
         stdio: ['ignore', registro, registro],
-        env: { ...process.env, XDG_STATE_HOME: estado, LOCALAPPDATA: ruta(estado) },
+        env: entornoPuente,
       },
     );
     fs.closeSync(registro);
@@ -694,7 +697,7 @@ async function campanaDeVida(corridas) {
     este.kill(senal);
     await este.fin;
   };
-  const estadoPuente = async () => {
+  const saludPuente = async () => {
     try {
       return await (await fetch(`http://127.0.0.1:${puertoCampana}/v1/estado`)).json();
     } catch {
@@ -742,10 +745,18 @@ async function campanaDeVida(corridas) {
   };
 
   // The documents the outbox holds (the texts of those not acknowledged).
+  // Where the bridge says its outbox is: under Wine, %LOCALAPPDATA% is the
+  // prefix's own whatever the environment says, on drive C: of the prefix.
+  const archivoBuzon = () => {
+    const dicho = [...fs.readFileSync(salidaPuente, 'utf8').matchAll(/; buzón (.+?); orígenes/g)].at(-1)?.[1];
+    if (!dicho || !windows) return dicho;
+    const prefijo = process.env.VARDEL_WINEPREFIX ?? path.join(path.dirname(path.resolve(opciones.emulador)), '../build/wineprefix');
+    const [unidad, resto] = [dicho[0].toUpperCase(), dicho.slice(3).replaceAll('\\', '/')];
+    return unidad === 'Z' ? `/${resto}` : path.join(prefijo, `drive_${unidad.toLowerCase()}`, resto);
+  };
   const enBuzon = () => {
-    const archivo = fs.existsSync(path.join(estado, 'vardel'))
-      ? path.join(estado, 'vardel', `puente-${puertoCampana}.buzon`)
-      : path.join(estado, 'Vardel', `puente-${puertoCampana}.buzon`);
+    const archivo = archivoBuzon();
+    if (!comprueba(archivo && fs.existsSync(archivo), `no outbox where the bridge says: ${archivo}`)) return [];
     const vivos = new Map();
     const texto = fs.existsSync(archivo) ? fs.readFileSync(archivo, 'utf8') : '';
     for (const linea of texto.split('\n')) {
@@ -862,7 +873,7 @@ async function campanaDeVida(corridas) {
       while (Date.now() < limite) {
         const fed = alimentados(tray).length;
         if (fed !== ultimos) [ultimos, avance] = [fed, Date.now()];
-        const e = await estadoPuente();
+        const e = await saludPuente();
         if (e && !e.leyendo && fed === tray.cheques.length) break;
         // Asked, but the request went with a connection (or was never
         // sent): the teller presses the button again.
@@ -964,6 +975,10 @@ async function campanaDeVida(corridas) {
     for (const p of pestanas) await p.contexto.close().catch(() => {});
   }
   await detiene('SIGTERM');
+  // The campaign's outbox goes with it (under Wine it lies in the shared
+  // prefix).
+  const buzon = archivoBuzon();
+  if (buzon) fs.rmSync(buzon, { force: true });
   const sucesos = SUCESOS.map((s) => `${s} ${porSuceso[s]}`).join(', ');
   console.log(
     `${windows ? 'vardel.exe under Wine' : 'vardel'}: ${cifras.corridas} runs (${sucesos}); ` +
@@ -971,6 +986,8 @@ async function campanaDeVida(corridas) {
       `cut by a kill and fed again ${cifras.cortados}; lost ${cifras.perdidos}, duplicated ${cifras.duplicados}`,
   );
   if (erroresPagina.length) violaciones.push(`uncaught errors in the page:\n${erroresPagina.join('\n')}`);
+  if (/Sanitizer/.test(fs.readFileSync(salidaPuente, 'utf8'))) violaciones.push('a sanitizer reported on the bridge');
+  violaciones.push(...fallos);
   if (violaciones.length) {
     console.log(`FAIL (seed ${semilla}):\n${violaciones.join('\n')}`);
     console.log(`bridge output (last lines):\n${fs.readFileSync(salidaPuente, 'utf8').slice(-3000)}`);
