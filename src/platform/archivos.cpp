@@ -1,4 +1,7 @@
+#include <charconv>
+#include <cstdint>
 #include <cstdio>
+#include <limits>
 #include <random>
 
 #include "platform/archivos.h"
@@ -76,11 +79,22 @@ std::optional<Escritor> EscritorDe(std::string_view cola) {
   const std::size_t n = partes.size();
   if (n >= 3 && partes[n - 1].size() == 16 && SoloCon(partes[n - 1], EsHexadecimal) &&
       SoloCon(partes[n - 2], EsDigito) && partes[n - 2].size() <= 10) {
+    // A number no process id can be (past 32 bits, which is what both
+    // platforms' ids fit in) names no writer this sweep can judge: the
+    // file is left alone rather than the read failed.
+    std::uint64_t proceso = 0;
+    const std::string_view cifras = partes[n - 2];
+    const auto [fin, error] =
+        std::from_chars(cifras.data(), cifras.data() + cifras.size(), proceso);
+    if (error != std::errc() || fin != cifras.data() + cifras.size() ||
+        proceso > std::numeric_limits<std::uint32_t>::max()) {
+      return std::nullopt;
+    }
     Escritor escritor;
     escritor.conEquipo = true;
     escritor.equipo =
         std::string(cola.substr(0, cola.size() - partes[n - 1].size() - partes[n - 2].size() - 2));
-    escritor.proceso = std::stoul(std::string(partes[n - 2]));
+    escritor.proceso = static_cast<unsigned long>(proceso);
     return escritor;
   }
   if (n <= 2 && SoloCon(partes[0], EsDigito) && (n == 1 || SoloCon(partes[1], EsDigito))) {

@@ -634,6 +634,8 @@ TEST_F(Ciclo, SoloSeBorranLosTemporalesAbandonados) {
       {"ERRREV7.tif.tmp-" + equipo + "-" + muerto + azar, false},
       {"vardel-prueba.tmp-" + equipo + "-" + muerto + azar, false},
       {"ANV1.tif.tmp-" + equipo + "-" + vivo + azar, true},
+      // A number no process id can be: left alone, and the read goes on.
+      {"ANV1.tif.tmp-" + equipo + "-9999999999" + azar, true},
       {"ANV2.tif.tmp-otro-pc-" + muerto + azar, true},
       {"ANV3.tif.tmp-otro-pc-" + muerto + azar + ".viejo", true},
       {"ANV4.tif.tmp-" + muerto + "-0", true},
