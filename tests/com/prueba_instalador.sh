@@ -13,24 +13,9 @@ programa=$1 paquete=$2 version=$3 actualizacion=$4 carpeta=$5 guion=$6
 shift 6
 [ "$1" = -- ] && shift
 
-# A 32-bit program needs a kernel that runs 32-bit code: skipped elsewhere.
-if [ "$("$scripts/pe-arch" "$programa")" != x86_64 ] && ! "$scripts/wine-32bit"; then
-  echo "prueba_instalador: this machine cannot run 32-bit Windows programs; skipped" >&2
-  exit 77
-fi
-
-compartido=${VARDEL_WINEPREFIX:-$scripts/../build/wineprefix}
-"$scripts/wine-prefix" >/dev/null
-propio=$carpeta/wineprefix
-terminar() {
-  if [ -f "$propio/system.reg" ]; then
-    WINEPREFIX=$propio wineserver -k 2>/dev/null || true
-  fi
-  rm -rf "$carpeta"
-}
-trap terminar EXIT
-rm -rf "$carpeta"
-mkdir -p "$carpeta"
+# shellcheck source=../../scripts/wine-prefix-own
+. "$scripts/wine-prefix-own"
+prefijo_propio prueba_instalador "$programa" "$carpeta"
 
 # The web bridge's shortcut (feature Puente) starts the program without a
 # console, with no arguments.
@@ -44,14 +29,6 @@ msiinfo export "$paquete" Shortcut |
 IFS=. read -r mayor menor parche <<<"$version"
 nueva=$mayor.$menor.$((parche + 1))
 "$@" -DVERSION="$nueva" -DSALIDA="$carpeta/nuevo.msi" -P "$guion" >/dev/null
-
-if [ "$(stat -c %d "$compartido")" = "$(stat -c %d "$carpeta")" ]; then
-  cp -a --link "$compartido" "$propio"
-  (cd "$compartido" && find . -type f \( -size -256k -o -name '*.reg' \) -print0 |
-    xargs -0 cp --remove-destination --parents -t "$propio")
-else
-  cp -a "$compartido" "$propio"  # hard links cannot cross file systems
-fi
 
 windows() { echo "Z:${1//\//\\}"; }
 VARDEL_WINEPREFIX=$propio VARDEL_MSI=$(windows "$paquete") VARDEL_MSI_NUEVO=$(windows "$carpeta/nuevo.msi") \

@@ -525,7 +525,9 @@ TEST_F(Puente, NingunClienteDejaFueraALaPagina) {
   const long memoriaDespues = servidor_->MemoriaKib();
   std::printf("memoria del puente: %ld KiB antes, %ld KiB tras el cliente que no lee\n",
               memoriaAntes, memoriaDespues);
+#ifndef __SANITIZE_ADDRESS__  // its quarantine keeps what was freed
   EXPECT_LT(memoriaDespues - memoriaAntes, 24 * 1024);
+#endif
 }
 
 TEST_F(Puente, UnaLecturaALaVezYLasImagenesDeCadaPagina) {
@@ -659,7 +661,7 @@ TEST_F(Puente, ElPuenteMuereYVuelveSinPerderNada) {
       if (m["tipo"] == "lectura_interrumpida") {
         aviso = m;
       } else if (m["tipo"] == "documento") {
-        EXPECT_EQ(m["pendiente"], true) << m;
+        EXPECT_EQ(m.value("pendiente", false), true) << m;
         pendientes.push_back(m["documento"]);
         if (pendientes.size() == 1) {
           const std::string url = m["imagenes"][0];
@@ -736,7 +738,7 @@ TEST_F(Puente, ElPuenteMuereYVuelveSinPerderNada) {
     EXPECT_NE(m["tipo"], "lectura_interrumpida") << m;
     if (m["tipo"] == "documento") {
       EXPECT_EQ(m["documento"], ultimo + 1 + pendientes);
-      EXPECT_EQ(m["pendiente"], true);
+      EXPECT_EQ(m.value("pendiente", false), true);
       ++pendientes;
     }
   }
@@ -764,7 +766,7 @@ TEST_F(Puente, UnaAvalanchaDeSesionesNoEchaLaLectura) {
       if (m["tipo"] == "documento" && vistos.insert(m["documento"].get<int>()).second) {
         pagina.Envia({{"id", "a"}, {"orden", "recibido"}, {"documento", m["documento"]}});
       }
-      acuses += m["id"] == "a" ? 1 : 0;
+      acuses += m.value("id", json()) == "a" ? 1 : 0;
     }
     pagina.Corta();
   }
