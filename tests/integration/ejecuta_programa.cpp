@@ -300,27 +300,36 @@ int ProgramaEnMarcha::Espera(std::chrono::milliseconds limite) {
 }
 
 #ifdef _WIN32
+namespace {
+
+struct BusquedaVentana {
+  DWORD proceso;
+  const wchar_t* clase;
+  HWND ventana;
+};
+
+// EnumWindows' callback: the window of that process and class, if any.
+// A function of the system's calling convention (a lambda is not one on
+// i686).
+BOOL CALLBACK BuscaVentana(HWND ventana, LPARAM l) {
+  auto& b = *reinterpret_cast<BusquedaVentana*>(l);
+  DWORD proceso = 0;
+  GetWindowThreadProcessId(ventana, &proceso);
+  wchar_t nombre[64] = L"";
+  GetClassNameW(ventana, nombre, 64);
+  if (proceso == b.proceso && std::wstring_view(nombre) == b.clase) {
+    b.ventana = ventana;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+}  // namespace
+
 bool ProgramaEnMarcha::EnviaAVentana(const wchar_t* clase, unsigned mensaje,
                                      std::uintptr_t w) const {
-  struct Busqueda {
-    DWORD proceso;
-    const wchar_t* clase;
-    HWND ventana;
-  } busqueda{GetProcessId(proceso_), clase, nullptr};
-  EnumWindows(
-      [](HWND ventana, LPARAM l) -> BOOL {
-        auto& b = *reinterpret_cast<Busqueda*>(l);
-        DWORD proceso = 0;
-        GetWindowThreadProcessId(ventana, &proceso);
-        wchar_t nombre[64] = L"";
-        GetClassNameW(ventana, nombre, 64);
-        if (proceso == b.proceso && std::wstring_view(nombre) == b.clase) {
-          b.ventana = ventana;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&busqueda));
+  BusquedaVentana busqueda{GetProcessId(proceso_), clase, nullptr};
+  EnumWindows(BuscaVentana, reinterpret_cast<LPARAM>(&busqueda));
   if (busqueda.ventana == nullptr) {
     return false;
   }
