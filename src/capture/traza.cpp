@@ -38,9 +38,14 @@ void Escribe(const std::string& linea, EstadoCiclo& estado) {
 
 std::string SinControles(const std::string& texto) {
   std::string limpio;
-  for (const char c : texto) {
+  for (std::size_t i = 0; i < texto.size(); ++i) {
+    const char c = texto[i];
     const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte == 0x7F) {
+    // A backslash that the text follows with "x" is written \x5C too, so
+    // "\x1B" sent as text never reads as an escaped ESC: every "\x" of
+    // the line starts an escape. A lone backslash (a Windows path) stays.
+    const bool barraAmbigua = c == '\\' && i + 1 < texto.size() && texto[i + 1] == 'x';
+    if (byte < 0x20 || byte == 0x7F || barraAmbigua) {
       char escrito[5];
       std::snprintf(escrito, sizeof escrito, "\\x%02X", byte);
       limpio += escrito;

@@ -30,7 +30,9 @@ void TrazaImagenNoGuardada(std::int32_t numero, int k, const std::string& ruta,
 
 // The text as a trace line may carry it: every control character (CR, LF,
 // tab...) written visibly as \xHH, so nothing the reader sends can break a
-// line of the log or forge another.
+// line of the log or forge another; and a backslash followed by "x" as
+// \x5C, so that every "\x" in the line starts an escape and two texts never
+// give one line (a real ESC gives \x1B, the text "\x1B" gives \x5Cx1B).
 std::string SinControles(const std::string& texto);
 
 }  // namespace vardel::capture

@@ -342,7 +342,8 @@ TEST_F(Ciclo, NumerosDeErrorLibres) {
 
 TEST_F(Ciclo, LineaNoLeidaSinImagen3NoLlevaDatos) {
   // What the reader sends cannot break or forge a line of the log.
-  Documento d = Cheque("?\r\n1/1/2026 - 0 - falsa\tX\x7f");
+  // A real ESC and the text "\x1B" give two lines, a lone backslash stays.
+  Documento d = Cheque("?\r\n1/1/2026 - 0 - falsa\tX\x7f\x1b\\x1B\\y");
   d.imagenes.erase(3);
   bandeja = {d};
   Ejecuta();
@@ -351,7 +352,8 @@ TEST_F(Ciclo, LineaNoLeidaSinImagen3NoLlevaDatos) {
   EXPECT_TRUE(dir.Existe("ERRANV1.tif"));
   EXPECT_TRUE(dir.Existe("ERRREV1.tif"));
   EXPECT_THAT(Log(), testing::EndsWith(" - 0 - Documento sin datos, número de error 1, línea "
-                                       "\"?\\x0D\\x0A1/1/2026 - 0 - falsa\\x09X\\x7F\" Vuelva a "
+                                       "\"?\\x0D\\x0A1/1/2026 - 0 - falsa\\x09X\\x7F\\x1B"
+                                       "\\x5Cx1B\\y\" Vuelva a "
                                        "pasar el talón \r\n"));
 }
 
