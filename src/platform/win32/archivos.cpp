@@ -80,6 +80,18 @@ bool CreaExclusivo(const std::string& ruta) {
     if (codigo == ERROR_FILE_EXISTS || codigo == ERROR_ALREADY_EXISTS) {
       return false;
     }
+    // A name whose file another process has just deleted, while a handle
+    // to it is still open, answers "access denied" until that handle
+    // closes: the name is taken, not the folder closed to us. Only when
+    // nothing stands at the name is the refusal the folder's.
+    if (codigo == ERROR_ACCESS_DENIED) {
+      const bool nada =
+          GetFileAttributesA(AAnsi(ruta).c_str()) == INVALID_FILE_ATTRIBUTES &&
+          (GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND);
+      if (!nada) {
+        return false;
+      }
+    }
     LanzaErrorDeArchivo(codigo);
   }
   return true;
