@@ -239,21 +239,6 @@ export interface EventoConexion {
   bienvenida: EventoBienvenida | null;
 }
 
-/** Every event the bridge sends. */
-export type EventoProtocolo =
-  | EventoBienvenida
-  | EventoRespuesta
-  | EventoDocumento
-  | EventoAtasco
-  | EventoMensaje
-  | EventoCapturaFallida
-  | EventoErrorLectora
-  | EventoResumen
-  | EventoLectoraPerdida
-  | EventoDetenida
-  | EventoLecturaInterrumpida
-  | EventoLectora;
-
 /** The events `Puente.historial()` keeps: what a read showed the teller. */
 export type EventoHistorial =
   | EventoDocumento
@@ -265,6 +250,9 @@ export type EventoHistorial =
   | EventoLectoraPerdida
   | EventoDetenida
   | EventoLecturaInterrumpida;
+
+/** Every event the bridge sends. */
+export type EventoProtocolo = EventoBienvenida | EventoRespuesta | EventoHistorial | EventoLectora;
 
 /** Handlers' events by the name given to `on`. */
 export interface EventosPuente {
