@@ -21,6 +21,22 @@ std::uint32_t Crc32(const std::string& texto) {
 // Records appended before the file may be rewritten with the live ones.
 constexpr std::size_t kEscritosMinimos = 256;
 
+std::string RegistroLectura(int id, const std::string& origen) {
+  return json{{"r", "lectura"}, {"id", id}, {"origen", origen}}.dump();
+}
+
+std::string RegistroDocumento(const DocumentoBuzon& d) {
+  return json{{"r", "documento"},   {"lectura", d.lectura}, {"documento", d.documento},
+              {"entero", d.entero}, {"nombre", d.nombre},   {"imagenes", d.imagenes},
+              {"texto", d.texto}}
+      .dump();
+}
+
+// A read's end ("fin") or its notice given ("avisada").
+std::string RegistroDeLectura(const char* tipo, int lectura) {
+  return json{{"r", tipo}, {"lectura", lectura}}.dump();
+}
+
 }  // namespace
 
 std::string LineaBuzon(const std::string& json) {
@@ -132,59 +148,44 @@ std::vector<const LecturaBuzon*> Buzon::Lecturas() const {
 }
 
 int Buzon::Lectura(const std::string& origen) {
-  const int id = siguienteLectura_++;
-  Escribe(json{{"r", "lectura"}, {"id", id}, {"origen", origen}}.dump());
-  lecturas_[id] = LecturaBuzon{id, origen, false, false, {}, 0};
+  const int id = siguienteLectura_;
+  Registra(RegistroLectura(id, origen));
   return id;
 }
 
-void Buzon::Documento(DocumentoBuzon documento) {
-  Escribe(json{{"r", "documento"},
-               {"lectura", documento.lectura},
-               {"documento", documento.documento},
-               {"entero", documento.entero},
-               {"nombre", documento.nombre},
-               {"imagenes", documento.imagenes},
-               {"texto", documento.texto}}
-              .dump());
-  siguienteDocumento_ = std::max(siguienteDocumento_, documento.documento + 1);
-  if (const auto it = lecturas_.find(documento.lectura);
-      it != lecturas_.end() && documento.entero) {
-    it->second.ultimoEntero = std::max(it->second.ultimoEntero, documento.documento);
-  }
-  const int numero = documento.documento;
-  pendientes_[numero] = std::move(documento);
+void Buzon::Documento(const DocumentoBuzon& documento) {
+  Registra(RegistroDocumento(documento));
 }
 
 void Buzon::Cierre(int lectura, const std::string& texto) {
-  if (const auto it = lecturas_.find(lectura); it != lecturas_.end()) {
-    Escribe(json{{"r", "cierre"}, {"lectura", lectura}, {"texto", texto}}.dump());
-    it->second.cierres.push_back(texto);
+  if (lecturas_.count(lectura) != 0) {
+    Registra(json{{"r", "cierre"}, {"lectura", lectura}, {"texto", texto}}.dump());
   }
 }
 
 void Buzon::Fin(int lectura) {
-  if (const auto it = lecturas_.find(lectura); it != lecturas_.end()) {
-    Escribe(json{{"r", "fin"}, {"lectura", lectura}}.dump());
-    it->second.cerrada = true;
+  if (lecturas_.count(lectura) != 0) {
+    Registra(RegistroDeLectura("fin", lectura));
   }
 }
 
 void Buzon::Avisada(int lectura) {
-  if (const auto it = lecturas_.find(lectura); it != lecturas_.end()) {
-    Escribe(json{{"r", "avisada"}, {"lectura", lectura}}.dump());
-    it->second.avisada = true;
+  if (lecturas_.count(lectura) != 0) {
+    Registra(RegistroDeLectura("avisada", lectura));
   }
 }
 
 void Buzon::Quita(int documento) {
-  if (pendientes_.erase(documento) == 1) {
-    Escribe(json{{"r", "quita"}, {"documento", documento}}.dump());
+  if (pendientes_.count(documento) != 0) {
+    Registra(json{{"r", "quita"}, {"documento", documento}}.dump());
   }
 }
 
-void Buzon::Escribe(const std::string& texto) {
-  archivo_->Anexa(LineaBuzon(texto));
+// On disk first, then in memory by the same reading a start gives it; the
+// file is rewritten only once the record counts in what is live.
+void Buzon::Registra(const std::string& registro) {
+  archivo_->Anexa(LineaBuzon(registro));
+  Aplica(registro);
   // Records pile up behind the living: rewrite with the living only.
   ++escritos_;
   if (escritos_ > kEscritosMinimos && escritos_ > 4 * (pendientes_.size() + lecturas_.size())) {
@@ -208,27 +209,20 @@ std::string Buzon::Vivos() const {
     if (!conDocumentos && (lectura.cerrada || lectura.avisada)) {
       continue;
     }
-    texto += LineaBuzon(json{{"r", "lectura"}, {"id", id}, {"origen", lectura.origen}}.dump());
+    texto += LineaBuzon(RegistroLectura(id, lectura.origen));
     for (const auto& [numero, d] : pendientes_) {
       if (d.lectura == id) {
-        texto += LineaBuzon(json{
-            {"r", "documento"},
-            {"lectura", d.lectura},
-            {"documento", d.documento},
-            {"entero", d.entero},
-            {"nombre", d.nombre},
-            {"imagenes", d.imagenes},
-            {"texto", d.texto}}.dump());
+        texto += LineaBuzon(RegistroDocumento(d));
       }
     }
     for (const std::string& cierre : lectura.cierres) {
       texto += LineaBuzon(json{{"r", "cierre"}, {"lectura", id}, {"texto", cierre}}.dump());
     }
     if (lectura.cerrada) {
-      texto += LineaBuzon(json{{"r", "fin"}, {"lectura", id}}.dump());
+      texto += LineaBuzon(RegistroDeLectura("fin", id));
     }
     if (lectura.avisada) {
-      texto += LineaBuzon(json{{"r", "avisada"}, {"lectura", id}}.dump());
+      texto += LineaBuzon(RegistroDeLectura("avisada", id));
     }
   }
   return texto;

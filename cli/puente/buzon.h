@@ -66,7 +66,7 @@ class Buzon {
   // A read begins for a page of `origen`; its id.
   int Lectura(const std::string& origen);
   // Before it is sent.
-  void Documento(DocumentoBuzon documento);
+  void Documento(const DocumentoBuzon& documento);
   // An event that closes the read in flight (its summary, the reader lost,
   // the bridge stopped), before it is sent.
   void Cierre(int lectura, const std::string& texto);
@@ -80,7 +80,7 @@ class Buzon {
  private:
   void Carga(const std::string& contenido);
   void Aplica(const std::string& json);
-  void Escribe(const std::string& json);
+  void Registra(const std::string& registro);
   void Compacta();
   std::string Vivos() const;
 
