@@ -20,6 +20,7 @@ inline constexpr int32_t kTiposNoCoinciden = 13;
 inline constexpr int32_t kErrorCargandoBiblioteca = 48;
 inline constexpr int32_t kArchivoNoEncontrado = 53;
 inline constexpr int32_t kDiscoLleno = 61;
+inline constexpr int32_t kDemasiadosArchivos = 67;
 inline constexpr int32_t kPermisoDenegado = 70;
 inline constexpr int32_t kErrorAccesoRuta = 75;
 inline constexpr int32_t kRutaNoEncontrada = 76;

@@ -1,7 +1,6 @@
 #include "capture/directorio_imagenes.h"
 
 #include "core/text.h"
-#include "platform/archivos.h"
 #include "settings/configuracion.h"
 #include "settings/registro.h"
 #include "vardel/error.h"
@@ -41,11 +40,19 @@ std::string DirectorioImagenes() {
   return directorio;
 }
 
-std::string CompruebaAntesDeCapturar(Boolean blnLogActivo) {
+platform::Carpeta CarpetaImagenes() {
+  platform::Carpeta carpeta(DirectorioImagenes());
+  platform::CompruebaAlcance(carpeta, Configuracion::RutaConfig(), "DirectorioImg");
+  return carpeta;
+}
+
+platform::Carpeta CompruebaAntesDeCapturar(Boolean blnLogActivo) {
   std::string directorio;
   try {
     directorio = DirectorioImagenes();
-    platform::CompruebaEscritura(directorio, kEspacioPorCheque);
+    platform::Carpeta carpeta = CarpetaImagenes();
+    carpeta.CompruebaEscritura(kEspacioPorCheque);
+    return carpeta;
   } catch (ErrorEjecucion& error) {
     if (error.Detalle().empty()) {
       error.AnadeDetalle(DondeSeConfigura(directorio));
@@ -56,7 +63,6 @@ std::string CompruebaAntesDeCapturar(Boolean blnLogActivo) {
     }
     throw;
   }
-  return directorio;
 }
 
 }  // namespace vardel::capture

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/carpeta.h"
 #include "vardel/boolean.h"
 
 namespace vardel::capture {
@@ -17,17 +18,27 @@ inline constexpr std::uint64_t kEspacioPorCheque = 16ull * 1024 * 1024;
 // never written anywhere else.
 std::string DirectorioImagenes();
 
+// The image directory resolved once for an operation (a pass, an image's
+// write, a sweep). Raises what DirectorioImagenes raises, the error of a
+// folder that cannot be resolved safely, and 70 when the folder is one the
+// accounts that can change Config.ini may not write themselves.
+platform::Carpeta CarpetaImagenes();
+
 // Before each capture call: the pass's images can be written (the directory
 // is a usable one, a file can be created in it, it has room for a cheque).
 // When not, the read ends here with the error the write would have raised,
 // logged when blnLogActivo is true, before any document is fed. Gives the
-// directory it checked.
-std::string CompruebaAntesDeCapturar(Boolean blnLogActivo);
+// directory it checked, resolved.
+platform::Carpeta CompruebaAntesDeCapturar(Boolean blnLogActivo);
 
-// Removes from the image directory the temporaries of this component's
-// image writes and folder probe whose writer is provably gone
-// (platform::BorraTemporalesAbandonados). Nothing else is touched; nothing
-// here ever fails a read.
+// At most once a day per folder and machine: removes from the image
+// directory the temporaries of this component's image writes and folder
+// probe, and the number claims, whose writer is provably gone
+// (platform::EscritorAusente). Nothing else is touched; nothing here ever
+// fails a read. The day's turn is a marker file,
+// "vardel-barrido-<machine>-<day>", which the first read of the day
+// creates; so a read costs the same in a folder of a year's images as in
+// an empty one.
 void BorraTemporalesHuerfanos(const std::string& directorio);
 
 }  // namespace vardel::capture

@@ -150,11 +150,12 @@ void GuardaImagenSinTraza(int k, EstadoCiclo& estado, std::string& ruta) {
   if (longitudImagen >= 0 && static_cast<std::size_t>(longitudImagen) < imagen.size()) {
     imagen.resize(static_cast<std::size_t>(longitudImagen));
   }
-  ruta = DirectorioImagenes() + platform::kSeparador + NombreDelDocumento(k, estado);
+  const std::string nombre = NombreDelDocumento(k, estado);
+  ruta = DirectorioImagenes() + platform::kSeparador + nombre;
   if (!estado.datosLinea && k == 3) {
     estado.colDatos = ColeccionSinDatos(estado.intIndiceError);
   }
-  platform::EscribeArchivoCompleto(ruta, imagen);
+  CarpetaImagenes().EscribeCompleto(nombre, imagen);
 }
 
 }  // namespace

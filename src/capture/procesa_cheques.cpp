@@ -107,11 +107,11 @@ void ProcesaCheques(const Contexto& contexto) {
     if (estado.trazaPerdida) {
       throw *estado.trazaPerdida;
     }
-    const std::string directorio = CompruebaAntesDeCapturar(contexto.blnLogActivo());
-    // The pass's number is claimed, so no other reader of the folder (or
-    // files put there by hand since the last probe) shares it: IDERR
-    // always names this pass's files alone.
-    const ReservaNumero reserva(directorio, estado.intIndiceError);
+    // The pass's number is claimed in the folder just checked, so no other
+    // reader of the folder (or files put there by hand since the last
+    // probe) shares it: IDERR always names this pass's files alone.
+    const ReservaNumero reserva(CompruebaAntesDeCapturar(contexto.blnLogActivo()),
+                                estado.intIndiceError);
 
     // A fresh results buffer for every call: a failing call that writes
     // nothing must not replay the previous document's "DOCPRESENT".

@@ -23,6 +23,8 @@ std::string DescripcionError(int32_t numero) {
       return "No se ha encontrado el archivo";
     case errores::kDiscoLleno:
       return "Disco lleno";
+    case errores::kDemasiadosArchivos:
+      return "Demasiados archivos";
     case errores::kPermisoDenegado:
       return "Permiso denegado";
     case errores::kErrorAccesoRuta:

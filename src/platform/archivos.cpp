@@ -10,18 +10,25 @@
 
 namespace vardel::platform {
 
-std::string NombreEquipo() {
-  // Asked of the system once: a temporary's name and every sweep use it.
-  static const std::string equipo = [] {
-    std::string nombre;
-    for (const char c : detalle::NombreEquipoSistema()) {
-      const bool valido =
-          (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-';
-      nombre += valido ? c : '_';
+std::string IdentidadEquipo() {
+  // Asked of the system once: every temporary's name and every sweep use it.
+  static const std::string identidad = [] {
+    const auto limpia = [](const std::string& texto) {
+      std::string limpio;
+      for (const char c : texto) {
+        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) {
+          limpio += c;
+        }
+      }
+      return limpio;
+    };
+    std::string propia = limpia(detalle::IdentidadEquipoSistema());
+    if (propia.empty()) {
+      propia = limpia(detalle::NombreEquipoSistema());
     }
-    return nombre.empty() ? std::string("equipo") : nombre;
+    return propia.empty() ? std::string("equipo") : propia;
   }();
-  return equipo;
+  return identidad;
 }
 
 std::string NombreTemporal(const std::string& base) {
@@ -31,7 +38,8 @@ std::string NombreTemporal(const std::string& base) {
   const std::uint64_t numero = (static_cast<std::uint64_t>(fuente()) << 32) ^ fuente();
   char aleatorio[17];
   std::snprintf(aleatorio, sizeof aleatorio, "%016llx", static_cast<unsigned long long>(numero));
-  return base + ".tmp-" + NombreEquipo() + "-" + std::to_string(ProcesoActual()) + "-" + aleatorio;
+  return base + ".tmp-" + IdentidadEquipo() + "-" + std::to_string(ProcesoActual()) + "-" +
+         aleatorio;
 }
 
 namespace {
@@ -54,16 +62,8 @@ bool EsHexadecimal(char c) {
   return EsDigito(c) || (c >= 'a' && c <= 'f');
 }
 
-// What a temporary's name says of its writer.
-struct Escritor {
-  bool conEquipo = false;  // named by NombreTemporal; else an earlier naming
-  std::string equipo;
-  unsigned long proceso = 0;
-};
+}  // namespace
 
-// The writer of a temporary "<base>.tmp-<machine>-<process>-<16 hex>", or
-// of the earlier "<base>.tmp-<process>[-<counter>]"; nullopt for any other
-// name.
 std::optional<Escritor> EscritorDe(std::string_view cola) {
   std::vector<std::string_view> partes;
   std::size_t inicio = 0;
@@ -103,9 +103,14 @@ std::optional<Escritor> EscritorDe(std::string_view cola) {
   return std::nullopt;
 }
 
-}  // namespace
+bool EscritorAusente(const Escritor& escritor, std::optional<std::int64_t> antiguedad) {
+  if (escritor.conEquipo && escritor.equipo == IdentidadEquipo()) {
+    return escritor.proceso != ProcesoActual() && !ProcesoActivo(escritor.proceso);
+  }
+  return antiguedad && *antiguedad >= kAntiguedadAbandono;
+}
 
-void BorraTemporalesAbandonados(const std::string& directorio,
+void BorraTemporalesAbandonados(const Carpeta& carpeta,
                                 const std::function<bool(std::string_view base)>& esBase) {
   const auto partes = [](const std::string& nombre) {
     const auto marca = nombre.rfind(".tmp-");
@@ -120,18 +125,10 @@ void BorraTemporalesAbandonados(const std::string& directorio,
     const auto [base, cola] = partes(nombre);
     return !base.empty() && esBase(base) && EscritorDe(cola).has_value();
   };
-  for (const std::string& nombre : ArchivosDelDirectorio(directorio, candidato)) {
+  for (const std::string& nombre : carpeta.Archivos(candidato)) {
     const Escritor escritor = *EscritorDe(partes(nombre).second);
-    const std::string ruta = directorio + kSeparador + nombre;
-    bool abandonado = false;
-    if (escritor.conEquipo && escritor.equipo == NombreEquipo()) {
-      abandonado = escritor.proceso != ProcesoActual() && !ProcesoActivo(escritor.proceso);
-    } else {
-      const auto antiguedad = AntiguedadArchivo(ruta);
-      abandonado = antiguedad && *antiguedad >= kAntiguedadAbandono;
-    }
-    if (abandonado) {
-      BorraArchivo(ruta);
+    if (EscritorAusente(escritor, carpeta.Antiguedad(nombre))) {
+      carpeta.Borra(nombre);
     }
   }
 }

@@ -6,6 +6,10 @@
 // What the file helpers of each platform share.
 namespace vardel::platform::detalle {
 
+// The system's identity of this installation ("" when it gives none):
+// /etc/machine-id, or the MachineGuid of the Windows installation.
+std::string IdentidadEquipoSistema();
+
 // The machine's name as the system gives it ("" when it gives none).
 std::string NombreEquipoSistema();
 

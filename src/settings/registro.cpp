@@ -1,16 +1,28 @@
 #include "settings/registro.h"
 
 #include "platform/ansi.h"
-#include "platform/archivos.h"
+#include "platform/carpeta.h"
 #include "platform/componente.h"
 #include "platform/estado_usuario.h"
 #include "platform/reloj.h"
+#include "settings/configuracion.h"
 
 namespace vardel::Configuracion {
 
 namespace {
 
 constexpr const char* kNombreLog = "Lectora.log";
+
+// The log's folder resolved once for the line. A folder Config.ini names
+// (DirectorioLog) must be one its editors may write: a root read must not
+// append where they could not.
+void AnadeEn(const std::string& carpeta, bool nombradaEnAjustes, const std::string& bytes) {
+  const platform::Carpeta destino(carpeta);
+  if (nombradaEnAjustes) {
+    platform::CompruebaAlcance(destino, RutaConfig(), "DirectorioLog");
+  }
+  destino.AnadeLinea(kNombreLog, bytes);
+}
 
 }  // namespace
 
@@ -19,10 +31,17 @@ std::string& strDirectorioLog() {
   return directorio;
 }
 
-std::string RutaLog() {
+namespace {
+
+std::string CarpetaLog() {
   const std::string& directorio = strDirectorioLog();
-  const std::string carpeta = directorio.empty() ? platform::DirectorioComponente() : directorio;
-  return carpeta + platform::kSeparador + kNombreLog;
+  return directorio.empty() ? platform::DirectorioComponente() : directorio;
+}
+
+}  // namespace
+
+std::string RutaLog() {
+  return CarpetaLog() + platform::kSeparador + kNombreLog;
 }
 
 std::string RutaLogRespaldo() {
@@ -33,15 +52,16 @@ std::string RutaLogRespaldo() {
 std::optional<ErrorEjecucion> EscribeTraza(const std::string& texto) {
   const std::string bytes = platform::AAnsi(texto);
   try {
-    platform::AnadeLinea(RutaLog(), bytes);
+    const std::string carpeta = CarpetaLog();
+    AnadeEn(carpeta, carpeta != platform::DirectorioComponente(), bytes);
     return std::nullopt;
   } catch (const ErrorEjecucion& error) {
-    const std::string respaldo = RutaLogRespaldo();
+    const std::string respaldo = platform::CarpetaEstadoUsuario();
     if (respaldo.empty()) {
       return error;
     }
     try {
-      platform::AnadeLinea(respaldo, bytes);
+      AnadeEn(respaldo, false, bytes);
       return std::nullopt;
     } catch (const ErrorEjecucion& otro) {
       return otro;

@@ -138,6 +138,8 @@ int main(int argc, char** argv) {
   int rondas = 0;
   int cheques_dos = 0;
   int violaciones_dos = 0;
+  int rondas_equipos = 0;
+  int cortadas_equipos = 0;
   for (int n = o.sola >= 0 ? o.sola : 0;; ++n) {
     const std::chrono::duration<double> transcurrido = std::chrono::steady_clock::now() - inicio;
     if ((o.sola >= 0 && n > o.sola) || (o.lecturas > 0 && n >= o.lecturas) ||
@@ -149,10 +151,15 @@ int main(int argc, char** argv) {
       carpetas.Olvida();
     }
     // Now and then two readers at once on one folder (natively: the round
-    // copies the native host, component and simulator).
+    // copies the native host, component and simulator), every other time
+    // as two machines of one host name.
     if (!windows && n % 20 == 10) {
-      const RondaDosLectoras ronda = DosLectoras(instalacion, Anfitrion(false), 12);
+      const RondaDosLectoras ronda = DosLectoras(instalacion, Anfitrion(false), 12, n % 40 == 30);
       ++rondas;
+      if (ronda.dosEquipos) {
+        ++rondas_equipos;
+        cortadas_equipos += ronda.cortadas;
+      }
       cheques_dos += ronda.cheques;
       violaciones_dos += static_cast<int>(ronda.violaciones.size());
       for (const std::string& violacion : ronda.violaciones) {
@@ -198,6 +205,12 @@ int main(int argc, char** argv) {
         "Dos lectoras a la vez en una carpeta: %d rondas, %d cheques sin línea, "
         "%d violaciones\n",
         rondas, cheques_dos, violaciones_dos);
+  }
+  if (rondas_equipos > 0) {
+    std::printf(
+        "Dos equipos de un mismo nombre en una carpeta: %d rondas, %d lecturas cortadas antes "
+        "de entregar cada cheque\n",
+        rondas_equipos, cortadas_equipos);
   }
   cifras.Imprime(o.semilla);
   return cifras.Violaciones() == 0 && violaciones_dos == 0 ? 0 : 1;

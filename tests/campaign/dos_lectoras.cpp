@@ -42,9 +42,21 @@ std::string Bandeja(int lector, int cheques) {
 
 }  // namespace
 
+// The order that runs a host as a machine of its own: a new host name
+// ("debian" for both), process ids and mounts, with `identidad` mounted
+// over /etc/machine-id.
+std::vector<std::string> ComoOtroEquipo(const std::string& programa, const std::string& identidad) {
+  return {
+      "unshare", "--uts",  "--pid",
+      "--mount", "--fork", "--",
+      "sh",      "-c",     "hostname debian && mount --bind \"$1\" /etc/machine-id && exec \"$0\"",
+      programa,  identidad};
+}
+
 RondaDosLectoras DosLectoras(const Instalacion& instalacion, const std::string& anfitrion,
-                             int cheques) {
+                             int cheques, bool dosEquipos) {
   RondaDosLectoras ronda;
+  ronda.dosEquipos = dosEquipos && ::geteuid() == 0 && fs::exists("/etc/machine-id");
   char plantilla[] = "/tmp/campana-dos-XXXXXX";
   if (::mkdtemp(plantilla) == nullptr) {
     ronda.violaciones.push_back("no se pudo crear la carpeta de las dos lectoras");
@@ -71,12 +83,18 @@ RondaDosLectoras DosLectoras(const Instalacion& instalacion, const std::string& 
     }
     std::ofstream(lectores[l] + "/Config.ini") << TextoConfig(imagenes, false);
     std::ofstream(lectores[l] + "/mtxmlmcr.scenario") << Bandeja(l, cheques);
+    // Two installations' identities, told apart by their last digit.
+    std::ofstream(lectores[l] + "/machine-id") << "0123456789abcdef0123456789abcde" << l << "\n";
   }
   Ejecucion ejecuciones[2];
   std::thread hilos[2];
   for (int l = 0; l < 2; ++l) {
     hilos[l] = std::thread([&, l] {
-      ejecuciones[l] = Ejecuta({lectores[l] + "/" + anfitrion}, lectores[l], std::nullopt, 20000);
+      const std::string programa = lectores[l] + "/" + anfitrion;
+      ejecuciones[l] =
+          Ejecuta(ronda.dosEquipos ? ComoOtroEquipo(programa, lectores[l] + "/machine-id")
+                                   : std::vector<std::string>{programa},
+                  lectores[l], std::nullopt, 20000);
     });
   }
   for (std::thread& hilo : hilos) {
@@ -91,6 +109,7 @@ RondaDosLectoras DosLectoras(const Instalacion& instalacion, const std::string& 
     const Diario diario = LeeDiario(Lee(lectores[l] + "/diario.log"));
     if (!acabo || eventos.size() != static_cast<std::size_t>(cheques) ||
         diario.alimentados.size() != eventos.size()) {
+      ++ronda.cortadas;
       ronda.violaciones.push_back(quien +
                                   "la lectura no entregó cada cheque: " + ejecuciones[l].salida);
       continue;

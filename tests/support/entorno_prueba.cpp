@@ -10,6 +10,7 @@
 #include <windows.h>
 #else
 #include <grp.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -61,18 +62,51 @@ void CarpetaDelGrupo(const std::string& carpeta) {
   ::chmod(carpeta.c_str(), 02775);
 }
 
+namespace {
+// In a child process: becomes the attacker, root's privileges dropped for good.
+bool ComoAtacante() {
+  const gid_t grupos[] = {kGrupo};
+  return ::setgroups(1, grupos) == 0 && ::setgid(kGrupo) == 0 && ::setuid(kAtacante) == 0;
+}
+}  // namespace
+
+AtacanteEnBucle::AtacanteEnBucle(const std::function<void()>& paso) : hijo_(::fork()) {
+  if (hijo_ == 0) {
+    if (!ComoAtacante()) {
+      ::_exit(1);
+    }
+    while (true) {
+      paso();
+    }
+  }
+}
+
+AtacanteEnBucle::~AtacanteEnBucle() {
+  if (hijo_ > 0) {
+    ::kill(hijo_, SIGKILL);
+    ::waitpid(hijo_, nullptr, 0);
+  }
+}
+
 bool PlantaEnlace(const std::string& ruta, const std::string& destino) {
   const pid_t hijo = ::fork();
   if (hijo == 0) {
-    const gid_t grupos[] = {kGrupo};
-    const bool comoAtacante =
-        ::setgroups(1, grupos) == 0 && ::setgid(kGrupo) == 0 && ::setuid(kAtacante) == 0;
+    const bool comoAtacante = ComoAtacante();
     ::unlink(ruta.c_str());
     ::_exit(comoAtacante && ::symlink(destino.c_str(), ruta.c_str()) == 0 ? 0 : 1);
   }
   int estado = 0;
   return hijo > 0 && ::waitpid(hijo, &estado, 0) == hijo && WIFEXITED(estado) &&
          WEXITSTATUS(estado) == 0;
+}
+
+void CambiaPorEnlace(const std::string& ruta, const std::string& destino) {
+  const std::string aparte = ruta + ".aparte";
+  if (::rename(ruta.c_str(), aparte.c_str()) == 0) {
+    ::symlink(destino.c_str(), ruta.c_str());
+    ::unlink(ruta.c_str());
+    ::rename(aparte.c_str(), ruta.c_str());
+  }
 }
 
 std::string SecretoDeRoot(const std::string& carpeta) {

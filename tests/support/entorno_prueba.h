@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -38,6 +39,22 @@ void CarpetaDelGrupo(const std::string& carpeta);
 // As the attacker, in a child process: puts a link to `destino` at `ruta`
 // (replacing what is there). False when the attacker could not.
 bool PlantaEnlace(const std::string& ruta, const std::string& destino);
+// As the attacker, in a child process: runs `paso` again and again, as
+// fast as it can, until the object goes. For races against root's reads
+// and saves.
+class AtacanteEnBucle {
+ public:
+  explicit AtacanteEnBucle(const std::function<void()>& paso);
+  ~AtacanteEnBucle();
+  AtacanteEnBucle(const AtacanteEnBucle&) = delete;
+  AtacanteEnBucle& operator=(const AtacanteEnBucle&) = delete;
+
+ private:
+  int hijo_;
+};
+// Swaps the entry at `ruta` for a link to `destino` and back: a folder or a
+// file the attacker may rename, put aside under ruta + ".aparte" meanwhile.
+void CambiaPorEnlace(const std::string& ruta, const std::string& destino);
 // A file only root may read or write, under `carpeta`; its path.
 std::string SecretoDeRoot(const std::string& carpeta);
 // True when the secret is still a plain root-only file with its content.

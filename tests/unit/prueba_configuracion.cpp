@@ -1,9 +1,13 @@
 // The settings screen's read and save of Config.ini.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #ifndef _WIN32
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -149,8 +153,8 @@ TEST(GuardaConfiguracion, ATravesDeUnEnlaceYConSuModo) {
   std::filesystem::create_symlink(dir.Archivo("real/Config.ini"), dir.Archivo("Config.ini"));
   // A save killed midway left its temporary; a live writer's stays.
   const std::string muerto =
-      "real/Config.ini.tmp-" + platform::NombreEquipo() + "-99999999-0123456789abcdef";
-  const std::string vivo = "real/Config.ini.tmp-" + platform::NombreEquipo() + "-" +
+      "real/Config.ini.tmp-" + platform::IdentidadEquipo() + "-99999999-0123456789abcdef";
+  const std::string vivo = "real/Config.ini.tmp-" + platform::IdentidadEquipo() + "-" +
                            std::to_string(platform::ProcesoActual()) + "-0123456789abcdef";
   dir.Escribe(muerto, "[LectoraUSB]\r\n");
   dir.Escribe(vivo, "[LectoraUSB]\r\n");
@@ -186,6 +190,76 @@ TEST(GuardaConfiguracion, DeRootNoSigueUnConfigIniPlantado) {
   }
   EXPECT_TRUE(prueba::SecretoIntacto(secreto));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Archivo("etc")), {}), 1);
+}
+
+// The same attacks raced against root's saves and reads, as fast as the
+// attacker can: the settings file swapped between the attacker's own file
+// (mode 0777) and a link to a root-only file, and the group's folder that
+// holds it swapped for a link to a root-only folder. No root-only byte
+// reaches a file the attacker can read, and nothing is made in the
+// root-only folder.
+TEST(GuardaConfiguracion, DeRootResisteCambiosAMitadDeGuardar) {
+  if (::geteuid() != 0) {
+    GTEST_SKIP() << "the attack needs root (the victim) and the account nobody (the attacker)";
+  }
+  prueba::DirectorioPrueba dir;
+  const std::string secreto = prueba::SecretoDeRoot(dir.Ruta());
+  const std::string privado = dir.Archivo("privado");
+  for (const char* carpeta : {"etc", "etc/sub"}) {
+    std::filesystem::create_directory(dir.Archivo(carpeta));
+    prueba::CarpetaDelGrupo(dir.Archivo(carpeta));
+  }
+  const std::string ajustes = dir.Archivo("etc/sub/Config.ini");
+  std::filesystem::create_symlink(ajustes, dir.Archivo("Config.ini"));
+  dir.Escribe("etc/sub/Config.ini", "[LectoraUSB]\r\n");
+  int intentos = 0;
+  {
+    const prueba::AtacanteEnBucle atacante([&] {
+      const std::string propio = dir.Archivo("etc/sub/propio");
+      std::ofstream(propio) << "[LectoraUSB]\r\n";
+      ::chmod(propio.c_str(), 0777);
+      ::rename(propio.c_str(), ajustes.c_str());
+      ::symlink(secreto.c_str(), propio.c_str());
+      ::rename(propio.c_str(), ajustes.c_str());
+      prueba::CambiaPorEnlace(dir.Archivo("etc/sub"), privado);
+    });
+    for (const auto fin = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
+         std::chrono::steady_clock::now() < fin; ++intentos) {
+      try {
+        GuardaConfiguracion(*DatosDePantalla("200"));
+      } catch (const ErrorEjecucion&) {
+        // refused: the attacker won that turn, and nothing was written
+      }
+      LeeConfiguracion();
+    }
+  }
+  EXPECT_GT(intentos, 10);
+  EXPECT_TRUE(prueba::SecretoIntacto(secreto));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(privado), {}), 1);
+  for (const auto& entrada : std::filesystem::recursive_directory_iterator(dir.Archivo("etc"))) {
+    if (entrada.is_regular_file() && !entrada.is_symlink()) {
+      std::ifstream archivo(entrada.path());
+      const std::string texto((std::istreambuf_iterator<char>(archivo)),
+                              std::istreambuf_iterator<char>());
+      EXPECT_EQ(texto.find("intacto"), std::string::npos) << entrada.path();
+    }
+  }
+}
+
+// A new Config.ini in the group's setgid folder is the group's to read and
+// write, whatever the umask of the account that saved it first.
+TEST(GuardaConfiguracion, UnConfigIniNuevoEsDelGrupoConCualquierUmask) {
+  prueba::DirectorioPrueba dir;
+  std::filesystem::create_directory(dir.Archivo("etc"));
+  std::filesystem::permissions(dir.Archivo("etc"), std::filesystem::perms::set_gid,
+                               std::filesystem::perm_options::add);
+  std::filesystem::create_symlink(dir.Archivo("etc/Config.ini"), dir.Archivo("Config.ini"));
+  const mode_t anterior = ::umask(077);
+  GuardaConfiguracion(*DatosDePantalla("200"));
+  ::umask(anterior);
+  const auto permisos = std::filesystem::status(dir.Archivo("etc/Config.ini")).permissions();
+  EXPECT_NE(permisos & std::filesystem::perms::group_read, std::filesystem::perms::none);
+  EXPECT_NE(permisos & std::filesystem::perms::group_write, std::filesystem::perms::none);
 }
 #endif
 

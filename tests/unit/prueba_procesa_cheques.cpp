@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <deque>
 #include <filesystem>
 #include <fstream>
@@ -481,7 +482,10 @@ TEST_F(Ciclo, ElTemporizadorApagadoSeEnciendeAlFinal) {
   EXPECT_TRUE(pantalla.TmrOnOff().Enabled());
 }
 
-TEST_F(Ciclo, TodosLosNumerosOcupadosDesbordanAntesDeLaPrimeraCaptura) {
+// Every number in use refuses the read before a cheque is fed, telling the
+// operator what to do; the folder's hint then spares the next read the
+// walk from 1, and archiving the error images starts again from 1.
+TEST_F(Ciclo, TodosLosNumerosOcupadosRechazanLaLecturaAntesDeLaPrimeraCaptura) {
 #ifdef _WIN32
   // 32767 files and as many settings reads take minutes under Wine; the
   // code is the same portable loop, and the platform calls it makes are
@@ -496,7 +500,9 @@ TEST_F(Ciclo, TodosLosNumerosOcupadosDesbordanAntesDeLaPrimeraCaptura) {
     Ejecuta();
     FAIL();
   } catch (const ErrorEjecucion& e) {
-    EXPECT_EQ(e.Numero(), 6);
+    EXPECT_EQ(e.Numero(), 67);
+    EXPECT_NE(e.Descripcion().find("archive las imágenes de error"), std::string::npos)
+        << e.Descripcion();
   }
   EXPECT_EQ(falsa.Cuenta("MTMICRProcessCheck"), 0);
 
@@ -507,6 +513,16 @@ TEST_F(Ciclo, TodosLosNumerosOcupadosDesbordanAntesDeLaPrimeraCaptura) {
   EXPECT_TRUE(dir.Existe("ERRANV32767.tif"));
   EXPECT_EQ(eventos.size(), 1u);
   EXPECT_FALSE(pantalla.TmrOnOff().Enabled());
+  EXPECT_EQ(dir.Lee("vardel-numero.pista"), "32767");
+
+  // Archived: the hint no longer holds, and numbering starts again from 1.
+  for (int i = 1; i <= 32767; ++i) {
+    std::filesystem::remove(dir.Archivo("ERRANV" + std::to_string(i) + ".tif"));
+  }
+  eventos.clear();
+  bandeja = {Cheque("?")};
+  Ejecuta();
+  EXPECT_TRUE(dir.Existe("ERRANV1.tif"));
 }
 
 TEST_F(Ciclo, UnNumeroDeErrorEnUsoPorCualquieraDeSusNombresSeSalta) {
@@ -647,7 +663,7 @@ TEST_F(Ciclo, UnaTransferenciaCortaNoSeRellena) {
 // is gone, and another machine's (or the earlier naming's) untouched for a
 // day; never a writer's that may still be running, never another file.
 TEST_F(Ciclo, SoloSeBorranLosTemporalesAbandonados) {
-  const std::string equipo = platform::NombreEquipo();
+  const std::string equipo = platform::IdentidadEquipo();
   const std::string vivo = std::to_string(platform::ProcesoActual());
   const std::string muerto = "99999999";
   const std::string azar = "-0123456789abcdef";
@@ -673,12 +689,48 @@ TEST_F(Ciclo, SoloSeBorranLosTemporalesAbandonados) {
   dir.Escribe("ANV6.tif.tmp-" + muerto + "-0", "x");
   std::filesystem::last_write_time(dir.Archivo("ANV5.tif.tmp-otro-pc-" + muerto + azar), viejo);
   std::filesystem::last_write_time(dir.Archivo("ANV6.tif.tmp-" + muerto + "-0"), viejo);
+  // Claims say who holds them, and go as temporaries do; an empty one (of
+  // an earlier version) by its age alone.
+  const std::pair<std::string, bool> reservas[] = {
+      {equipo + "-" + muerto + azar, false},
+      {equipo + "-" + vivo + azar, true},
+      {"otropc-" + muerto + azar, true},
+      {"", true},
+  };
+  for (std::size_t i = 0; i < std::size(reservas); ++i) {
+    dir.Escribe("vardel-numero-" + std::to_string(20 + i) + ".reserva", reservas[i].first);
+  }
+  dir.Escribe("vardel-numero-30.reserva", "");
+  std::filesystem::last_write_time(dir.Archivo("vardel-numero-30.reserva"), viejo);
   Ejecuta();
   for (const auto& caso : casos) {
     EXPECT_EQ(dir.Existe(caso.first), caso.second) << caso.first;
   }
   EXPECT_FALSE(dir.Existe("ANV5.tif.tmp-otro-pc-" + muerto + azar));
   EXPECT_FALSE(dir.Existe("ANV6.tif.tmp-" + muerto + "-0"));
+  for (std::size_t i = 0; i < std::size(reservas); ++i) {
+    const std::string nombre = "vardel-numero-" + std::to_string(20 + i) + ".reserva";
+    EXPECT_EQ(dir.Existe(nombre), reservas[i].second) << nombre;
+  }
+  EXPECT_FALSE(dir.Existe("vardel-numero-30.reserva"));
+
+  // Once a day per folder and machine: the next read leaves a new leftover
+  // for tomorrow's sweep, which takes it.
+  const std::string siguiente = "ANV7.tif.tmp-" + equipo + "-" + muerto + azar;
+  dir.Escribe(siguiente, "x");
+  Ejecuta();
+  EXPECT_TRUE(dir.Existe(siguiente));
+  for (const auto& entrada : std::filesystem::directory_iterator(dir.Ruta())) {
+    const std::string nombre = entrada.path().filename().string();
+    if (nombre.rfind("vardel-barrido-" + equipo + "-", 0) == 0) {
+      // The day's marker, made yesterday.
+      const auto dia = std::stoll(nombre.substr(nombre.rfind('-') + 1));
+      std::filesystem::rename(
+          entrada.path(), dir.Archivo("vardel-barrido-" + equipo + "-" + std::to_string(dia - 1)));
+    }
+  }
+  Ejecuta();
+  EXPECT_FALSE(dir.Existe(siguiente));
 }
 
 TEST_F(Ciclo, LaExcepcionDelAnfitrionLlegaTrasEntregarElDocumento) {
@@ -804,6 +856,105 @@ TEST_F(Ciclo, UnaLecturaDeRootNoEscribeAtravesDeEnlacesPlantados) {
   EXPECT_EQ(dir.Lee("ANV00491234567.tif"), "frente");
   EXPECT_FALSE(std::filesystem::is_symlink(dir.Archivo("ANV00491234567.tif")));
   EXPECT_TRUE(std::filesystem::is_symlink(dir.Archivo("Lectora.log")));
+}
+
+// How long a race against root's reads and saves runs: long enough for
+// thousands of swaps against each step of the walk.
+constexpr auto kCarrera = std::chrono::milliseconds(1500);
+
+// Races, as the attacker would run them: while root reads again and again,
+// the group's image and log folders are swapped for links to a root-only
+// folder and back as fast as the attacker can. Not one file lands there.
+TEST_F(Ciclo, CarpetasCambiadasPorEnlacesAMitadDeLecturasDeRoot) {
+  if (::geteuid() != 0) {
+    GTEST_SKIP() << "the attack needs root (the victim) and the account nobody (the attacker)";
+  }
+  const std::string secreto = prueba::SecretoDeRoot(dir.Ruta());
+  const std::string privado = dir.Archivo("privado");
+  for (const char* carpeta : {"grupo", "grupo/img", "grupo/log"}) {
+    std::filesystem::create_directory(dir.Archivo(carpeta));
+    prueba::CarpetaDelGrupo(dir.Archivo(carpeta));
+  }
+  dir.Escribe("Config.ini",
+              "[LectoraUSB]\r\nName=EXCELLA.EXC001\r\nDirectorioImg=" + dir.Archivo("grupo/img") +
+                  "\r\nDirectorioLog =" + dir.Archivo("grupo/log") + "\r\n");
+  int lecturas = 0;
+  {
+    const prueba::AtacanteEnBucle atacante([&] {
+      prueba::CambiaPorEnlace(dir.Archivo("grupo/img"), privado);
+      prueba::CambiaPorEnlace(dir.Archivo("grupo/log"), privado);
+    });
+    for (const auto fin = std::chrono::steady_clock::now() + kCarrera;
+         std::chrono::steady_clock::now() < fin; ++lecturas) {
+      bandeja = {Cheque(), Cheque("?")};
+      try {
+        Ejecuta(Boolean::True);
+      } catch (const ErrorEjecucion&) {
+        // A read the swap ended is refused, never redirected.
+      }
+    }
+  }
+  EXPECT_GT(lecturas, 10);
+  EXPECT_TRUE(prueba::SecretoIntacto(secreto));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(privado), {}), 1);
+}
+
+// Settings give a root read no more reach than their editors have: a group
+// that may change Config.ini cannot send root's images into a root-only
+// folder, nor its log into a folder only root may write.
+TEST_F(Ciclo, LosAjustesNoLlevanARootDondeSusEditoresNoEscriben) {
+  if (::geteuid() != 0) {
+    GTEST_SKIP() << "the rule concerns root reading settings a group may change";
+  }
+  const std::string privado = dir.Archivo("privado");
+  std::filesystem::create_directory(privado);
+  std::filesystem::permissions(privado, std::filesystem::perms::owner_all);
+  const std::string grupo = dir.Archivo("grupo");
+  std::filesystem::create_directory(grupo);
+  prueba::CarpetaDelGrupo(grupo);
+  dir.Escribe("Config.ini", "[LectoraUSB]\r\nName=EXCELLA.EXC001\r\nDirectorioImg=" + privado +
+                                "\r\nDirectorioLog =" + privado + "\r\n");
+  ::chown(dir.Archivo("Config.ini").c_str(), 0, 65534);
+  ::chmod(dir.Archivo("Config.ini").c_str(), 0664);
+  bandeja = {Cheque()};
+  try {
+    Ejecuta(Boolean::True);
+    ADD_FAILURE() << "a read into a folder the group cannot write";
+  } catch (const ErrorEjecucion& e) {
+    EXPECT_EQ(e.Numero(), 70);
+    EXPECT_NE(e.Descripcion().find("DirectorioImg de " + dir.Archivo("Config.ini") +
+                                   " nombra la carpeta " + privado),
+              std::string::npos)
+        << e.Descripcion();
+    EXPECT_NE(e.Descripcion().find("el grupo nogroup"), std::string::npos) << e.Descripcion();
+  }
+  EXPECT_EQ(falsa.Cuenta("MTMICRProcessCheck"), 0);
+  EXPECT_TRUE(std::filesystem::is_empty(privado));
+
+  // Into the group's own folder the read goes, and the log goes to root's
+  // own folder rather than the root-only one.
+  dir.Escribe("Config.ini", "[LectoraUSB]\r\nName=EXCELLA.EXC001\r\nDirectorioImg=" + grupo +
+                                "\r\nDirectorioLog =" + privado + "\r\n");
+  ::chown(dir.Archivo("Config.ini").c_str(), 0, 65534);
+  bandeja = {Cheque("?")};
+  Ejecuta(Boolean::True);
+  EXPECT_TRUE(std::filesystem::exists(grupo + "/ERRANV1.tif"));
+  EXPECT_TRUE(std::filesystem::is_empty(privado));
+}
+
+// A second name of Config.ini at the log's name, in the group's folder:
+// the line is refused there, and Config.ini is untouched.
+TEST_F(Ciclo, UnEnlaceDuroEnElNombreDelLogNoRecibeLineas) {
+  const std::string grupo = dir.Archivo("grupo");
+  std::filesystem::create_directory(grupo);
+  std::filesystem::permissions(grupo, std::filesystem::perms::all);
+  dir.Escribe("ajeno.ini", "[LectoraUSB]\r\n");
+  std::filesystem::create_hard_link(dir.Archivo("ajeno.ini"), grupo + "/Lectora.log");
+  dir.Escribe("Config.ini", "[LectoraUSB]\r\nName=EXCELLA.EXC001\r\nDirectorioImg=" + dir.Ruta() +
+                                "\r\nDirectorioLog =" + grupo + "\r\n");
+  bandeja = {Cheque("?")};
+  Ejecuta(Boolean::True);
+  EXPECT_EQ(dir.Lee("ajeno.ini"), "[LectoraUSB]\r\n");
 }
 #endif
 

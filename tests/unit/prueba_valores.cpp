@@ -150,8 +150,9 @@ TEST(Recurso, UnListadoQueFallaNoDejaDescriptoresAbiertos) {
     return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
   };
   const auto antes = abiertos();
-  EXPECT_THROW(platform::ArchivosDelDirectorio(
-                   carpeta.Ruta(), [](const std::string&) -> bool { throw ErrorEjecucion(5); }),
+  EXPECT_THROW(platform::Carpeta(carpeta.Ruta()).Archivos([](const std::string&) -> bool {
+    throw ErrorEjecucion(5);
+  }),
                ErrorEjecucion);
   EXPECT_EQ(abiertos(), antes);
 }
