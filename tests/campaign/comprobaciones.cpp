@@ -356,6 +356,16 @@ void Carpetas::RevisaArchivos(const std::string& directorio, bool acabo, bool mo
     std::error_code error;
     for (const auto& entrada : fs::directory_iterator(carpeta, error)) {
       const std::string nombre = entrada.path().filename().string();
+      if (nombre.rfind("vardel-barrido-", 0) == 0) {
+        // The day's sweep marker: taken away, so every read of the campaign
+        // stands for the first of a new day and sweeps what killed reads
+        // left behind.
+        fs::remove(entrada.path(), error);
+        continue;
+      }
+      if (nombre == "vardel-numero.pista") {
+        continue;  // where the next number search starts: kept on purpose
+      }
       if (nombre.rfind("vardel-numero-", 0) == 0) {
         // A claim outlives only a killed read, or one whose folder was
         // moved away under it (as a temporary does, below); one that ended

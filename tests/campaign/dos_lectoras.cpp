@@ -46,11 +46,11 @@ std::string Bandeja(int lector, int cheques) {
 // ("debian" for both), process ids and mounts, with `identidad` mounted
 // over /etc/machine-id.
 std::vector<std::string> ComoOtroEquipo(const std::string& programa, const std::string& identidad) {
-  return {
-      "unshare", "--uts",  "--pid",
-      "--mount", "--fork", "--",
-      "sh",      "-c",     "hostname debian && mount --bind \"$1\" /etc/machine-id && exec \"$0\"",
-      programa,  identidad};
+  const std::string arranque =
+      "hostname debian && mount --bind \"$1\" /etc/machine-id && exec \"$0\"";
+  std::vector<std::string> orden = {"/usr/bin/unshare", "--uts", "--pid", "--mount", "--fork"};
+  orden.insert(orden.end(), {"--", "/bin/sh", "-c", arranque, programa, identidad});
+  return orden;
 }
 
 RondaDosLectoras DosLectoras(const Instalacion& instalacion, const std::string& anfitrion,
