@@ -123,6 +123,22 @@ TEST(LeeIni, UnValorLargoSeCortaA127Caracteres) {
   EXPECT_EQ(LeeIni("LectoraUSB", "PrintData", dir.Archivo("Config.ini")), enes.substr(0, 2 * 127));
 }
 
+// A file saved on a Windows machine: 120 characters of Windows-1252, 20 of
+// them accented, are 140 bytes once UTF-8, and still a whole value.
+TEST(LeeIni, UnValorDeWindows1252SeCuentaEnCaracteres) {
+  prueba::DirectorioPrueba dir;
+  std::string enArchivo;
+  std::string utf8;
+  for (int i = 0; i < 20; ++i) {
+    enArchivo += "/sede\xE1";
+    utf8 += "/sedeá";
+  }
+  dir.Escribe("Config.ini", "[LectoraUSB]\r\nDirectorioImg=" + enArchivo + "\r\n");
+  EXPECT_EQ(Configuracion::LeeAjuste("DirectorioImg"), utf8);
+  EXPECT_FALSE(Configuracion::AjusteCortado("DirectorioImg", utf8));
+  EXPECT_EQ(capture::DirectorioImagenes(), utf8);
+}
+
 TEST(LeeIni, UnArchivoUnicodeDaLosValoresEnLaPaginaDeCodigos) {
   prueba::DirectorioPrueba dir;
   const std::string archivo = dir.Archivo("Config.ini");
