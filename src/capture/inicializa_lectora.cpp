@@ -108,7 +108,7 @@ void InicializaLectora(device::Lectora& lectora, std::string& strOpciones, Boole
   // as for a blank one.
   if (Recorta(directorioLog).empty() ||
       Configuracion::AjusteCortado("DirectorioLog", directorioLog)) {
-    directorioLog = platform::DirectorioComponente();
+    directorioLog = Configuracion::CarpetaLogPredeterminada();
   }
 
   if (resultado != 0 && EsVerdadero(blnLogActivo)) {

@@ -21,7 +21,7 @@ std::string& strDirectorioLog() {
 
 std::string RutaLog() {
   const std::string& directorio = strDirectorioLog();
-  const std::string carpeta = directorio.empty() ? platform::DirectorioComponente() : directorio;
+  const std::string carpeta = directorio.empty() ? CarpetaLogPredeterminada() : directorio;
   return carpeta + platform::kSeparador + kNombreLog;
 }
 
