@@ -87,8 +87,17 @@ vardel read --json </dev/null >/dev/null || falla "root cannot read the tray"
 echo "MarcaOperador=1" >>/etc/vardel/Config.ini
 dpkg -i "$vardel" >/dev/null
 grep -q MarcaOperador /etc/vardel/Config.ini || falla "reinstall replaced the operator's Config.ini"
+# The log an earlier version wrote into the component's folder.
+echo "linea de una version anterior" >/usr/lib/vardel/Lectora.log
 dpkg -r vardel-simulador vardel >/dev/null
-[ -f /etc/vardel/Config.ini ] && [ ! -e /usr/lib/vardel ] || falla "remove: settings gone or files left"
+[ -f /etc/vardel/Config.ini ] && [ "$(ls -A /usr/lib/vardel)" = Lectora.log ] ||
+  falla "remove: settings gone or files left"
 dpkg --purge vardel-simulador vardel >/dev/null
-[ ! -e /etc/vardel/Config.ini ] || falla "purge kept the settings"
+for f in /etc/vardel /var/log/vardel /usr/lib/vardel; do
+  [ ! -e "$f" ] || falla "purge left $f"
+done
+# The images are cheques: a purge keeps them, and their folder.
+[ -n "$(find /var/lib/vardel/imagenes -name 'ANV*')" ] || falla "purge removed the images"
+# The sample images go with the test when their folder was its own.
+[[ " ${nuevos[*]} " != *" /var/lib/vardel/imagenes:"* ]] || rm -rf /var/lib/vardel
 echo "packages built, installed, reinstalled over an edit, removed and purged: ok"
