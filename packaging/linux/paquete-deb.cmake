@@ -2,7 +2,12 @@
 # (the reader simulator with its sample tray). In a package the settings
 # live in /etc/vardel/Config.ini, made by the maintainer script from the
 # default only when absent; the component's folder holds a link to it.
-# Upgrades never touch it; a purge removes it. Images and the log stay.
+# Upgrades never touch it; a purge removes it and the logs, never an image.
+#
+# They are built by cpack in the tree of preset "deb", whose library logs in
+# /var/log/vardel when Config.ini names no log folder (VARDEL_CARPETA_LOG):
+# the component's folder is under /usr. Another tree builds them as well,
+# for their contents, but their library would log beside the component.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME vardel)
 set(CPACK_PACKAGE_VENDOR "Vardel")

@@ -104,11 +104,11 @@ void InicializaLectora(device::Lectora& lectora, std::string& strOpciones, Boole
   std::string& directorioLog = Configuracion::strDirectorioLog();
   directorioLog =
       Configuracion::LeeIni(Configuracion::kSeccion, "DirectorioLog ", Configuracion::RutaConfig());
-  // A cut value names another folder: the component's own is used instead,
+  // A cut value names another folder: the default log folder is used instead,
   // as for a blank one.
   if (Recorta(directorioLog).empty() ||
       Configuracion::AjusteCortado("DirectorioLog", directorioLog)) {
-    directorioLog = platform::DirectorioComponente();
+    directorioLog = Configuracion::CarpetaLogPredeterminada();
   }
 
   if (resultado != 0 && EsVerdadero(blnLogActivo)) {

@@ -18,7 +18,7 @@ constexpr std::size_t kCapacidadLectura = kLargoMaximoValor + 1;
 constexpr std::size_t kCapacidadComprobacion = 4096;
 
 bool CabeEnUnaLectura(const std::string& valor) {
-  return platform::AAnsi(valor).size() <= kLargoMaximoValor;
+  return platform::LargoEnCaracteresAnsi(valor) <= kLargoMaximoValor;
 }
 
 // Read here rather than asked of the platform's functions, which may skip
@@ -53,7 +53,7 @@ std::string LeeAjuste(const std::string& clave) {
 }
 
 bool AjusteCortado(const std::string& clave, const std::string& leido) {
-  if (platform::AAnsi(leido).size() < kLargoMaximoValor) {
+  if (platform::LargoEnCaracteresAnsi(leido) < kLargoMaximoValor) {
     return false;
   }
   return !CabeEnUnaLectura(

@@ -35,7 +35,7 @@ namespace {
 
 std::string CarpetaLog() {
   const std::string& directorio = strDirectorioLog();
-  return directorio.empty() ? platform::DirectorioComponente() : directorio;
+  return directorio.empty() ? CarpetaLogPredeterminada() : directorio;
 }
 
 }  // namespace
@@ -53,7 +53,7 @@ std::optional<ErrorEjecucion> EscribeTraza(const std::string& texto) {
   const std::string bytes = platform::AAnsi(texto);
   try {
     const std::string carpeta = CarpetaLog();
-    AnadeEn(carpeta, carpeta != platform::DirectorioComponente(), bytes);
+    AnadeEn(carpeta, carpeta != CarpetaLogPredeterminada(), bytes);
     return std::nullopt;
   } catch (const ErrorEjecucion& error) {
     const std::string respaldo = platform::CarpetaEstadoUsuario();

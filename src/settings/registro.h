@@ -14,8 +14,13 @@ namespace vardel::Configuracion {
 // it; empty until then.
 std::string& strDirectorioLog();
 
-// The log file lines go to now: Lectora.log in the log directory, or in the
-// component's directory while the log directory is empty.
+// The log's folder when Config.ini names none: the folder the build was
+// given (/var/log/vardel in the Debian packages), else the component's
+// directory.
+std::string CarpetaLogPredeterminada();
+
+// The log file lines go to now: Lectora.log in the log directory, or in
+// CarpetaLogPredeterminada() while the log directory is empty.
 std::string RutaLog();
 
 // The account's own log, where a line goes when Lectora.log cannot take it

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Debian packages: built by CPack from the tree, and, where this runs as
-# root on a machine without vardel installed, installed with dpkg -i, used,
-# reinstalled over an operator's edit, removed and purged.
+# root on a machine without vardel installed and the tree is the packages'
+# own (preset deb, whose library logs in /var/log/vardel), installed with
+# dpkg -i, used, reinstalled over an operator's edit, removed and purged.
 #   prueba-paquete.sh BUILD_DIR
 set -euo pipefail
 build=$1
@@ -35,8 +36,10 @@ grep -qx 'WantedBy=default.target' <<<"$unidad" || falla "vardel-puente.service 
 resumen() { dpkg-deb -f "$1" Description | head -1; }
 [ "$(resumen "$simulador")" != "$(resumen "$vardel")" ] || falla "one summary for both packages"
 
-if [ "$(id -u)" != 0 ] || dpkg-query -W vardel >/dev/null 2>&1 || [ -e /etc/vardel ]; then
-  echo "packages built; not installed (needs root and a machine without vardel)"
+carpeta_log=$(sed -n 's/^VARDEL_CARPETA_LOG:[A-Z]*=//p' "$build/CMakeCache.txt")
+if [ "$(id -u)" != 0 ] || dpkg-query -W vardel >/dev/null 2>&1 || [ -e /etc/vardel ] ||
+   [ "$carpeta_log" != /var/log/vardel ]; then
+  echo "packages built; not installed (needs root, a machine without vardel and the tree of preset deb)"
   exit 0
 fi
 trap 'dpkg --purge vardel-simulador vardel >/dev/null 2>&1 || true' EXIT
@@ -73,11 +76,28 @@ setpriv --reuid=65534 --regid=65534 --groups="$grupo" vardel read --json </dev/n
   falla "a member of the group vardel cannot read the tray"
 [ -n "$(find /var/lib/vardel/imagenes -name 'ANV*' -newer "$marca")" ] || falla "no images written"
 [ -n "$(find /var/log/vardel -name Lectora.log -newer "$marca")" ] || falla "no log written"
+# Root reads with no log folder in the settings: the log still goes to
+# /var/log/vardel, never into the component's folder under /usr.
+sed -i 's/^DirectorioLog=.*/DirectorioLog=\r/' /etc/vardel/Config.ini
+marca=$build/paquetes/sin-directorio-log && touch "$marca" && sleep 1
+vardel read --json </dev/null >/dev/null || falla "root cannot read the tray"
+[ -n "$(find /var/log/vardel -name Lectora.log -newer "$marca")" ] ||
+  falla "no log in /var/log/vardel without DirectorioLog"
+[ ! -e /usr/lib/vardel/Lectora.log ] || falla "a log in the component's folder"
 echo "MarcaOperador=1" >>/etc/vardel/Config.ini
 dpkg -i "$vardel" >/dev/null
 grep -q MarcaOperador /etc/vardel/Config.ini || falla "reinstall replaced the operator's Config.ini"
+# The log an earlier version wrote into the component's folder.
+echo "linea de una version anterior" >/usr/lib/vardel/Lectora.log
 dpkg -r vardel-simulador vardel >/dev/null
-[ -f /etc/vardel/Config.ini ] && [ ! -e /usr/lib/vardel ] || falla "remove: settings gone or files left"
+[ -f /etc/vardel/Config.ini ] && [ "$(ls -A /usr/lib/vardel)" = Lectora.log ] ||
+  falla "remove: settings gone or files left"
 dpkg --purge vardel-simulador vardel >/dev/null
-[ ! -e /etc/vardel/Config.ini ] || falla "purge kept the settings"
+for f in /etc/vardel /var/log/vardel /usr/lib/vardel; do
+  [ ! -e "$f" ] || falla "purge left $f"
+done
+# The images are cheques: a purge keeps them, and their folder.
+[ -n "$(find /var/lib/vardel/imagenes -name 'ANV*')" ] || falla "purge removed the images"
+# The sample images go with the test when their folder was its own.
+[[ " ${nuevos[*]} " != *" /var/lib/vardel/imagenes:"* ]] || rm -rf /var/lib/vardel
 echo "packages built, installed, reinstalled over an edit, removed and purged: ok"

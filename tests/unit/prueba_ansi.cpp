@@ -38,6 +38,13 @@ TEST(PaginaDeCodigos, LoQueNoCabeEsInterrogacion) {
   EXPECT_EQ(platform::APaginaLectora("abc \xC3"), "abc ?");                  // cut short
 }
 
+// A settings value's length is counted in characters of the code page, as
+// the A functions count it, whatever its UTF-8 takes.
+TEST(TextoDeArchivos, LargoEnCaracteresDeLaPaginaDeCodigos) {
+  EXPECT_EQ(platform::LargoEnCaracteresAnsi("imágenes €"), 10U);
+  EXPECT_EQ(platform::LargoEnCaracteresAnsi("a\xE4\xB8\xAD b"), 4U);  // a CJK character is "?"
+}
+
 #ifdef _WIN32
 TEST(TextoDeArchivos, PaginaDeCodigosDelSistema) {
   EXPECT_EQ(platform::AAnsi("imágenes"), "im\xE1genes");
@@ -62,6 +69,27 @@ TEST(TextoDeArchivos, Utf8YLosDeWindows1252SeLeen) {
     EXPECT_EQ(platform::DesdeAnsi(caso.archivo), caso.utf8);
   }
   EXPECT_EQ(platform::AAnsi("imágenes €"), "im\xC3\xA1genes \xE2\x82\xAC");
+}
+
+// The cut falls after whole UTF-8 characters of 2, 3 and 4 bytes; a file of
+// Windows-1252 is cut in bytes, one a character.
+TEST(TextoDeArchivos, ElCorteNoPartePorDentroUnCaracter) {
+  struct Caso {
+    std::string archivo;
+    std::size_t caracteres;
+    std::string cortado;
+  };
+  const Caso casos[] = {
+      {"im\xC3\xA1genes", 3, "im\xC3\xA1"},
+      {"12 \xE2\x82\xAC\xE2\x82\xAC", 4, "12 \xE2\x82\xAC"},
+      {"a𝄞b", 2, "a𝄞"},
+      {"im\xE1genes", 3, "im\xE1"},                        // Windows-1252
+      {"a\xC3\xA1\xC3\xA1 \xC3", 3, "a\xC3\xA1\xC3\xA1"},  // a read already cut inside "á"
+  };
+  for (const Caso& caso : casos) {
+    SCOPED_TRACE(caso.archivo);
+    EXPECT_EQ(platform::PrimerosCaracteresAnsi(caso.archivo, caso.caracteres), caso.cortado);
+  }
 }
 #endif
 

@@ -11,6 +11,7 @@
 #include <unistd.h>
 #endif
 
+#include "platform/ansi.h"
 #include "platform/archivos.h"
 #include "platform/componente.h"
 #include "settings/configuracion.h"
@@ -115,31 +116,40 @@ TEST(GuardaConfiguracion, UnaEscrituraFallidaEsUnError) {
   }
 }
 
+// The limit counts characters of the code page, as Windows does, not the
+// bytes of their UTF-8: 127 accented letters (254 bytes) are a whole value.
 TEST(GuardaConfiguracion, UnValorQueLaLecturaCortariaSeRechazaEntero) {
-  prueba::DirectorioPrueba dir;
-  auto col = DatosDePantalla("200");
-  col->Remove("DirectorioImg");
-  col->Add(Variant::String("/" + std::string(127, 'c')), "DirectorioImg");  // 128 characters
-  try {
-    GuardaConfiguracion(*col);
-    FAIL() << "se esperaba un error";
-  } catch (const ErrorEjecucion& e) {
-    EXPECT_EQ(e.Numero(), 5);
-    EXPECT_NE(e.Descripcion().find("DirectorioImg"), std::string::npos) << e.Descripcion();
-  }
-  EXPECT_FALSE(dir.Existe("Config.ini"));  // nothing written
+  for (const std::string_view letra : {"c", "é"}) {
+    SCOPED_TRACE(letra);
+    std::string largo128;
+    for (int i = 0; i < 128; ++i) {
+      largo128 += letra;
+    }
+    const std::string largo127 = largo128.substr(0, 127 * letra.size());
+    prueba::DirectorioPrueba dir;
+    auto col = DatosDePantalla("200");
+    col->Remove("DirectorioImg");
+    col->Add(Variant::String(largo128), "DirectorioImg");
+    try {
+      GuardaConfiguracion(*col);
+      FAIL() << "se esperaba un error";
+    } catch (const ErrorEjecucion& e) {
+      EXPECT_EQ(e.Numero(), 5);
+      EXPECT_NE(e.Descripcion().find("DirectorioImg"), std::string::npos) << e.Descripcion();
+    }
+    EXPECT_FALSE(dir.Existe("Config.ini"));  // nothing written
 
-  // 127 characters read back whole.
-  col->Remove("DirectorioImg");
-  col->Add(Variant::String(std::string(127, 'c')), "DirectorioImg");
-  GuardaConfiguracion(*col);
-  EXPECT_EQ(LeeIni("LectoraUSB", "DirectorioImg", dir.Archivo("Config.ini")),
-            std::string(127, 'c'));
-  EXPECT_FALSE(
-      Configuracion::AjusteCortado("DirectorioImg", Configuracion::LeeAjuste("DirectorioImg")));
-  dir.Escribe("Config.ini", "[LectoraUSB]\r\nDirectorioImg=" + std::string(128, 'c') + "\r\n");
-  EXPECT_TRUE(
-      Configuracion::AjusteCortado("DirectorioImg", Configuracion::LeeAjuste("DirectorioImg")));
+    // 127 characters read back whole.
+    col->Remove("DirectorioImg");
+    col->Add(Variant::String(largo127), "DirectorioImg");
+    GuardaConfiguracion(*col);
+    EXPECT_EQ(LeeIni("LectoraUSB", "DirectorioImg", dir.Archivo("Config.ini")), largo127);
+    EXPECT_FALSE(Configuracion::AjusteCortado("DirectorioImg", largo127));
+    dir.Escribe("Config.ini",
+                "[LectoraUSB]\r\nDirectorioImg=" + platform::AAnsi(largo128) + "\r\n");
+    EXPECT_EQ(Configuracion::LeeAjuste("DirectorioImg"), largo127);
+    EXPECT_TRUE(Configuracion::AjusteCortado("DirectorioImg", largo127));
+  }
 }
 
 #ifndef _WIN32

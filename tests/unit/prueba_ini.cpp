@@ -111,23 +111,32 @@ TEST(LeeIni, UnValorLargoSeCortaA127Caracteres) {
   const std::string largo(200, 'x');
   dir.Escribe("Config.ini", "[LectoraUSB]\r\nPrintData=" + largo + "\r\n");
   EXPECT_EQ(LeeIni("LectoraUSB", "PrintData", dir.Archivo("Config.ini")), std::string(127, 'x'));
-  // Bytes of the file: characters of the code page on Windows; on POSIX 127
-  // bytes of UTF-8, 63 "ñ" and half of one, which is dropped.
+  // Characters of the code page, however many bytes their UTF-8 takes on
+  // POSIX: 127 whole "ñ", never half of one.
   std::string enes;
   for (int i = 0; i < 200; ++i) {
     enes += "ñ";
   }
   dir.Escribe("Config.ini", "[LectoraUSB]\r\nPrintData=" + platform::AAnsi(enes) + "\r\n");
-#ifdef _WIN32
-  const std::size_t enesLeidas = 127;
-#else
-  const std::size_t enesLeidas = 63;
-#endif
-  EXPECT_EQ(LeeIni("LectoraUSB", "PrintData", dir.Archivo("Config.ini")),
-            enes.substr(0, 2 * enesLeidas));
+  EXPECT_EQ(LeeIni("LectoraUSB", "PrintData", dir.Archivo("Config.ini")), enes.substr(0, 2 * 127));
   dir.Escribe("Config.ini", Unicode("[LectoraUSB]\r\nPrintData=" + enes + "\r\n"));
-  EXPECT_EQ(LeeIni("LectoraUSB", "PrintData", dir.Archivo("Config.ini")),
-            enes.substr(0, 2 * enesLeidas));
+  EXPECT_EQ(LeeIni("LectoraUSB", "PrintData", dir.Archivo("Config.ini")), enes.substr(0, 2 * 127));
+}
+
+// A file saved on a Windows machine: 120 characters of Windows-1252, 20 of
+// them accented, are 140 bytes once UTF-8, and still a whole value.
+TEST(LeeIni, UnValorDeWindows1252SeCuentaEnCaracteres) {
+  prueba::DirectorioPrueba dir;
+  std::string enArchivo;
+  std::string utf8;
+  for (int i = 0; i < 20; ++i) {
+    enArchivo += "/sede\xE1";
+    utf8 += "/sedeá";
+  }
+  dir.Escribe("Config.ini", "[LectoraUSB]\r\nDirectorioImg=" + enArchivo + "\r\n");
+  EXPECT_EQ(Configuracion::LeeAjuste("DirectorioImg"), utf8);
+  EXPECT_FALSE(Configuracion::AjusteCortado("DirectorioImg", utf8));
+  EXPECT_EQ(capture::DirectorioImagenes(), utf8);
 }
 
 TEST(LeeIni, UnArchivoUnicodeDaLosValoresEnLaPaginaDeCodigos) {

@@ -198,6 +198,33 @@ TEST_F(PantallaTerminal, CtrlDEsElCierreYPreguntaComoCancelar) {
   EXPECT_EQ(Ajuste("DirectorioImg"), dir.Ruta() + "/");
 }
 
+// The image folder's limit counts characters, not the bytes of their UTF-8:
+// a path of 127 characters with accented letters is taken and saved, one
+// character more is refused.
+TEST_F(PantallaTerminal, LaCarpetaDeImagenesSeCuentaEnCaracteres) {
+  std::string carpeta = dir.Ruta() + "/";
+  for (std::size_t caracteres = carpeta.size(); caracteres < 127; ++caracteres) {
+    carpeta += "ó";
+  }
+  platform::CreaDirectorio(carpeta);
+  Arranca();
+  ASSERT_TRUE(Espera("Opción: ")) << salida_;
+  Teclea("2\n");
+  ASSERT_TRUE(Espera("> ")) << salida_;
+  Teclea(carpeta + "x\n");
+  ASSERT_TRUE(Espera("La ruta tiene más de 127 caracteres")) << salida_;
+  ASSERT_TRUE(Espera("Opción: ")) << salida_;
+  Teclea("2\n");
+  ASSERT_TRUE(Espera("> ")) << salida_;
+  Teclea(carpeta + "\n");
+  ASSERT_TRUE(Espera("[cambios pendientes]") && Espera("Opción: ")) << salida_;
+  Teclea("a\n");
+  ASSERT_TRUE(Espera("¿Está seguro de querer guardar estos cambios?")) << salida_;
+  Teclea("s\n");
+  EXPECT_EQ(Termina(), 0) << salida_;
+  EXPECT_EQ(Ajuste("DirectorioImg"), carpeta);
+}
+
 // "sí" is yes: the accented letter is upper-cased with the rest.
 TEST_F(PantallaTerminal, SiConTildeEsSi) {
   Arranca();

@@ -101,6 +101,28 @@ std::string DesdeAnsi(std::string_view ansi) {
   return DesdePaginaLectora(ansi);
 }
 
+std::size_t LargoEnCaracteresAnsi(std::string_view utf8) {
+  return APaginaLectora(utf8).size();
+}
+
+std::string_view PrimerosCaracteresAnsi(std::string_view ansi, std::size_t caracteres) {
+  // A character takes at least one byte: a text no longer in bytes fits.
+  if (ansi.size() <= caracteres) {
+    return ansi;
+  }
+  // Not UTF-8: a Windows-1252 file, one byte a character.
+  if (!LargoUtf8(ansi)) {
+    return ansi.substr(0, caracteres);
+  }
+  std::size_t i = 0;
+  for (std::size_t n = 0; n < caracteres && i < ansi.size(); ++n) {
+    const auto b = static_cast<unsigned char>(ansi[i]);
+    i += b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+  }
+  // A character cut at the end of the text counts as one; DesdeAnsi drops it.
+  return ansi.substr(0, i);
+}
+
 std::string DesdePaginaLectora(std::string_view ansi) {
   std::string salida;
   salida.reserve(ansi.size());

@@ -175,10 +175,8 @@ std::string LeePerfilPrivado(const std::string& seccion, const std::string& clav
   }
   // The default loses its trailing blanks, as the documented functions do.
   std::string ansi = valor ? *valor : RecortaDerecha(AAnsi(predeterminado));
-  if (ansi.size() > capacidad - 1) {
-    ansi.resize(capacidad - 1);
-  }
-  return DesdeAnsi(ansi);
+  // Cut as the A functions cut: capacidad-1 characters, never inside one.
+  return DesdeAnsi(PrimerosCaracteresAnsi(ansi, capacidad - 1));
 }
 
 bool EscribePerfilPrivado(const std::string& seccion, const std::string& clave,

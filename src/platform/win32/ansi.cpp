@@ -58,6 +58,14 @@ std::string DesdeAnsi(std::string_view ansi) {
   return Convierte(ansi, CP_ACP, CP_UTF8);
 }
 
+std::size_t LargoEnCaracteresAnsi(std::string_view utf8) {
+  return AAnsi(utf8).size();
+}
+
+std::string_view PrimerosCaracteresAnsi(std::string_view ansi, std::size_t caracteres) {
+  return ansi.substr(0, caracteres);
+}
+
 // The reader library speaks the files' code page.
 std::string APaginaLectora(std::string_view utf8) {
   return AAnsi(utf8);

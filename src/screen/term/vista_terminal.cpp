@@ -115,7 +115,7 @@ class VistaTerminal final : public VistaConfiguracion {
       return;
     }
     if (campo == Campo::DirecImagenes &&
-        platform::AAnsi(*linea).size() > Configuracion::kLargoMaximoValor) {
+        platform::LargoEnCaracteresAnsi(*linea) > Configuracion::kLargoMaximoValor) {
       // It would be read back cut, and the images go to another folder.
       std::fprintf(stderr, "La ruta tiene más de %zu caracteres: no se cambia.\n",
                    Configuracion::kLargoMaximoValor);
