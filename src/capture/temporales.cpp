@@ -43,7 +43,7 @@ std::string MarcaDelDia(std::int64_t dia) {
 // folder: only it creates the day's marker, and it takes away the
 // machine's markers of earlier days.
 bool TocaBarrer(const platform::Carpeta& carpeta) {
-  const std::int64_t hoy = static_cast<std::int64_t>(std::time(nullptr)) / (24 * 60 * 60);
+  const std::int64_t hoy = static_cast<std::int64_t>(std::time(nullptr)) / platform::kSegundosDia;
   const std::string marca = MarcaDelDia(hoy);
   if (carpeta.Existe(marca) || !carpeta.CreaExclusivo(marca)) {
     return false;

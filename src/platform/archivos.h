@@ -37,7 +37,8 @@ std::string IdentidadEquipo();
 // well under a second, minutes at worst on a slow share. A day is far
 // beyond that, and beyond any disagreement between the clocks of the PCs
 // that share a folder.
-inline constexpr std::int64_t kAntiguedadAbandono = std::int64_t{24} * 60 * 60;
+inline constexpr std::int64_t kSegundosDia = std::int64_t{24} * 60 * 60;
+inline constexpr std::int64_t kAntiguedadAbandono = kSegundosDia;
 
 // What a temporary's or a claim's writer says of itself.
 struct Escritor {
