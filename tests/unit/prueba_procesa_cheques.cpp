@@ -942,6 +942,8 @@ TEST_F(Ciclo, LosAjustesNoLlevanARootDondeSusEditoresNoEscriben) {
   EXPECT_TRUE(std::filesystem::is_empty(privado));
 }
 
+#endif
+
 // A second name of Config.ini at the log's name, in the group's folder:
 // the line is refused there, and Config.ini is untouched.
 TEST_F(Ciclo, UnEnlaceDuroEnElNombreDelLogNoRecibeLineas) {
@@ -956,7 +958,6 @@ TEST_F(Ciclo, UnEnlaceDuroEnElNombreDelLogNoRecibeLineas) {
   Ejecuta(Boolean::True);
   EXPECT_EQ(dir.Lee("ajeno.ini"), "[LectoraUSB]\r\n");
 }
-#endif
 
 }  // namespace
 }  // namespace vardel
