@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <variant>
 
 #include "vardel/boolean.h"
@@ -17,7 +18,10 @@ class Collection;
 // time of day.
 struct Fecha {
   double serial = 0.0;
-  friend bool operator==(const Fecha&, const Fecha&) = default;
+  // Written out rather than defaulted, so the header stays C++17 for hosts
+  // that are not on C++20.
+  friend bool operator==(const Fecha& a, const Fecha& b) { return a.serial == b.serial; }
+  friend bool operator!=(const Fecha& a, const Fecha& b) { return !(a == b); }
 };
 
 // The values that cross between the component and its host. Text is UTF-8
@@ -50,7 +54,8 @@ class VARDEL_API Variant {
   const std::shared_ptr<Collection>& AsObject() const;
 
   // Same type and same value; objects compare by identity.
-  friend bool operator==(const Variant&, const Variant&) = default;
+  friend bool operator==(const Variant& a, const Variant& b) { return a.valor_ == b.valor_; }
+  friend bool operator!=(const Variant& a, const Variant& b) { return !(a == b); }
 
  private:
   using Valor = std::variant<std::monostate, std::int16_t, std::int32_t, double, Fecha, std::string,
