@@ -5,6 +5,7 @@
 #include <string>
 
 #include "vardel/boolean.h"
+#include "vardel/cheque.h"
 #include "vardel/collection.h"
 #include "vardel/export.h"
 #include "vardel/variant.h"
@@ -22,6 +23,8 @@ class VARDEL_API OyenteComunica {
  public:
   virtual ~OyenteComunica() = default;
   // One processed document: its data, the no-data collection, or null.
+  // Every key of a read cheque is there: Importe is a Double, or the String
+  // "" when the line has no amount; FechaVto a Date or "".
   virtual void LectoraDatos(const std::shared_ptr<Collection>& Dato) = 0;
   virtual void LectoraError(std::int32_t Error, const std::string& Descripcion) = 0;
   // The reader has become connected (True) or has gone away (False).
@@ -79,8 +82,13 @@ class VARDEL_API Comunica {
   Comunica& operator=(const Comunica&) = delete;
 
   void EstableceOyente(OyenteComunica* oyente);
+  // The listener that hears each document whole (null for none), beside
+  // the one above; the same lifetime rule applies.
+  void EstableceOyenteCheques(OyenteCheques* oyente);
 
   // The read request: one capture cycle, then the reader is closed.
+  // An exception thrown by a listener ends the read and leaves Terminate
+  // as its own, after the document it was thrown for has been delivered.
   void Terminate();
   // Shows the settings screen modally; always Empty.
   Variant MostrarConfiguracion();

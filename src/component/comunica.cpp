@@ -1,8 +1,10 @@
 #include "vardel/comunica.h"
 
+#include <exception>
 #include <string_view>
 
 #include "capture/capture.h"
+#include "component/cheque_en_curso.h"
 #include "device/lectora.h"
 #include "screen/frm_config_lector_usb.h"
 #include "settings/configuracion.h"
@@ -46,8 +48,10 @@ struct VARDEL_LOCAL Comunica::Impl final : OyentePantalla {
 
   void ProcesaCheques();
   void CierraLectora();
+  void AvisaCheque(const Cheque& cheque);
 
   OyenteComunica* oyente = nullptr;
+  OyenteCheques* oyenteCheques = nullptr;
   Boolean blnLogActivo = Boolean::False;
   std::shared_ptr<frmConfigLectorUSB> PantallaConfig;
 };
@@ -75,6 +79,10 @@ void Comunica::EstableceOyente(OyenteComunica* oyente) {
   impl_->oyente = oyente;
 }
 
+void Comunica::EstableceOyenteCheques(OyenteCheques* oyente) {
+  impl_->oyenteCheques = oyente;
+}
+
 Boolean Comunica::blnLogActivo() const {
   return impl_->blnLogActivo;
 }
@@ -89,21 +97,44 @@ void Comunica::Terminate() {
   impl_->CierraLectora();
 }
 
+void Comunica::Impl::AvisaCheque(const Cheque& cheque) {
+  if (oyenteCheques != nullptr) {
+    oyenteCheques->ChequeProcesado(cheque);
+  }
+}
+
 void Comunica::Impl::ProcesaCheques() {
+  // The document being read, gathered from its events for OyenteCheques.
+  ChequeEnCurso enCurso;
   capture::Contexto contexto(device::LectoraActual());
   contexto.blnLogActivo = [this] { return blnLogActivo; };
   contexto.PantallaConfig = PantallaConfig.get();
-  contexto.LectoraDatos = [this](const std::shared_ptr<Collection>& Dato) {
+  contexto.LectoraDatos = [this, &enCurso](const std::shared_ptr<Collection>& Dato) {
+    const Cheque cheque = enCurso.Completa(Dato);
+    // Both listeners hear the document: an exception of the first waits
+    // until the second has, then ends the read.
+    std::exception_ptr excepcion;
     if (oyente != nullptr) {
-      oyente->LectoraDatos(Dato);
+      try {
+        oyente->LectoraDatos(Dato);
+      } catch (...) {
+        excepcion = std::current_exception();
+      }
+    }
+    AvisaCheque(cheque);
+    if (excepcion) {
+      std::rethrow_exception(excepcion);
     }
   };
-  contexto.ImagenGuardada = [this](int k, const std::string& ruta) {
+  contexto.ImagenGuardada = [this, &enCurso](int k, const std::string& ruta) {
+    enCurso.ImagenGuardada(k, ruta);
     if (oyente != nullptr) {
       oyente->ImagenGuardada(k, ruta);
     }
   };
-  contexto.ImagenNoGuardada = [this](int k, const std::string& ruta, std::int32_t numero) {
+  contexto.ImagenNoGuardada = [this, &enCurso](int k, const std::string& ruta,
+                                               std::int32_t numero) {
+    enCurso.ImagenNoGuardada(k, ruta, numero);
     if (oyente != nullptr) {
       oyente->ImagenNoGuardada(k, ruta, numero);
     }
@@ -119,7 +150,20 @@ void Comunica::Impl::ProcesaCheques() {
     }
   };
   contexto.Detener = [this] { return oyente != nullptr && oyente->DetenerLectura(); };
-  capture::ProcesaCheques(contexto);
+  try {
+    capture::ProcesaCheques(contexto);
+  } catch (...) {
+    // An error after a document's images and before its LectoraDatos: the
+    // cheque has left the tray, so the host hears of it before the error.
+    if (const std::optional<Cheque> interrumpido = enCurso.Interrumpido()) {
+      try {
+        AvisaCheque(*interrumpido);
+      } catch (...) {
+        // The read's own error is the one the host gets.
+      }
+    }
+    throw;
+  }
 }
 
 void Comunica::Impl::CierraLectora() {

@@ -1,10 +1,13 @@
 // The component class: creation with the reader present or absent, the
 // read request's logging switch and closing, forwarding of the screen's
-// events, and the shared screen object.
+// events, the shared screen object, and each document heard whole by
+// OyenteCheques.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
+#include <stdexcept>
 
 #include "core/lanza_error.h"
 #include "platform/ansi.h"
@@ -15,12 +18,14 @@
 #include "support/interaccion_guionizada.h"
 #include "support/lectora_falsa.h"
 #include "vardel/comunica.h"
+#include "vardel/fecha.h"
 
 namespace vardel {
 namespace {
 
 using namespace std::chrono_literals;
 using testing::ElementsAre;
+using testing::IsEmpty;
 
 class Anfitrion : public OyenteComunica {
  public:
@@ -56,6 +61,54 @@ class ClaseComunica : public testing::Test {
       return 0;
     };
   }
+  // One document of a tray: its code line, the size text of each image it
+  // has, and the fetches that fail with their result.
+  struct Documento {
+    explicit Documento(std::string linea) : linea(std::move(linea)) {}
+    std::string linea;
+    std::map<int, std::string> tamanos = {{1, "3"}, {2, "3"}, {3, "3"}};
+    std::map<int, std::int32_t> fallos;
+  };
+  // Each capture feeds the next document, the reader reporting more while
+  // any is left.
+  void Bandeja(std::vector<Documento> documentos) {
+    bandeja = std::move(documentos);
+    pase = 0;
+    falsa.al_process_check = [this](const std::string&, const std::string&, std::string& r,
+                                    std::int32_t&) {
+      ++pase;
+      prueba::LectoraFalsa::EscribeEnBuffer(
+          r, pase < static_cast<int>(bandeja.size()) ? "res DOCPRESENT" : "res");
+      return 0;
+    };
+    falsa.al_get_value = [this](const std::string&, const std::string&, const std::string& clave,
+                                std::string& valor, std::int32_t&) {
+      prueba::LectoraFalsa::EscribeEnBuffer(valor, clave == "res" ? "0" : Actual().linea);
+      return 0;
+    };
+    falsa.al_get_index_value = [this](const std::string&, const std::string&,
+                                      const std::string& clave, std::int32_t k, std::string& valor,
+                                      std::int32_t&) -> std::int32_t {
+      const auto tamano = Actual().tamanos.find(k);
+      if (tamano == Actual().tamanos.end()) {
+        return 1;
+      }
+      prueba::LectoraFalsa::EscribeEnBuffer(
+          valor, clave == "ImageSize" ? tamano->second : "img" + std::to_string(k));
+      return 0;
+    };
+    falsa.al_get_image = [this](const std::string&, const std::string& nombre,
+                                std::vector<std::uint8_t>& bytes, std::int32_t&) -> std::int32_t {
+      const auto fallo = Actual().fallos.find(nombre.back() - '0');
+      if (fallo != Actual().fallos.end()) {
+        return fallo->second;
+      }
+      std::fill(bytes.begin(), bytes.end(), std::uint8_t{'x'});
+      return 0;
+    };
+  }
+  const Documento& Actual() const { return bandeja.at(static_cast<std::size_t>(pase - 1)); }
+
   void Config(const std::string& claves) {
     dir.Escribe("Config.ini",
                 "[LectoraUSB]\r\nName=MI.LECTORA\r\nDirectorioImg=" + dir.Ruta() + "\r\n" + claves);
@@ -66,7 +119,26 @@ class ClaseComunica : public testing::Test {
   prueba::SustitucionLectora enUso{falsa};
   prueba::InteraccionGuionizada operador;
   Anfitrion anfitrion;
+  std::vector<Documento> bandeja;
+  int pase = 0;
 };
+
+// A host of whole documents, which notes each one and what the per-event
+// listener had heard by then.
+class AnfitrionCheques : public OyenteCheques {
+ public:
+  explicit AnfitrionCheques(const Anfitrion* otro = nullptr) : otro(otro) {}
+  void ChequeProcesado(const Cheque& cheque) override {
+    cheques.push_back(cheque);
+    datosOidos.push_back(otro != nullptr ? otro->datos.size() : 0);
+  }
+  const Anfitrion* otro;
+  std::vector<Cheque> cheques;
+  std::vector<std::size_t> datosOidos;
+};
+
+constexpr const char* kLineaImporte = "C1234567E0049C1234E0123456789B00B0012A000012345C";
+constexpr const char* kLineaVencimiento = "C4567890E2100C0813E0200098765B00B0017A311226D";
 
 TEST_F(ClaseComunica, CreacionConLectoraPresente) {
   Config("");
@@ -239,6 +311,129 @@ TEST_F(ClaseComunica, DosObjetosCompartenLaPantallaYElUltimoLaDescarga) {
   EXPECT_TRUE(anfitrion.activas.empty());  // a released object hears nothing
   segundo.reset();
   EXPECT_TRUE(pantalla.expired());  // unloaded with its last holder, timer and all
+}
+
+// Each document once, after its LectoraDatos, with its fields typed, its
+// images, those not stored, and whether it must be fed again: a read
+// cheque, one whose back image was lost, and one whose line was not read.
+TEST_F(ClaseComunica, OyenteChequesOyeCadaDocumentoEntero) {
+  Config("");
+  Documento sinReverso(kLineaVencimiento);
+  sinReverso.fallos[2] = -3;
+  Bandeja({Documento(kLineaImporte), sinReverso, Documento("C789?123E0049C1234E01B00B0012A")});
+  Comunica comunica(&anfitrion);
+  AnfitrionCheques oyente(&anfitrion);
+  comunica.EstableceOyenteCheques(&oyente);
+  comunica.Terminate();
+
+  ASSERT_EQ(oyente.cheques.size(), 3u);
+  EXPECT_THAT(oyente.datosOidos, ElementsAre(1u, 2u, 3u));
+  for (std::size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(oyente.cheques[i].documento, static_cast<std::int32_t>(i + 1));
+    EXPECT_EQ(oyente.cheques[i].Dato, anfitrion.datos[i]);
+  }
+
+  const Cheque& leido = oyente.cheques[0];
+  EXPECT_EQ(leido.NumDoc, "1234567");
+  EXPECT_EQ(leido.Entidad, "0049");
+  EXPECT_EQ(leido.Oficina, "1234");
+  EXPECT_EQ(leido.Importe, 123.45);
+  EXPECT_EQ(leido.FechaVto, std::nullopt);
+  EXPECT_EQ(leido.IDERR, std::nullopt);
+  ASSERT_EQ(leido.imagenes.size(), 3u);
+  EXPECT_EQ(leido.imagenes[1].imagen, 2);
+  EXPECT_EQ(leido.imagenes[1].ruta, dir.Archivo("REV00491234567.tif"));
+  EXPECT_EQ(leido.imagenes[2].ruta, dir.Archivo("ANV00491234567.jpg"));
+  EXPECT_THAT(leido.imagenesNoGuardadas, IsEmpty());
+  EXPECT_FALSE(leido.volverAPasar);
+
+  // No amount: absent, not a number; the lost back image sends it back.
+  const Cheque& sinImagen = oyente.cheques[1];
+  EXPECT_EQ(sinImagen.NumDoc, "4567890");
+  EXPECT_EQ(sinImagen.Importe, std::nullopt);
+  EXPECT_EQ(sinImagen.FechaVto, FechaDesdeCivil(FechaCivil{2026, 12, 31}));
+  ASSERT_EQ(sinImagen.imagenes.size(), 2u);
+  EXPECT_EQ(sinImagen.imagenes[0].imagen, 1);
+  EXPECT_EQ(sinImagen.imagenes[1].imagen, 3);
+  ASSERT_EQ(sinImagen.imagenesNoGuardadas.size(), 1u);
+  EXPECT_EQ(sinImagen.imagenesNoGuardadas[0].imagen, 2);
+  EXPECT_EQ(sinImagen.imagenesNoGuardadas[0].ruta, dir.Archivo("REV21004567890.tif"));
+  EXPECT_EQ(sinImagen.imagenesNoGuardadas[0].numero, -3);
+  EXPECT_TRUE(sinImagen.volverAPasar);
+
+  const Cheque& ilegible = oyente.cheques[2];
+  EXPECT_EQ(ilegible.NumDoc, std::nullopt);
+  EXPECT_EQ(ilegible.Entidad, std::nullopt);
+  EXPECT_EQ(ilegible.IDERR, anfitrion.datos[2]->Item("IDERR").AsInteger());
+  EXPECT_EQ(ilegible.Error, anfitrion.datos[2]->Item("Error").AsString());
+  ASSERT_EQ(ilegible.imagenes.size(), 3u);
+  EXPECT_EQ(ilegible.imagenes[0].ruta,
+            dir.Archivo("ERRANV" + std::to_string(*ilegible.IDERR) + ".tif"));
+  EXPECT_TRUE(ilegible.volverAPasar);
+}
+
+// An exception of either listener ends the read after the document it was
+// thrown for, and the other listener still hears that document.
+TEST_F(ClaseComunica, LaExcepcionDeUnOyenteAcabaLaLecturaTrasSuDocumento) {
+  Config("");
+  struct Lanza : Anfitrion {
+    void LectoraDatos(const std::shared_ptr<Collection>& Dato) override {
+      Anfitrion::LectoraDatos(Dato);
+      throw std::runtime_error("del anfitrión");
+    }
+  } lanza;
+  struct LanzaCheques : AnfitrionCheques {
+    void ChequeProcesado(const Cheque& cheque) override {
+      AnfitrionCheques::ChequeProcesado(cheque);
+      throw std::runtime_error("de los cheques");
+    }
+  } lanzaCheques;
+  for (const bool primero : {true, false}) {
+    Bandeja({Documento(kLineaImporte), Documento(kLineaImporte)});
+    Anfitrion normal;
+    AnfitrionCheques cheques;
+    Comunica comunica(primero ? &lanza : &normal);
+    comunica.EstableceOyenteCheques(primero ? &cheques : &lanzaCheques);
+    try {
+      comunica.Terminate();
+      FAIL();
+    } catch (const std::runtime_error& e) {
+      EXPECT_STREQ(e.what(), primero ? "del anfitrión" : "de los cheques");
+    }
+    EXPECT_EQ(pase, 1) << primero;
+    EXPECT_EQ((primero ? cheques : lanzaCheques).cheques.size(), 1u) << primero;
+    EXPECT_EQ((primero ? lanza : normal).datos.size(), 1u) << primero;
+  }
+}
+
+// A run-time error between a document's images and its LectoraDatos ends
+// the read: the cheque has left the tray, so it is heard first, to be fed
+// again, and Terminate throws the error.
+TEST_F(ClaseComunica, ElChequeQueUnErrorInterrumpeSeOyeAntesDelError) {
+  Config("");
+  Documento roto(kLineaImporte);
+  roto.tamanos[2] = "no es un número";
+  Bandeja({Documento(kLineaVencimiento), roto, Documento(kLineaImporte)});
+  Comunica comunica(&anfitrion);
+  AnfitrionCheques oyente;
+  comunica.EstableceOyenteCheques(&oyente);
+  try {
+    comunica.Terminate();
+    FAIL();
+  } catch (const ErrorEjecucion& e) {
+    EXPECT_EQ(e.Numero(), errores::kTiposNoCoinciden);
+  }
+  EXPECT_EQ(anfitrion.datos.size(), 1u);
+  ASSERT_EQ(oyente.cheques.size(), 2u);
+  const Cheque& interrumpido = oyente.cheques[1];
+  EXPECT_EQ(interrumpido.documento, 2);
+  EXPECT_EQ(interrumpido.NumDoc, std::nullopt);
+  EXPECT_EQ(interrumpido.Dato, nullptr);
+  ASSERT_EQ(interrumpido.imagenes.size(), 1u);
+  ASSERT_EQ(interrumpido.imagenesNoGuardadas.size(), 1u);
+  EXPECT_EQ(interrumpido.imagenesNoGuardadas[0].imagen, 2);
+  EXPECT_EQ(interrumpido.imagenesNoGuardadas[0].numero, errores::kTiposNoCoinciden);
+  EXPECT_TRUE(interrumpido.volverAPasar);
 }
 
 TEST_F(ClaseComunica, UnaBibliotecaQueNoCargaHaceFallarLaCreacion) {
