@@ -86,7 +86,9 @@ class VARDEL_API Comunica {
   // the one above; the same lifetime rule applies.
   void EstableceOyenteCheques(OyenteCheques* oyente);
 
-  // The read request: one capture cycle, then the reader is closed.
+  // The read request: one capture cycle, then the reader is closed. Only
+  // the thread that created the object may call it: its timer and its
+  // events belong to that thread. From another it raises ErrorEjecucion 5.
   // An exception thrown by a listener ends the read and leaves Terminate
   // as its own, after the document it was thrown for has been delivered.
   void Terminate();

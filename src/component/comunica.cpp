@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <string_view>
+#include <thread>
 
 #include "capture/capture.h"
 #include "component/cheque_en_curso.h"
@@ -9,6 +10,7 @@
 #include "screen/frm_config_lector_usb.h"
 #include "settings/configuracion.h"
 #include "settings/registro.h"
+#include "vardel/error.h"
 
 namespace vardel {
 
@@ -52,6 +54,8 @@ struct VARDEL_LOCAL Comunica::Impl final : OyentePantalla {
 
   OyenteComunica* oyente = nullptr;
   OyenteCheques* oyenteCheques = nullptr;
+  // The thread whose loop holds the presence watch and hears the events.
+  std::thread::id hilo = std::this_thread::get_id();
   Boolean blnLogActivo = Boolean::False;
   std::shared_ptr<frmConfigLectorUSB> PantallaConfig;
 };
@@ -92,6 +96,15 @@ void Comunica::blnLogActivo(Boolean valor) {
 }
 
 void Comunica::Terminate() {
+  // The read stops and restarts the presence watch, a timer of the
+  // creating thread's loop, and raises the events on the calling thread:
+  // from another thread it would race that loop and deliver the events
+  // where the host does not expect them.
+  if (std::this_thread::get_id() != impl_->hilo) {
+    throw ErrorEjecucion(errores::kArgumentoNoValido,
+                         "Terminate se ha llamado desde un hilo distinto del que creó el objeto "
+                         "Comunica; llámelo desde ese hilo");
+  }
   impl_->blnLogActivo = ABoolean(Configuracion::LeeAjuste("LogActivo") == "S");
   impl_->ProcesaCheques();
   impl_->CierraLectora();

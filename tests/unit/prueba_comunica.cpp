@@ -1,13 +1,14 @@
 // The component class: creation with the reader present or absent, the
 // read request's logging switch and closing, forwarding of the screen's
-// events, the shared screen object, and each document heard whole by
-// OyenteCheques.
+// events, the shared screen object, each document heard whole by
+// OyenteCheques, and the read refused to a thread other than the creator.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <map>
 #include <stdexcept>
+#include <thread>
 
 #include "core/lanza_error.h"
 #include "platform/ansi.h"
@@ -434,6 +435,32 @@ TEST_F(ClaseComunica, ElChequeQueUnErrorInterrumpeSeOyeAntesDelError) {
   EXPECT_EQ(interrumpido.imagenesNoGuardadas[0].imagen, 2);
   EXPECT_EQ(interrumpido.imagenesNoGuardadas[0].numero, errores::kTiposNoCoinciden);
   EXPECT_TRUE(interrumpido.volverAPasar);
+}
+
+// The read belongs to the creating thread, whose loop holds the presence
+// watch: from another it is refused before the reader is touched, and the
+// creator can still read.
+TEST_F(ClaseComunica, TerminateDesdeOtroHiloSeRechaza) {
+  Config("");
+  UnChequePorCaptura("res");
+  Comunica comunica(&anfitrion);
+  falsa.Olvida();
+  std::optional<ErrorEjecucion> error;
+  std::thread([&] {
+    try {
+      comunica.Terminate();
+    } catch (const ErrorEjecucion& e) {
+      error = e;
+    }
+  }).join();
+  ASSERT_TRUE(error.has_value());
+  EXPECT_EQ(error->Numero(), errores::kArgumentoNoValido);
+  EXPECT_NE(error->Descripcion().find("hilo"), std::string::npos) << error->Descripcion();
+  EXPECT_THAT(falsa.Llamadas(), IsEmpty());
+  EXPECT_TRUE(anfitrion.datos.empty());
+  EXPECT_TRUE(frmConfigLectorUSB::Instancia()->TmrOnOff().Enabled());
+  comunica.Terminate();
+  EXPECT_EQ(anfitrion.datos.size(), 1u);
 }
 
 TEST_F(ClaseComunica, UnaBibliotecaQueNoCargaHaceFallarLaCreacion) {
