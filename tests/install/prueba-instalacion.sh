@@ -27,7 +27,7 @@ done
 [ "$(ls "$prefijo/include/vardel" | grep -cv '\.h$')" = 0 ] || falla "non-header in include/vardel"
 readelf -d "$componente/libvardel.so.$version" | grep -q "SONAME.*\[libvardel\.so\.$mayor\]" ||
   falla "SONAME is not libvardel.so.$mayor"
-zcat "$prefijo/share/man/man1/vardel.1.gz" | grep -q '^\.SH "SEE ALSO"' || falla "manual page"
+zcat "$prefijo/share/man/man1/vardel.1.gz" | grep -q '^\.SH VÉASE TAMBIÉN$' || falla "manual page"
 "$prefijo/bin/vardel" --help | grep -q 'share/doc/vardel/cli\.md' || falla "--help names no manual"
 
 # Images go to a folder typed in a UTF-8 editor.

@@ -25,6 +25,34 @@ done
 # The settings are the maintainer script's, never a file of the package.
 ! grep -q ' ./usr/lib/vardel/Config.ini' <<<"$contenido" || falla "the package ships the component's Config.ini"
 grep -q ' ./usr/lib/vardel/libmtxmlmcr.so$' <<<"$(dpkg-deb -c "$simulador")" || falla "no simulator"
+# The manual page is Spanish, has the sections a manual has, and names
+# every command, every option each command's --help lists and every exit
+# code of vardel --help.
+manual=$(dpkg-deb --fsys-tarfile "$vardel" | tar -xO ./usr/share/man/man1/vardel.1.gz | zcat |
+         sed 's/\\-/-/g; s/\\f[BIRP]//g; s/\\&//g')
+for seccion in NOMBRE SINOPSIS DESCRIPCIÓN ÓRDENES OPCIONES "ESTADO DE SALIDA" ARCHIVOS ENTORNO \
+               "VÉASE TAMBIÉN"; do
+  grep -qx "\.SH \"\?$seccion\"\?" <<<"$manual" || falla "manual page: no section $seccion"
+done
+! grep -qiE '^\.S[HS] "?(NAME|SYNOPSIS|DESCRIPTION|OPTIONS|EXIT STATUS|FILES|ENVIRONMENT|SEE ALSO)' \
+  <<<"$manual" || falla "manual page: an English heading"
+orden=$build/bin/vardel
+ayuda=$("$orden" --help)
+ordenes=$(sed -n '/^Órdenes:/,/^$/s/^  \([a-z][a-z-]*\) .*/\1/p' <<<"$ayuda")
+[ -n "$ordenes" ] || falla "no commands in vardel --help"
+for o in $ordenes; do
+  grep -qE "^vardel (\[--json\] )?$o( |$)" <<<"$manual" || falla "manual page: no synopsis of $o"
+  ayuda+=$'\n'$("$orden" "$o" --help)
+done
+for opcion in $(grep -oE '(^|[ ,])--?[a-zA-Z][a-zA-Z0-9-]*' <<<"$ayuda" | tr -d ' ,' | sort -u); do
+  grep -qE -- "(^|[^a-zA-Z0-9-])$opcion([^a-zA-Z0-9-]|$)" <<<"$manual" ||
+    falla "manual page: no option $opcion"
+done
+salida=$(sed -n '/^\.SH "\?ESTADO DE SALIDA/,/^\.SH/p' <<<"$manual")
+for codigo in $(sed -n '/^Códigos de salida:/,/^$/s/^  \([0-9][0-9]*\) .*/\1/p' <<<"$ayuda"); do
+  grep -qE "^$codigo\$" <<<"$salida" || falla "manual page: no exit code $codigo"
+done
+
 # /usr/lib is the loader's own: no run path for hosts of the package.
 pc=$(dpkg-deb --fsys-tarfile "$vardel" | tar -xO ./usr/lib/pkgconfig/vardel.pc)
 [[ $pc != *rpath* ]] || falla "vardel.pc of the package gives a run path: $pc"
