@@ -56,6 +56,27 @@ done
 # /usr/lib is the loader's own: no run path for hosts of the package.
 pc=$(dpkg-deb --fsys-tarfile "$vardel" | tar -xO ./usr/lib/pkgconfig/vardel.pc)
 [[ $pc != *rpath* ]] || falla "vardel.pc of the package gives a run path: $pc"
+grep -qx 'libdir=/usr/lib' <<<"$pc" || falla "vardel.pc of the package: $pc"
+# From another prefix, however it is written, vardel.pc gives that prefix's
+# plain <libdir>, and a host built with it carries it as its run path.
+prefijos=$(realpath -m "$build/paquetes/prefijos")
+for prefijo in "$prefijos/uno" "$prefijos/dos/" "$prefijos/./tres/../tres"; do
+  for componente in Runtime Desarrollo; do
+    cmake --install "$build" --prefix "$prefijo" --component "$componente" >/dev/null
+  done
+  libdir=$(realpath -m "$prefijo")/lib
+  libs=$(PKG_CONFIG_PATH=$prefijo/lib/pkgconfig pkg-config --libs vardel | sed "s/ *$//")
+  [ "$libs" = "-L$libdir -lvardel -Wl,-rpath,$libdir" ] || falla "pkg-config --libs from $prefijo: $libs"
+done
+anfitrion=$prefijos/anfitrion
+printf '#include <vardel/version.h>\nint main() { return vardel::VersionBiblioteca() ? 0 : 1; }\n' >"$anfitrion.cpp"
+# shellcheck disable=SC2046
+g++ "$anfitrion.cpp" -o "$anfitrion" $(PKG_CONFIG_PATH=$prefijos/dos/lib/pkgconfig pkg-config --cflags --libs vardel) ||
+  falla "a host built through pkg-config from a prefix"
+ruta=$(readelf -d "$anfitrion" | sed -n 's/.*(RUNPATH).*\[\(.*\)\]$/\1/p')
+[ "$ruta" = "$prefijos/dos/lib" ] || falla "the host's RUNPATH: $ruta"
+"$anfitrion" || falla "a host built through pkg-config from a prefix does not run"
+
 # The web bridge's user unit starts the packaged command.
 unidad=$(dpkg-deb --fsys-tarfile "$vardel" | tar -xO ./usr/lib/systemd/user/vardel-puente.service)
 grep -qx 'ExecStart=/usr/bin/vardel serve' <<<"$unidad" || falla "vardel-puente.service: $unidad"
@@ -96,6 +117,7 @@ printf '#include <vardel/comunica.h>\n#include <vardel/version.h>\n#include <str
 # shellcheck disable=SC2046
 g++ "$anfitrion.cpp" -o "$anfitrion" $(pkg-config --cflags --libs vardel) && "$anfitrion" ||
   falla "a host built through pkg-config"
+! readelf -d "$anfitrion" | grep -q 'RUNPATH\|RPATH' || falla "a host of the package has a run path"
 vardel status >/dev/null || falla "no reader through the installed simulator"
 # An ordinary account in the group reads the tray: images and log written.
 grupo=$(getent group vardel | cut -d: -f3)
