@@ -2,6 +2,8 @@
 # and vardel.pc. Both join install_manifest.txt.
 set(raiz "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}")
 set(enlace "${raiz}/${VARDEL_LIBDIR}/libvardel.so")
+# A package of this component alone has no <libdir> yet.
+file(MAKE_DIRECTORY "${raiz}/${VARDEL_LIBDIR}")
 file(CREATE_LINK vardel/${VARDEL_SONAME} "${enlace}" SYMBOLIC)
 
 # The folders as absolute, normalized paths of the final prefix (not the
