@@ -21,14 +21,18 @@ for f in bin/vardel lib/libvardel.so.$mayor lib/libvardel.so lib/vardel/libvarde
          include/vardel/comunica.h include/vardel/version.h lib/cmake/Vardel/VardelConfig.cmake \
          lib/pkgconfig/vardel.pc share/vardel/Config.ini var/lib/vardel/imagenes \
          lib/systemd/user/vardel-puente.service \
-         share/doc/vardel/cli.md share/man/man1/vardel.1.gz; do
+         share/doc/vardel/cli.md share/man/man1/vardel.1.gz share/doc/libvardel-dev/linux-host-guide.md \
+         share/doc/libvardel1/copyright; do
   [ -e "$prefijo/$f" ] || falla "not installed: $f"
 done
 # Nothing but the public headers.
 [ "$(ls "$prefijo/include/vardel" | grep -cv '\.h$')" = 0 ] || falla "non-header in include/vardel"
 readelf -d "$componente/libvardel.so.$version" | grep -q "SONAME.*\[libvardel\.so\.$mayor\]" ||
   falla "SONAME is not libvardel.so.$mayor"
-zcat "$prefijo/share/man/man1/vardel.1.gz" | grep -q '^\.SH "SEE ALSO"' || falla "manual page"
+zcat "$prefijo/share/man/man1/vardel.1.gz" | grep -q '^\.SH VÉASE TAMBIÉN$' || falla "manual page"
+# The Debian changelog and lintian's overrides are for packages only.
+[ -z "$(find "$prefijo/share" -name changelog.Debian.gz -o -name lintian)" ] ||
+  falla "Debian's files in a copy under $prefijo"
 "$prefijo/bin/vardel" --help | grep -q 'share/doc/vardel/cli\.md' || falla "--help names no manual"
 
 # Images go to a folder typed in a UTF-8 editor.
