@@ -25,8 +25,8 @@ constexpr const char* kCodigosDeSalida =
     "  0    la orden terminó bien (status: hay una lectora que responde)\n"
     "  1    un error de ejecución la terminó: número, descripción y lo que hay\n"
     "       que revisar en la salida de errores (con --json, una línea \"error\")\n"
-    "  2    read, status: no hay ninguna lectora que responda (o read no ha podido\n"
-    "       abrir la de Name); no se ha alimentado ningún cheque\n"
+    "  2    read, status: no hay ninguna lectora que responda, o Name no es la\n"
+    "       suya (read no ha podido abrirla); no se ha alimentado ningún cheque\n"
     "  3    read: la lectora se desconectó durante la lectura; se nombra el último\n"
     "       documento entregado entero y los siguientes deben pasarse de nuevo\n"
     "  4    read: detenida (Ctrl+C, SIGTERM, salida cerrada) tras acabar el documento\n"
@@ -59,17 +59,27 @@ std::string Motivo(const CLI::ParseError& error, const CLI::App& app) {
   if (dynamic_cast<const CLI::RequiredError*>(&error) != nullptr && ordenes.empty()) {
     return "falta la orden";
   }
-  if (!ordenes.empty() && ordenes.front()->get_name() == "serve") {
-    return error.what();
+  const bool servir = !ordenes.empty() && ordenes.front()->get_name() == "serve";
+  const bool sinValor = dynamic_cast<const CLI::ArgumentMismatch*>(&error) != nullptr;
+  const bool valorMalo = dynamic_cast<const CLI::ConversionError*>(&error) != nullptr ||
+                         dynamic_cast<const CLI::ValidationError*>(&error) != nullptr;
+  // The parser's own words are English: they follow the operator's in
+  // square brackets, as a library's do.
+  const std::string original = std::string(" [") + error.what() + "]";
+  if (servir && sinValor) {
+    return "falta el valor de una opción: --port N, --allow-origin ORIGEN, --resend-seconds N" +
+           original;
   }
-  if (dynamic_cast<const CLI::ArgumentMismatch*>(&error) != nullptr) {
+  if (servir && valorMalo) {
+    return "valor no válido: --port de 0 a 65535, --resend-seconds de 1 a 86400" + original;
+  }
+  if (sinValor) {
     return "--seconds necesita un número de segundos";
   }
-  if (dynamic_cast<const CLI::ConversionError*>(&error) != nullptr ||
-      dynamic_cast<const CLI::ValidationError*>(&error) != nullptr) {
+  if (valorMalo) {
     return "número de segundos no válido (de 1 a 86400)";
   }
-  return error.what();
+  return "uso no válido" + original;
 }
 
 }  // namespace
@@ -113,7 +123,9 @@ static int Ejecuta(int argc, char** argv) {
                    "origen permitido, esquema://host[:puerto] (se repite; Origenes en Puente)")
       ->type_name("ORIGEN")
       ->allow_extra_args(false);
-  servir->add_flag("--marcas-tiempo", opciones.marcasTiempo,
+  // Options are English words, as the commands; the earlier Spanish
+  // spelling stays as an alias.
+  servir->add_flag("--timestamps,--marcas-tiempo", opciones.marcasTiempo,
                    "diagnóstico: \"emitido_ms\" en cada evento");
   servir
       ->add_option("--resend-seconds", opciones.reenvioSegundos,

@@ -115,11 +115,9 @@ class Lector final : public OyenteLectura {
                   {"detalle", detalle},
                   {"aviso", aviso.empty() ? ordered_json(nullptr) : ordered_json(aviso)}});
     } else {
+      // The warning about Name came before the read, once.
       std::fprintf(stderr, "vardel: no se ha podido usar la lectora; no se ha leído nada.\n  %s\n",
                    detalle.c_str());
-      if (!aviso.empty()) {
-        std::fprintf(stderr, "  %s.\n", aviso.c_str());
-      }
     }
     return kSalidaSinLectora;
   }
@@ -156,6 +154,12 @@ class Lector final : public OyenteLectura {
       return;
     }
     const CuentasLectura& c = lectura_.Cuentas();
+    if (c.documentos == 0 && c.atascos == 0 && c.capturasFallidas == 0) {
+      std::printf("\nResumen: la bandeja estaba vacía; no se ha leído ningún documento (%.2f s).\n",
+                  segundos);
+      VuelcaSalida();
+      return;
+    }
     // Read means delivered whole: every other document is in the list to
     // feed again below, so the counts add up to it.
     std::printf(
@@ -253,7 +257,12 @@ class Lector final : public OyenteLectura {
     } else {
       std::printf("\nDocumento %d: cheque\n", numero);
       for (const char* campo : kCampos) {
-        std::printf("  %-9s %s\n", campo, ATexto(dato->Item(campo)).c_str());
+        const Variant& valor = dato->Item(campo);
+        const std::string texto =
+            std::string(campo) == "Importe" && valor.tipo() == Variant::Tipo::Double
+                ? ImporteEnTexto(valor.AsDouble())
+                : ATexto(valor);
+        std::printf("  %-9s %s\n", campo, texto.c_str());
       }
     }
     for (const auto& ruta : documento.imagenes) {

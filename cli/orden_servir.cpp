@@ -42,7 +42,7 @@ using puente::Servidor;
 // looks at the queue again: a request waits at most this long.
 constexpr auto kTurno = std::chrono::milliseconds(10);
 
-// Unix epoch milliseconds with their fraction (--marcas-tiempo).
+// Unix epoch milliseconds with their fraction (--timestamps).
 double MilisegundosEpoca() {
   const auto ahora = std::chrono::system_clock::now().time_since_epoch();
   return std::chrono::duration<double, std::milli>(ahora).count();

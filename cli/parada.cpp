@@ -6,6 +6,9 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
 #endif
 
 namespace vardel::cli {
@@ -20,6 +23,17 @@ static_assert(std::atomic<int>::is_always_lock_free);
 extern "C" void AlRecibirSenal(int senal) {
   motivo =
       static_cast<int>(senal == SIGINT ? MotivoParada::Interrupcion : MotivoParada::Terminacion);
+#ifndef _WIN32
+  // A prompt waiting for Enter (the jam's) reads the end of its input now
+  // and takes its answer, so the stop is not held until someone presses a
+  // key: the read then ends after the document in flight. Nothing after a
+  // stop reads standard input. open, dup2 and close may be called here.
+  const int nulo = ::open("/dev/null", O_RDONLY);
+  if (nulo >= 0) {
+    ::dup2(nulo, STDIN_FILENO);
+    ::close(nulo);
+  }
+#endif
 }
 
 #ifdef _WIN32

@@ -4,6 +4,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
+#include <iomanip>
+#include <locale>
+#include <sstream>
+#include <stdexcept>
 
 #include "momento.h"
 #include "ordenes.h"
@@ -48,6 +52,19 @@ std::string DetalleCompleto(const ErrorEjecucion& error, const std::string& deta
 }
 
 }  // namespace
+
+std::string ImporteEnTexto(double valor) {
+  // The environment's locale for this one stream: the program's own stays
+  // "C", which the settings' number reading relies on.
+  std::ostringstream texto;
+  try {
+    texto.imbue(std::locale(""));
+  } catch (const std::runtime_error&) {
+    // a locale the system lacks: the plain form
+  }
+  texto << std::fixed << std::setprecision(2) << valor;
+  return texto.str();
+}
 
 ordered_json JsonDe(const Variant& valor) {
   switch (valor.tipo()) {

@@ -20,6 +20,11 @@ ordered_json JsonDe(const Variant& valor);
 // number of at most two decimals, never in exponent form.
 ordered_json JsonDe(const Collection& col);
 
+// An amount for the operator: two decimals, with the decimal mark and the
+// grouping of the locale the environment names ("1.500,00" in es_ES,
+// "1500.00" in C).
+std::string ImporteEnTexto(double valor);
+
 // The text of one JSON line, as every host of this program writes it: text
 // the component hands over is UTF-8; anything else is replaced.
 std::string TextoLinea(const ordered_json& linea);

@@ -35,7 +35,8 @@ void BibliotecaDinamica::Carga() {
     }
   }
   ErrorEjecucion error(errores::kErrorCargandoBiblioteca);
-  error.AnadeDetalle("no se ha podido cargar la biblioteca; probado: " + intentos);
+  error.AnadeDetalle("no se ha podido cargar la biblioteca; probado: " + intentos +
+                     ". Instale la biblioteca de la lectora junto al componente");
   throw error;
 }
 

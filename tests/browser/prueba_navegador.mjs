@@ -24,7 +24,7 @@
 //     session it was given.
 // --captura saves a screenshot of the page after the reload. With --medir
 // N it measures instead (docs/performance.md): N reads through
-// the page with --marcas-tiempo, and N runs of `vardel read`. With
+// the page with --timestamps, and N runs of `vardel read`. With
 // --campana N it runs the lifecycle campaign instead (docs/campaign.md): N
 // runs of a tray of 12 paced cheques while the page is reloaded, its tab
 // closed, the bridge stopped, killed or started late, or the connection
@@ -250,7 +250,7 @@ for (let intento = 1; !puente; intento++) {
     const texto = await primera.textContent('#avisos p[data-tipo="conexion"]');
     comprueba(texto.includes('web-bridge-it.md'), `a page without its bridge says: ${texto}`);
   }
-  puente = await arrancaPuente(intento, puerto, permitido.origen, ...(medir ? ['--marcas-tiempo'] : []));
+  puente = await arrancaPuente(intento, puerto, permitido.origen, ...(medir ? ['--timestamps'] : []));
   if (!puente) await primera?.close();
 }
 

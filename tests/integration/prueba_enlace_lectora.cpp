@@ -60,7 +60,8 @@ TEST(EnlaceLectora, BibliotecaQueNoCargaEsElError48) {
   EXPECT_THAT(DetalleDeError([&] { lectora.MTMICRGetDevice(1, nombre); }),
               testing::MatchesRegex("no se ha podido cargar la biblioteca; probado: "
                                     "/no/existe/libmtxmlmcr.so \\(.+\\); "
-                                    "vardel-no-existe-mtxmlmcr \\(.+\\)"));
+                                    "vardel-no-existe-mtxmlmcr \\(.+\\)\\. Instale la biblioteca "
+                                    "de la lectora junto al componente"));
 }
 
 TEST(EnlaceLectora, CargaLaBibliotecaInstaladaDespuesDeUnFallo) {

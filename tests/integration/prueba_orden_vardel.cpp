@@ -6,10 +6,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <chrono>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <regex>
+#include <set>
 #include <sstream>
 
 #include "device/lectora_biblioteca.h"
@@ -113,6 +115,43 @@ const ModoEjecucion kSinOperador{true, std::chrono::seconds(120)};
 // What a document line says of a cheque to feed again.
 const std::string kAviso = "\"vuelva a pasar el talón\"";
 
+// The first word of a line that only English would use, outside paths,
+// options, JSON keys and the square brackets a library's own words are
+// quoted in; "" when there is none. A short list of the words every
+// English system or library message carries.
+std::string PalabraInglesa(const std::string& linea) {
+  static const std::set<std::string> kIngles = {
+      "the",       "cannot",     "could",    "not",         "such",     "shared",
+      "object",    "already",    "address",  "failed",      "value",    "range",
+      "building",  "reading",    "checking", "configuring", "error:",   "file",
+      "directory", "permission", "denied",   "invalid",     "expected", "required"};
+  std::string palabra;
+  int citas = 0;
+  for (std::size_t i = 0; i <= linea.size(); ++i) {
+    const char c = i < linea.size() ? linea[i] : ' ';
+    citas += c == '[' ? 1 : c == ']' && citas > 0 ? -1 : 0;
+    if (citas > 0) {
+      palabra.clear();
+      continue;
+    }
+    if (c == ' ' || c == '(' || c == ')' || c == ',' || c == '.' || c == ';') {
+      std::string minusculas;
+      for (const char letra : palabra) {
+        minusculas += static_cast<char>(std::tolower(static_cast<unsigned char>(letra)));
+      }
+      // A path, an option or a quoted name is not a sentence's word.
+      const bool nombre = palabra.find_first_of("/\\-\"=_") != std::string::npos;
+      if (!nombre && kIngles.count(minusculas) != 0) {
+        return palabra;
+      }
+      palabra.clear();
+      continue;
+    }
+    palabra += c;
+  }
+  return "";
+}
+
 class OrdenVardel : public testing::Test {
  protected:
   void SetUp() override {
@@ -157,9 +196,20 @@ class OrdenVardel : public testing::Test {
   }
   void Escenario(const std::string& texto) const { dir_.Escribe("mtxmlmcr.scenario", texto); }
 
+  // Every run of every case is also checked for one language: what the
+  // operator reads is Spanish, whatever the library or the system said.
   ResultadoPrograma Vardel(const std::vector<std::string>& argumentos,
                            const ModoEjecucion& modo = {}) const {
-    return EjecutaPrograma(dir_.Archivo(VARDEL_ORDEN), argumentos, dir_.Ruta(), modo);
+    ResultadoPrograma r =
+        EjecutaPrograma(dir_.Archivo(VARDEL_ORDEN), argumentos, dir_.Ruta(), modo);
+    for (const std::string& texto : {r.salida, r.errores}) {
+      for (const std::string& linea : Lineas(texto)) {
+        if (const std::string palabra = PalabraInglesa(linea); !palabra.empty()) {
+          ADD_FAILURE() << "English (\"" << palabra << "\") in what the operator reads: " << linea;
+        }
+      }
+    }
+    return r;
   }
 
   // Lines of the journal that are captures.
@@ -173,6 +223,20 @@ class OrdenVardel : public testing::Test {
 
   DirectorioPrueba dir_;
 };
+
+TEST(Idioma, LasPalabrasInglesasSeVenYLasEspanolasNo) {
+  for (const char* ingles : {"vardel: error 48: cannot open shared object file",
+                             "no se puede escuchar: Address already in use",
+                             "--port: Value 99999 not in range", "demo: building the component"}) {
+    EXPECT_NE(PalabraInglesa(ingles), "") << ingles;
+  }
+  for (const char* espanol : {"Resumen: 2 documentos: 1 cheque leído, 0 sin datos.",
+                              "  imagen    /srv/cheques/ANV00491234567.tif (1480 bytes)",
+                              "{\"tipo\":\"resumen\",\"documentos\":2}",
+                              "vardel: opción no reconocida: --nada (vardel read --help)"}) {
+    EXPECT_EQ(PalabraInglesa(espanol), "") << espanol;
+  }
+}
 
 TEST_F(OrdenVardel, LeeLaBandejaEnJson) {
   const ResultadoPrograma r = Vardel({"read", "--json"}, kSinOperador);

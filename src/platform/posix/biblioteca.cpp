@@ -1,4 +1,7 @@
 #include <dlfcn.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include "platform/biblioteca_plataforma.h"
 
@@ -7,8 +10,18 @@ namespace vardel::platform::detalle {
 void* AbreModulo(const std::string& ruta, std::string& motivo) {
   void* modulo = dlopen(ruta.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (modulo == nullptr) {
-    const char* error = dlerror();
-    motivo = error != nullptr ? error : "";
+    // The operator's words first; the loader's own (English) text after
+    // them in square brackets, where it says more than "not found".
+    const char* texto = dlerror();
+    const std::string cargador = texto != nullptr ? texto : "";
+    const bool conRuta = ruta.find('/') != std::string::npos;
+    if (conRuta && ::access(ruta.c_str(), F_OK) != 0 && errno == ENOENT) {
+      motivo = "no existe";
+    } else if (!conRuta && cargador.find("cannot open shared object file") != std::string::npos) {
+      motivo = "no está en las carpetas de bibliotecas del sistema";
+    } else {
+      motivo = "no se puede cargar [" + cargador + "]";
+    }
   }
   return modulo;
 }

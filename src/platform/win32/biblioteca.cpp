@@ -11,7 +11,14 @@ void* AbreModulo(const std::string& ruta, std::string& motivo) {
   const DWORD codigo = GetLastError();
   SetErrorMode(modoAnterior);
   if (modulo == nullptr) {
-    motivo = "error " + std::to_string(codigo);
+    // The operator's words; the system's own, in the system's language,
+    // after them in square brackets.
+    motivo = codigo == ERROR_MOD_NOT_FOUND
+                 ? "no existe, o le falta una biblioteca de la que depende"
+             : codigo == ERROR_BAD_EXE_FORMAT
+                 ? "no es una biblioteca de esta arquitectura (32 o 64 bits)"
+                 : "no se puede cargar";
+    motivo += " [error " + std::to_string(codigo);
     // The system's words, in UTF-8 like every text inside the component.
     wchar_t texto[512] = L"";
     const DWORD largo = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -26,6 +33,7 @@ void* AbreModulo(const std::string& ruta, std::string& motivo) {
       }
       motivo += ": " + mensaje;
     }
+    motivo += "]";
   }
   return modulo;
 }
