@@ -91,7 +91,12 @@ void CALLBACK ComunicaCom::DestruyePendientes(HWND, UINT, UINT_PTR, DWORD) {
     // A host's handler that pumps messages (a message box) runs this tick
     // inside its own event: that object waits for the next one.
     if (comunica->eventos_en_curso_ > 0) {
-      pendientes.push_back(objeto);
+      try {
+        pendientes.push_back(objeto);
+      } catch (...) {
+        // No memory to defer it again: it stays alive rather than dying
+        // under the handler.
+      }
       continue;
     }
     delete comunica;
