@@ -22,7 +22,7 @@ class VARDEL_API Collection {
   Collection();
   ~Collection();
   Collection(const Collection& otra);
-  Collection(Collection&& otra);
+  Collection(Collection&& otra) noexcept;
   Collection& operator=(const Collection& otra);
   Collection& operator=(Collection&& otra) noexcept;
 

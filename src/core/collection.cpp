@@ -3,6 +3,7 @@
 #include "core/lanza_error.h"
 #include "core/text.h"
 
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -19,16 +20,33 @@ struct Collection::Impl {
   std::size_t IndiceDeClave(std::string_view clave) const;
 };
 
+namespace {
+
+// A moved-from collection holds no storage: it reads as empty, and gets
+// storage again at its first change. So a move allocates nothing and
+// cannot throw.
+template <class Datos>
+const Datos& Lee(const std::unique_ptr<Datos>& impl) {
+  static const Datos vacia;
+  return impl ? *impl : vacia;
+}
+template <class Datos>
+Datos& Cambia(std::unique_ptr<Datos>& impl) {
+  if (!impl) {
+    impl = std::make_unique<Datos>();
+  }
+  return *impl;
+}
+
+}  // namespace
+
 Collection::Collection() : impl_(std::make_unique<Impl>()) {}
 Collection::~Collection() = default;
-Collection::Collection(const Collection& otra) : impl_(std::make_unique<Impl>(*otra.impl_)) {}
-// A moved-from collection is left empty, still usable: it gets fresh
-// storage, which may throw, so the move is not noexcept.
-Collection::Collection(Collection&& otra)  // NOLINT(performance-noexcept-move-constructor)
-    : impl_(std::exchange(otra.impl_, std::make_unique<Impl>())) {}
+Collection::Collection(const Collection& otra) : impl_(std::make_unique<Impl>(Lee(otra.impl_))) {}
+Collection::Collection(Collection&& otra) noexcept : impl_(std::move(otra.impl_)) {}
 Collection& Collection::operator=(const Collection& otra) {
   if (this != &otra) {
-    *impl_ = *otra.impl_;
+    Cambia(impl_) = Lee(otra.impl_);
   }
   return *this;
 }
@@ -38,7 +56,7 @@ Collection& Collection::operator=(Collection&& otra) noexcept {
 }
 
 std::int32_t Collection::Count() const {
-  return static_cast<std::int32_t>(impl_->elementos.size());
+  return static_cast<std::int32_t>(Lee(impl_).elementos.size());
 }
 
 std::size_t Collection::Impl::IndiceDePosicion(std::int32_t posicion) const {
@@ -58,7 +76,7 @@ std::size_t Collection::Impl::IndiceDeClave(std::string_view clave) const {
 }
 
 bool Collection::Contiene(std::string_view clave) const {
-  for (const auto& e : impl_->elementos) {
+  for (const auto& e : Lee(impl_).elementos) {
     if (e.clave && IgualesSinCasoUtf8(*e.clave, clave)) {
       return true;
     }
@@ -74,36 +92,42 @@ void Collection::Add(Variant item, std::optional<std::string> clave,
   if (clave && Contiene(*clave)) {
     LanzaError(errores::kClaveDuplicada);
   }
-  std::size_t destino = impl_->elementos.size();
+  Impl& datos = Cambia(impl_);
+  std::size_t destino = datos.elementos.size();
   if (antes) {
-    destino = impl_->IndiceDePosicion(*antes);
+    destino = datos.IndiceDePosicion(*antes);
   } else if (despues) {
-    destino = impl_->IndiceDePosicion(*despues) + 1;
+    destino = datos.IndiceDePosicion(*despues) + 1;
   }
-  impl_->elementos.insert(impl_->elementos.begin() + static_cast<std::ptrdiff_t>(destino),
-                          Impl::Elemento{std::move(item), std::move(clave)});
+  datos.elementos.insert(datos.elementos.begin() + static_cast<std::ptrdiff_t>(destino),
+                         Impl::Elemento{std::move(item), std::move(clave)});
 }
 
 const Variant& Collection::Item(std::int32_t posicion) const {
-  return impl_->elementos[impl_->IndiceDePosicion(posicion)].item;
+  const Impl& datos = Lee(impl_);
+  return datos.elementos[datos.IndiceDePosicion(posicion)].item;
 }
 
 const Variant& Collection::Item(std::string_view clave) const {
-  return impl_->elementos[impl_->IndiceDeClave(clave)].item;
+  const Impl& datos = Lee(impl_);
+  return datos.elementos[datos.IndiceDeClave(clave)].item;
 }
 
 const std::optional<std::string>& Collection::Clave(std::int32_t posicion) const {
-  return impl_->elementos[impl_->IndiceDePosicion(posicion)].clave;
+  const Impl& datos = Lee(impl_);
+  return datos.elementos[datos.IndiceDePosicion(posicion)].clave;
 }
 
 void Collection::Remove(std::int32_t posicion) {
-  impl_->elementos.erase(impl_->elementos.begin() +
-                         static_cast<std::ptrdiff_t>(impl_->IndiceDePosicion(posicion)));
+  Impl& datos = Cambia(impl_);
+  datos.elementos.erase(datos.elementos.begin() +
+                        static_cast<std::ptrdiff_t>(datos.IndiceDePosicion(posicion)));
 }
 
 void Collection::Remove(std::string_view clave) {
-  impl_->elementos.erase(impl_->elementos.begin() +
-                         static_cast<std::ptrdiff_t>(impl_->IndiceDeClave(clave)));
+  Impl& datos = Cambia(impl_);
+  datos.elementos.erase(datos.elementos.begin() +
+                        static_cast<std::ptrdiff_t>(datos.IndiceDeClave(clave)));
 }
 
 }  // namespace vardel

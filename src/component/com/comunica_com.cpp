@@ -87,7 +87,22 @@ void CALLBACK ComunicaCom::DestruyePendientes(HWND, UINT, UINT_PTR, DWORD) {
   std::vector<IUnknown*> lista;
   lista.swap(pendientes);
   for (IUnknown* objeto : lista) {
-    delete static_cast<ComunicaCom*>(static_cast<_Comunica*>(objeto));
+    auto* comunica = static_cast<ComunicaCom*>(static_cast<_Comunica*>(objeto));
+    // A host's handler that pumps messages (a message box) runs this tick
+    // inside its own event: that object waits for the next one.
+    if (comunica->eventos_en_curso_ > 0) {
+      try {
+        pendientes.push_back(objeto);
+      } catch (...) {
+        // No memory to defer it again: it stays alive rather than dying
+        // under the handler.
+      }
+      continue;
+    }
+    delete comunica;
+  }
+  if (!pendientes.empty()) {
+    temporizador_pendientes = SetTimer(nullptr, 0, 0, &ComunicaCom::DestruyePendientes);
   }
 }
 
@@ -239,11 +254,16 @@ HRESULT ComunicaCom::InterfaceSupportsErrorInfo(REFIID iid) {
 }
 
 void ComunicaCom::Dispara(DISPID evento, DISPPARAMS& argumentos) {
+  // A reference held across the host's handler. It is given back while the
+  // event still counts as running: a host that let go of the object inside
+  // the handler makes this the last reference, and the object is then
+  // destroyed after the current message (the watch timer's tick, say)
+  // returns, never under the code that raised the event.
   AddRef();
   ++eventos_en_curso_;
   const AlSalir fin([this] {
-    --eventos_en_curso_;
     Release();
+    --eventos_en_curso_;
   });
   punto_eventos_.Dispara(evento, argumentos);
 }
