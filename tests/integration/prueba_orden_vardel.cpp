@@ -121,10 +121,10 @@ const std::string kAviso = "\"vuelva a pasar el talón\"";
 // English system or library message carries.
 std::string PalabraInglesa(const std::string& linea) {
   static const std::set<std::string> kIngles = {
-      "the",       "cannot",     "could",    "not",         "such",     "shared",
-      "object",    "already",    "address",  "failed",      "value",    "range",
-      "building",  "reading",    "checking", "configuring", "error:",   "file",
-      "directory", "permission", "denied",   "invalid",     "expected", "required"};
+      "the",        "cannot",  "could",    "not",         "such",    "shared",
+      "object",     "already", "address",  "failed",      "value",   "range",
+      "building",   "reading", "checking", "configuring", "file",    "directory",
+      "permission", "denied",  "invalid",  "expected",    "required"};
   std::string palabra;
   int citas = 0;
   for (std::size_t i = 0; i <= linea.size(); ++i) {
