@@ -61,8 +61,8 @@ fs::path CarpetaEstado() {
   std::error_code error;
   fs::create_directories(carpeta, error);
   if (error) {
-    throw std::runtime_error("no se puede crear la carpeta " + carpeta.string() + ": " +
-                             error.message());
+    throw std::runtime_error("no se puede crear la carpeta " + carpeta.string() +
+                             ": compruebe el perfil de la cuenta [" + error.message() + "]");
   }
   return carpeta;
 }

@@ -173,8 +173,8 @@ class Servidor::Impl::SesionWs final : public std::enable_shared_from_this<Sesio
  private:
   void Aceptada(beast::error_code error) {
     if (error) {
-      Registra("conexión " + par_ + " rechazada: el saludo WebSocket falló (" + error.message() +
-               ")");
+      Registra("conexión " + par_ + " rechazada: el saludo WebSocket falló [" + error.message() +
+               "]");
       return;
     }
     impl_.websockets[id_] = weak_from_this();
@@ -557,7 +557,7 @@ std::string MotivoEscucha(const beast::error_code& error) {
   if (error == net::error::access_denied) {
     return "sin permiso para ese puerto";
   }
-  return error.message();
+  return "el sistema no lo permite [" + error.message() + "]";
 }
 
 // No IPv6 on this machine at all: nothing can listen on ::1, so no other

@@ -371,7 +371,7 @@ TEST_F(OrdenVardel, LeeLaBandejaEnTexto) {
 }
 
 // Amounts print in plain decimals with at most two of them, however large
-// or small the code line's amount is.
+// or small the code line's amount is; and what a read says of its tray.
 TEST_F(OrdenVardel, ImportesSinExponente) {
   Escenario(R"([Reader]
 [Document1]
@@ -394,6 +394,18 @@ micr=C1234569E0049C1234E0123456789B00B0012A0000000029C
   EXPECT_THAT(importes, ElementsAre(AllOf(StartsWith("1234567890123456"), testing::SizeIs(18)),
                                     "0.01", "0.29"))
       << r.salida;
+  // For the operator, two decimals always, in the locale's form (C here).
+  const ResultadoPrograma texto = Vardel({"read"}, kSinOperador);
+  EXPECT_THAT(Lineas(texto.salida), testing::IsSupersetOf(std::vector<std::string>{
+                                        "  Importe   0.01", "  Importe   0.29"}));
+
+  // A tray empty from the start says so, rather than "0 documentos".
+  Escenario("[Reader]\n");
+  const ResultadoPrograma vacia = Vardel({"read"}, kSinOperador);
+  EXPECT_EQ(vacia.codigo, 0) << vacia.errores;
+  EXPECT_THAT(vacia.salida, HasSubstr("Resumen: la bandeja estaba vacía; no se ha leído ningún "
+                                      "documento"));
+  EXPECT_THAT(vacia.salida, Not(HasSubstr("0 documentos")));
 }
 
 TEST_F(OrdenVardel, SinDirectorioDeImagenesNoAlimentaNingunCheque) {
