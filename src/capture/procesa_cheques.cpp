@@ -124,7 +124,7 @@ void ProcesaCheques(const Contexto& contexto) {
     otroDocumento = textoRespuesta.find("DOCPRESENT") != std::string::npos;
 
     if (textoRespuesta.find(">204<") != std::string::npos) {
-      pantalla.VaciarBandeja();
+      pantalla.VaciarBandeja(lectora);
       if (EsVerdadero(contexto.blnLogActivo())) {
         Configuracion::EscribeLog(Configuracion::LineaLog(
             resultado, " - Atasco de cheques en bandeja de entrada/salida "));

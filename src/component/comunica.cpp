@@ -20,7 +20,9 @@ static_assert(std::string_view(kDispositivoVigilado) == frmConfigLectorUSB::kDis
 // thread's settings screen object, whose events it passes on.
 struct VARDEL_LOCAL Comunica::Impl final : OyentePantalla {
   explicit Impl(OyenteComunica* oyente)
-      : oyente(oyente), PantallaConfig(frmConfigLectorUSB::Instancia()) {
+      : oyente(oyente),
+        lectora(device::LectoraActual()),
+        PantallaConfig(frmConfigLectorUSB::Instancia()) {
     PantallaConfig->Suscribe(this);
   }
   ~Impl() override {
@@ -54,6 +56,9 @@ struct VARDEL_LOCAL Comunica::Impl final : OyentePantalla {
 
   OyenteComunica* oyente = nullptr;
   OyenteCheques* oyenteCheques = nullptr;
+  // The thread's reader when the object was created: every command of its
+  // reads goes to it, the jam's clearing among them.
+  device::Lectora& lectora;
   // The thread whose loop holds the presence watch and hears the events.
   std::thread::id hilo = std::this_thread::get_id();
   Boolean blnLogActivo = Boolean::False;
@@ -63,7 +68,7 @@ struct VARDEL_LOCAL Comunica::Impl final : OyentePantalla {
 Comunica::Comunica(OyenteComunica* oyente) : impl_(std::make_unique<Impl>(oyente)) {
   frmConfigLectorUSB& PantallaConfig = *impl_->PantallaConfig;
   const std::string dispositivo = Configuracion::LeeAjuste("Name");
-  const std::int32_t apertura = device::LectoraActual().MTMICROpenDevice(dispositivo);
+  const std::int32_t apertura = impl_->lectora.MTMICROpenDevice(dispositivo);
   if (apertura == 0) {
     PantallaConfig.TmrOnOff().Enabled(true);
     PantallaConfig.blnLectoraOn = PantallaConfig.EstadoLectora();
@@ -119,7 +124,7 @@ void Comunica::Impl::AvisaCheque(const Cheque& cheque) {
 void Comunica::Impl::ProcesaCheques() {
   // The document being read, gathered from its events for OyenteCheques.
   ChequeEnCurso enCurso;
-  capture::Contexto contexto(device::LectoraActual());
+  capture::Contexto contexto(lectora);
   contexto.blnLogActivo = [this] { return blnLogActivo; };
   contexto.PantallaConfig = PantallaConfig.get();
   contexto.LectoraDatos = [this, &enCurso](const std::shared_ptr<Collection>& Dato) {
@@ -181,7 +186,7 @@ void Comunica::Impl::ProcesaCheques() {
 
 void Comunica::Impl::CierraLectora() {
   const std::string dispositivo = Configuracion::LeeAjuste("Name");
-  const std::int32_t cierre = device::LectoraActual().MTMICRCloseDevice(dispositivo);
+  const std::int32_t cierre = lectora.MTMICRCloseDevice(dispositivo);
   if (cierre != 0 && EsVerdadero(blnLogActivo)) {
     Configuracion::EscribeLog(Configuracion::LineaLog(
         cierre, " - No se ha podido cerrar la lectora " + dispositivo + " satisfactoriamente "));

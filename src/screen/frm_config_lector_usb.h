@@ -10,6 +10,10 @@
 #include "vardel/collection.h"
 #include "vardel/variant.h"
 
+namespace vardel::device {
+class Lectora;
+}
+
 namespace vardel {
 
 class DialogoConfiguracion;
@@ -61,7 +65,10 @@ class frmConfigLectorUSB {
   // Reader operations.
   Boolean GetDevice();
   Boolean EstadoLectora();
+  // The jam: the operator's message, then the reader given clears its path
+  // (the thread's own reader without one).
   Variant VaciarBandeja();
+  Variant VaciarBandeja(device::Lectora& lectora);
   std::shared_ptr<Collection> RecogeDatos(const std::string& Dato);
 
   // The dialog: loads the settings into the fields, and shows the screen

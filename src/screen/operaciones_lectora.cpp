@@ -43,12 +43,15 @@ Boolean frmConfigLectorUSB::EstadoLectora() {
 }
 
 Variant frmConfigLectorUSB::VaciarBandeja() {
+  return VaciarBandeja(device::LectoraActual());
+}
+
+Variant frmConfigLectorUSB::VaciarBandeja(device::Lectora& lectora) {
   platform::InteraccionActual().MuestraMensaje("Error 204 - Cheque atascado en bandeja.",
                                                "Error lectora", platform::BotonesMensaje::Aceptar,
                                                platform::IconoMensaje::Critico);
   std::string respuesta(1024, '\0');
   std::int32_t longitud = 1024;
-  device::Lectora& lectora = device::LectoraActual();
   lectora.MTMICRSendCommand(Configuracion::LeeAjuste("Name"), "ClearPathExit", respuesta, longitud);
   // The entry path gets the buffer and size as the first command left them.
   lectora.MTMICRSendCommand(Configuracion::LeeAjuste("Name"), "ClearPathEntry", respuesta,

@@ -248,6 +248,15 @@ TEST_F(Ciclo, AtascoVaciaLaBandejaYSoloRegistraConRegistroActivo) {
   EXPECT_NE(log.find(" - 204 - Atasco de cheques en bandeja de entrada/salida \r\n"),
             std::string::npos)
       << log;
+
+  // The reader of the read clears the path, not the thread's: another
+  // reader put in the thread's place hears nothing.
+  prueba::LectoraFalsa otra;
+  const prueba::SustitucionLectora otraEnUso{otra};
+  bandeja = {atasco};
+  Ejecuta(Boolean::False);
+  EXPECT_EQ(falsa.Cuenta("MTMICRSendCommand"), 6);
+  EXPECT_EQ(otra.Cuenta("MTMICRSendCommand"), 0);
 }
 
 TEST_F(Ciclo, ElAtascoConResultadoCeroLlevaElCero) {
