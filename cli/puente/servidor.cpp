@@ -83,14 +83,15 @@ struct Servidor::Impl final : Conexiones {
   void EsperaCierres(std::chrono::steady_clock::time_point limite);
 
   // One place in the connection limit, given back when its holder goes.
+  // The count is shared with every place given out, so the last handlers
+  // the context destroys give their places back safely whatever the order
+  // in which this object's members go.
   std::shared_ptr<void> Plaza() {
-    ++abiertas;
-    return std::shared_ptr<void>(nullptr, [this](void*) { --abiertas; });
+    ++*abiertas;
+    return std::shared_ptr<void>(nullptr, [cuenta = abiertas](void*) { --*cuenta; });
   }
 
-  // Before the context: the last handlers it destroys give their places
-  // back here.
-  std::size_t abiertas = 0;
+  std::shared_ptr<std::size_t> abiertas = std::make_shared<std::size_t>(0);
   net::io_context ioc{1};
   AjustesPuente ajustes;
   RegistroImagenes& imagenes;
@@ -507,8 +508,8 @@ void Servidor::Impl::Acepta(tcp::acceptor& aceptador) {
       beast::error_code e;
       const tcp::endpoint remoto = socket.remote_endpoint(e);
       std::string par = remoto.address().to_string() + ":" + std::to_string(remoto.port());
-      if (abiertas >= ajustes.maxConexiones && !DesalojaOciosa()) {
-        rechazos.Registra("conexión " + par + " rechazada: ya hay " + std::to_string(abiertas) +
+      if (*abiertas >= ajustes.maxConexiones && !DesalojaOciosa()) {
+        rechazos.Registra("conexión " + par + " rechazada: ya hay " + std::to_string(*abiertas) +
                           " conexiones abiertas (el límite)");
         socket.close(e);
       } else {

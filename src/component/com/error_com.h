@@ -5,6 +5,7 @@
 #include <oaidl.h>
 
 #include <cstdint>
+#include <exception>
 #include <string>
 
 namespace vardel::com {
@@ -38,20 +39,29 @@ void LlenaExcepcion(const FalloCom& fallo, EXCEPINFO* excepcion);
 // `ultimo` (optional) keeps the failure for a dispatch caller's EXCEPINFO.
 template <class Cuerpo>
 HRESULT Protege(REFIID iid, FalloCom* ultimo, Cuerpo&& cuerpo) noexcept {
+  std::exception_ptr excepcion;
   try {
     return cuerpo();
   } catch (...) {
+    excepcion = std::current_exception();
+  }
+  // The failure's text and IErrorInfo are made outside the handler, under
+  // a guard of their own: a failure to make them (memory) is out of memory,
+  // never an exception out of this noexcept function.
+  try {
     FalloCom fallo;
     try {
-      fallo = FalloDeExcepcionActual();
+      std::rethrow_exception(excepcion);
     } catch (...) {
-      return E_OUTOFMEMORY;
+      fallo = FalloDeExcepcionActual();
     }
     const HRESULT resultado = NotificaFallo(fallo, iid);
     if (ultimo != nullptr) {
       *ultimo = std::move(fallo);
     }
     return resultado;
+  } catch (...) {
+    return E_OUTOFMEMORY;
   }
 }
 

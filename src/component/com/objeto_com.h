@@ -6,7 +6,9 @@
 #include <unknwn.h>
 
 #include <atomic>
+#include <new>
 
+#include "component/com/error_com.h"
 #include "component/com/modulo.h"
 
 namespace vardel::com {
@@ -86,7 +88,8 @@ class ObjetoCom : public ImplementaInterfaces<Interfaces...> {
 };
 
 // An out-parameter given a new object made by `crea`: E_POINTER without
-// one, E_OUTOFMEMORY (and a null pointer) when it cannot be made.
+// one, and a null pointer with the HRESULT of the failure when it cannot be
+// made: E_OUTOFMEMORY for memory, a run-time error's own HRESULT for it.
 template <class I, class Crea>
 HRESULT EntregaNuevo(I** salida, Crea&& crea) noexcept {
   if (salida == nullptr) {
@@ -95,8 +98,14 @@ HRESULT EntregaNuevo(I** salida, Crea&& crea) noexcept {
   *salida = nullptr;
   try {
     *salida = crea();
-  } catch (...) {
+  } catch (const std::bad_alloc&) {
     return E_OUTOFMEMORY;
+  } catch (...) {
+    try {
+      return HresultDeError(FalloDeExcepcionActual().numero);
+    } catch (...) {
+      return E_OUTOFMEMORY;
+    }
   }
   return S_OK;
 }
