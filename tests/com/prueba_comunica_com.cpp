@@ -455,8 +455,32 @@ TEST_F(ComunicaCom, LaVigilanciaAvisaCuandoLaLectoraLlegaYElAnfitrionPuedeSoltar
       objeto = nullptr;
     }
   };
+  // Whether the module the object came from still holds an object: the
+  // module of its vtable, which CoCreateInstance loaded.
+  HMODULE modulo = nullptr;
+  ASSERT_TRUE(GetModuleHandleExW(
+      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+      *reinterpret_cast<LPCWSTR*>(objeto), &modulo));
+  const auto descargable = reinterpret_cast<HRESULT(WINAPI*)()>(
+      reinterpret_cast<void*>(GetProcAddress(modulo, "DllCanUnloadNow")));
+  ASSERT_NE(descargable, nullptr);
+  ASSERT_EQ(descargable(), S_FALSE);
   carpeta_->EscribeEscenario(kEscenarioVacio);
-  BombeaMensajes(12000, [&] { return !receptor.eventos.empty(); });
+  // One message at a time: right after the tick that raised the event the
+  // object must still be alive (its end put off until the tick is over,
+  // the code that raised the event still running), and gone soon after.
+  HRESULT trasElTic = S_OK;
+  const DWORD fin = GetTickCount() + 12000;
+  while (receptor.eventos.empty() && static_cast<LONG>(fin - GetTickCount()) > 0) {
+    MSG mensaje;
+    if (PeekMessageW(&mensaje, nullptr, 0, 0, PM_REMOVE)) {
+      DispatchMessageW(&mensaje);
+      trasElTic = descargable();
+    } else {
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+  }
+  EXPECT_EQ(trasElTic, S_FALSE) << "destroyed inside the tick that raised the event";
   ASSERT_EQ(receptor.eventos.size(), 1u);
   EXPECT_EQ(receptor.eventos[0].id, 3);
   ASSERT_EQ(receptor.eventos[0].argumentos.size(), 1u);
@@ -465,6 +489,7 @@ TEST_F(ComunicaCom, LaVigilanciaAvisaCuandoLaLectoraLlegaYElAnfitrionPuedeSoltar
   EXPECT_EQ(objeto, nullptr);
   // The object goes once the loop runs again; nothing is left to unload.
   BombeaMensajes(300, [] { return false; });
+  EXPECT_EQ(descargable(), S_OK);
 }
 
 }  // namespace
