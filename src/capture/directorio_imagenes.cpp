@@ -40,8 +40,8 @@ std::string DirectorioImagenes() {
   return directorio;
 }
 
-platform::Carpeta CarpetaImagenes() {
-  platform::Carpeta carpeta(DirectorioImagenes());
+platform::Carpeta CarpetaImagenes(const std::string& directorio) {
+  platform::Carpeta carpeta(directorio);
   platform::CompruebaAlcance(carpeta, Configuracion::RutaConfig(), "DirectorioImg");
   return carpeta;
 }
@@ -50,7 +50,7 @@ platform::Carpeta CompruebaAntesDeCapturar(Boolean blnLogActivo) {
   std::string directorio;
   try {
     directorio = DirectorioImagenes();
-    platform::Carpeta carpeta = CarpetaImagenes();
+    platform::Carpeta carpeta = CarpetaImagenes(directorio);
     carpeta.CompruebaEscritura(kEspacioPorCheque);
     return carpeta;
   } catch (ErrorEjecucion& error) {

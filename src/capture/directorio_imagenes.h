@@ -18,11 +18,11 @@ inline constexpr std::uint64_t kEspacioPorCheque = 16ull * 1024 * 1024;
 // never written anywhere else.
 std::string DirectorioImagenes();
 
-// The image directory resolved once for an operation (a pass, an image's
-// write, a sweep). Raises what DirectorioImagenes raises, the error of a
-// folder that cannot be resolved safely, and 70 when the folder is one the
-// accounts that can change Config.ini may not write themselves.
-platform::Carpeta CarpetaImagenes();
+// The image directory just read (DirectorioImagenes) resolved once for an
+// operation (a pass, an image's write, a number search). Raises the error
+// of a folder that cannot be resolved safely, and 70 when the folder is one
+// the accounts that can change Config.ini may not write themselves.
+platform::Carpeta CarpetaImagenes(const std::string& directorio);
 
 // Before each capture call: the pass's images can be written (the directory
 // is a usable one, a file can be created in it, it has room for a cheque).

@@ -150,12 +150,14 @@ void GuardaImagenSinTraza(int k, EstadoCiclo& estado, std::string& ruta) {
   if (longitudImagen >= 0 && static_cast<std::size_t>(longitudImagen) < imagen.size()) {
     imagen.resize(static_cast<std::size_t>(longitudImagen));
   }
+  // The settings are read once for the image: its path and its folder.
+  const std::string directorio = DirectorioImagenes();
   const std::string nombre = NombreDelDocumento(k, estado);
-  ruta = DirectorioImagenes() + platform::kSeparador + nombre;
+  ruta = directorio + platform::kSeparador + nombre;
   if (!estado.datosLinea && k == 3) {
     estado.colDatos = ColeccionSinDatos(estado.intIndiceError);
   }
-  CarpetaImagenes().EscribeCompleto(nombre, imagen);
+  CarpetaImagenes(directorio).EscribeCompleto(nombre, imagen);
 }
 
 }  // namespace

@@ -90,7 +90,7 @@ bool IndiceOcupado(const platform::Carpeta& carpeta, std::int16_t indice) {
 void SaltaIndicesOcupados(std::int16_t& indice) {
   std::optional<platform::Carpeta> carpeta;
   try {
-    carpeta.emplace(CarpetaImagenes());
+    carpeta.emplace(CarpetaImagenes(DirectorioImagenes()));
   } catch (const ErrorEjecucion&) {
     return;
   }
