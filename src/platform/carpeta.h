@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/componente.h"
+
 namespace vardel::platform {
 
 // A folder the component reads from or writes into, resolved once: every
@@ -43,7 +45,9 @@ class Carpeta {
   // The path as given, for messages and for the host's events.
   const std::string& Ruta() const { return ruta_; }
   // The path of a file of the folder, for messages and events.
-  std::string RutaDe(std::string_view nombre) const;
+  std::string RutaDe(std::string_view nombre) const {
+    return ruta_ + kSeparador + std::string(nombre);
+  }
 
   // True when anything (a file, a folder, a link) has this name.
   bool Existe(const std::string& nombre) const;

@@ -71,13 +71,6 @@ Carpeta::~Carpeta() {
 Carpeta::Carpeta(Carpeta&& otra) noexcept
     : ruta_(std::move(otra.ruta_)), manejador_(std::exchange(otra.manejador_, -1)) {}
 
-std::string Carpeta::RutaDe(std::string_view nombre) const {
-  std::string ruta = ruta_;
-  ruta += '/';
-  ruta += nombre;
-  return ruta;
-}
-
 bool Carpeta::Existe(const std::string& nombre) const {
   struct stat datos {};
   return ::fstatat(Descriptor(*this), nombre.c_str(), &datos, AT_SYMLINK_NOFOLLOW) == 0;

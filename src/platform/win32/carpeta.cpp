@@ -152,13 +152,6 @@ Carpeta::Carpeta(Carpeta&& otra) noexcept
       manejador_(
           std::exchange(otra.manejador_, reinterpret_cast<std::intptr_t>(INVALID_HANDLE_VALUE))) {}
 
-std::string Carpeta::RutaDe(std::string_view nombre) const {
-  std::string ruta = ruta_;
-  ruta += '\\';
-  ruta += nombre;
-  return ruta;
-}
-
 bool Carpeta::Existe(const std::string& nombre) const {
   return GetFileAttributesW(RutaEn(*this, nombre).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
