@@ -22,7 +22,7 @@ struct VARDEL_LOCAL Comunica::Impl final : OyentePantalla {
   explicit Impl(OyenteComunica* oyente)
       : oyente(oyente),
         lectora(device::LectoraActual()),
-        PantallaConfig(frmConfigLectorUSB::Instancia()) {
+        PantallaConfig(frmConfigLectorUSB::Instancia(lectora)) {
     PantallaConfig->Suscribe(this);
   }
   ~Impl() override {

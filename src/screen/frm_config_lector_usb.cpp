@@ -9,19 +9,19 @@
 
 namespace vardel {
 
-std::shared_ptr<frmConfigLectorUSB> frmConfigLectorUSB::Instancia() {
+std::shared_ptr<frmConfigLectorUSB> frmConfigLectorUSB::Instancia(device::Lectora& lectora) {
   // Weak, so the object goes with its last holder and the thread keeps no
   // window or timer nobody uses.
   thread_local std::weak_ptr<frmConfigLectorUSB> compartida;
   auto instancia = compartida.lock();
   if (!instancia) {
-    instancia = std::make_shared<frmConfigLectorUSB>();
+    instancia = std::make_shared<frmConfigLectorUSB>(lectora);
     compartida = instancia;
   }
   return instancia;
 }
 
-frmConfigLectorUSB::frmConfigLectorUSB() = default;
+frmConfigLectorUSB::frmConfigLectorUSB(device::Lectora& lectora) : lectora_(lectora) {}
 
 frmConfigLectorUSB::~frmConfigLectorUSB() {
   Unload();

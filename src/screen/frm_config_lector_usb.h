@@ -41,10 +41,14 @@ class frmConfigLectorUSB {
   static constexpr const char* kDispositivo = "EXCELLA.EXC001";
   static constexpr std::int32_t kIntervaloMs = 5000;
 
-  // The thread's shared instance, created on first use.
-  static std::shared_ptr<frmConfigLectorUSB> Instancia();
+  // The thread's shared instance, created on first use with the reader
+  // given. Every Comunica of a thread has the same reader, the one it
+  // passes here.
+  static std::shared_ptr<frmConfigLectorUSB> Instancia(device::Lectora& lectora);
 
-  frmConfigLectorUSB();
+  // The presence check, its watch and the jam's clearing use `lectora`,
+  // which must outlive the screen.
+  explicit frmConfigLectorUSB(device::Lectora& lectora);
   ~frmConfigLectorUSB();
   frmConfigLectorUSB(const frmConfigLectorUSB&) = delete;
   frmConfigLectorUSB& operator=(const frmConfigLectorUSB&) = delete;
@@ -66,7 +70,7 @@ class frmConfigLectorUSB {
   Boolean GetDevice();
   Boolean EstadoLectora();
   // The jam: the operator's message, then the reader given clears its path
-  // (the thread's own reader without one).
+  // (the screen's own reader without one).
   Variant VaciarBandeja();
   Variant VaciarBandeja(device::Lectora& lectora);
   std::shared_ptr<Collection> RecogeDatos(const std::string& Dato);
@@ -87,6 +91,7 @@ class frmConfigLectorUSB {
   void CompruebaLectora();
   void RaiseLectoraActiva(Boolean OnOff);
 
+  device::Lectora& lectora_;
   std::unique_ptr<platform::Temporizador> tmrOnOff_;
   std::shared_ptr<DialogoConfiguracion> dialogo_;
   std::shared_ptr<VistaConfiguracion> vistaPlataforma_;

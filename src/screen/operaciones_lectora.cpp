@@ -9,14 +9,13 @@
 namespace vardel {
 
 Boolean frmConfigLectorUSB::GetDevice() {
-  device::Lectora& lectora = device::LectoraActual();
   bool encontrado = false;
   std::int32_t indice = 0;
   std::int32_t estado = 0;
   while (estado == 0) {
     ++indice;
     std::string nombre(200, ' ');
-    estado = lectora.MTMICRGetDevice(indice, nombre);
+    estado = lectora_.MTMICRGetDevice(indice, nombre);
     if (estado != 0) {
       break;
     }
@@ -32,18 +31,17 @@ Boolean frmConfigLectorUSB::GetDevice() {
 }
 
 Boolean frmConfigLectorUSB::EstadoLectora() {
-  device::Lectora& lectora = device::LectoraActual();
   if (GetDevice() == Boolean::True) {
-    const std::int32_t apertura = lectora.MTMICROpenDevice(kDispositivo);
-    lectora.MTMICRCloseDevice(kDispositivo);
+    const std::int32_t apertura = lectora_.MTMICROpenDevice(kDispositivo);
+    lectora_.MTMICRCloseDevice(kDispositivo);
     return ABoolean(apertura == 0);
   }
-  lectora.MTMICRCloseDevice(kDispositivo);
+  lectora_.MTMICRCloseDevice(kDispositivo);
   return Boolean::False;
 }
 
 Variant frmConfigLectorUSB::VaciarBandeja() {
-  return VaciarBandeja(device::LectoraActual());
+  return VaciarBandeja(lectora_);
 }
 
 Variant frmConfigLectorUSB::VaciarBandeja(device::Lectora& lectora) {

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "device/lectora.h"
 #include "platform/ansi.h"
 #include "platform/bucle.h"
 #include "platform/componente.h"
@@ -77,7 +78,7 @@ class Vigilancia : public testing::Test {
   // Creates the component, with the watch ticking every kTick.
   std::unique_ptr<Comunica> Crea() {
     auto comunica = std::make_unique<Comunica>(&anfitrion);
-    frmConfigLectorUSB::Instancia()->TmrOnOff().Interval(kTick);
+    frmConfigLectorUSB::Instancia(device::LectoraActual())->TmrOnOff().Interval(kTick);
     return comunica;
   }
   // The journal from here on.
@@ -115,7 +116,7 @@ TEST_F(Vigilancia, CreacionConLaLectoraPresenteOAusente) {
     simulador.Escenario(caso.escenario);
     OlvidaDiario();
     auto comunica = Crea();
-    EXPECT_EQ(frmConfigLectorUSB::Instancia()->blnLectoraOn, caso.conectada);
+    EXPECT_EQ(frmConfigLectorUSB::Instancia(device::LectoraActual())->blnLectoraOn, caso.conectada);
     EXPECT_EQ(comunica->LectoraONOFF(), caso.conectada);
     EXPECT_THAT(simulador.Diario().front(),
                 StartsWith("MTMICROpenDevice\tdevice=EXCELLA.EXC001\tresult="));
@@ -140,7 +141,7 @@ TEST_F(Vigilancia, VeLlegarYMarcharseLaLectoraUnaVezCadaCambio) {
   simulador.Escenario(kPresente);
   ASSERT_TRUE(BombeaHasta([&] { return !anfitrion.activas.empty(); }));
   EXPECT_THAT(anfitrion.activas, ElementsAre(Boolean::True));
-  EXPECT_EQ(frmConfigLectorUSB::Instancia()->blnLectoraOn, Boolean::True);
+  EXPECT_EQ(frmConfigLectorUSB::Instancia(device::LectoraActual())->blnLectoraOn, Boolean::True);
   const int comprobaciones = Cuenta("MTMICRGetDevice");
   ASSERT_TRUE(BombeaHasta([&] { return Cuenta("MTMICRGetDevice") >= comprobaciones + 3; }));
   EXPECT_THAT(anfitrion.activas, ElementsAre(Boolean::True)) << "no change, no event";
@@ -161,7 +162,7 @@ TEST_F(Vigilancia, LosTicksSiguenMientrasEsperaUnMensaje) {
     vistasDuranteElMensaje = anfitrion.activas;
   };
   // The jam notice of the settings screen object, shown outside a capture.
-  frmConfigLectorUSB::Instancia()->VaciarBandeja();
+  frmConfigLectorUSB::Instancia(device::LectoraActual())->VaciarBandeja();
   EXPECT_THAT(vistasDuranteElMensaje, ElementsAre(Boolean::True));
 }
 
@@ -185,7 +186,7 @@ TEST_F(Vigilancia, NingunTickDentroDeUnaCaptura) {
   ASSERT_EQ(anfitrion.datos.size(), 1u);
 
   // The read's end switches it on again.
-  EXPECT_TRUE(frmConfigLectorUSB::Instancia()->TmrOnOff().Enabled());
+  EXPECT_TRUE(frmConfigLectorUSB::Instancia(device::LectoraActual())->TmrOnOff().Enabled());
   OlvidaDiario();
   EXPECT_TRUE(BombeaHasta([&] { return Cuenta("MTMICRGetDevice") > 0; }));
 }

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "conductor_ventanas.h"
+#include "device/lectora.h"
 #include "platform/ansi.h"
 #include "platform/archivos.h"
 #include "platform/componente.h"
@@ -204,14 +205,14 @@ TEST_F(PantallaWin32, ElCierreDeLaVentanaPreguntaComoCancelarYNoDescarga) {
   });
   EXPECT_TRUE(abiertaTrasNo);
   EXPECT_EQ(Ajuste("PrintData"), "CAJA 01");
-  auto pantalla = frmConfigLectorUSB::Instancia();
+  auto pantalla = frmConfigLectorUSB::Instancia(device::LectoraActual());
   EXPECT_TRUE(pantalla->Cargada());
   EXPECT_TRUE(pantalla->TmrOnOff().Enabled());
 }
 
 TEST_F(PantallaWin32, ElTemporizadorSigueYLaVentanaDelAnfitrionNoTomaEntrada) {
   falsa.ListaDispositivos({"EXCELLA.EXC001"});
-  auto pantalla = frmConfigLectorUSB::Instancia();
+  auto pantalla = frmConfigLectorUSB::Instancia(device::LectoraActual());
   pantalla->TmrOnOff().Interval(50ms);
   // A window of the host, on the thread that shows the screen.
   HWND anfitrion = CreateWindowExW(0, L"STATIC", L"anfitrion", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0,
@@ -279,7 +280,7 @@ TEST_F(PantallaWin32, ElAvisoDeAtascoDetieneLasVentanasDelAnfitrion) {
     }
     PostMessageW(caja, WM_COMMAND, IDOK, 0);
   });
-  frmConfigLectorUSB::Instancia()->VaciarBandeja();
+  frmConfigLectorUSB::Instancia(device::LectoraActual())->VaciarBandeja();
   conductor.join();
   for (const auto& problema : atasco.problemas) {
     ADD_FAILURE() << problema;

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "core/lanza_error.h"
+#include "device/lectora.h"
 #include "platform/ansi.h"
 #include "platform/bucle.h"
 #include "screen/frm_config_lector_usb.h"
@@ -161,8 +162,8 @@ TEST_F(ClaseComunica, CreacionConLectoraPresente) {
   Comunica comunica(&anfitrion);
   EXPECT_EQ(falsa.Llamadas()[0], "MTMICROpenDevice(MI.LECTORA)");
   EXPECT_EQ(falsa.Llamadas().back(), "MTMICRCloseDevice(EXCELLA.EXC001)");
-  EXPECT_EQ(frmConfigLectorUSB::Instancia()->blnLectoraOn, Boolean::True);
-  EXPECT_TRUE(frmConfigLectorUSB::Instancia()->TmrOnOff().Enabled());
+  EXPECT_EQ(frmConfigLectorUSB::Instancia(device::LectoraActual())->blnLectoraOn, Boolean::True);
+  EXPECT_TRUE(frmConfigLectorUSB::Instancia(device::LectoraActual())->TmrOnOff().Enabled());
   EXPECT_EQ(comunica.blnLogActivo(), Boolean::False);
   EXPECT_FALSE(dir.Existe("Lectora.log"));
   EXPECT_EQ(falsa.Cuenta("MTMICRCloseDevice"), 1);  // creation never closes its own open
@@ -172,8 +173,8 @@ TEST_F(ClaseComunica, CreacionConLectoraAusenteRegistraSiempre) {
   Config("LogActivo=N\r\n");
   falsa.al_open_device = [](const std::string&) { return -12; };
   Comunica comunica(&anfitrion);
-  EXPECT_EQ(frmConfigLectorUSB::Instancia()->blnLectoraOn, Boolean::False);
-  EXPECT_TRUE(frmConfigLectorUSB::Instancia()->TmrOnOff().Enabled());
+  EXPECT_EQ(frmConfigLectorUSB::Instancia(device::LectoraActual())->blnLectoraOn, Boolean::False);
+  EXPECT_TRUE(frmConfigLectorUSB::Instancia(device::LectoraActual())->TmrOnOff().Enabled());
   const std::string log = Log();
   EXPECT_NE(log.find(" - -12 - No se ha podido establecer conexión con la lectora MI.LECTORA\r\n"),
             std::string::npos)
@@ -185,7 +186,7 @@ TEST_F(ClaseComunica, LaLectoraQueApareceDespuesSeAvisa) {
   Config("");
   falsa.al_open_device = [](const std::string&) { return 1; };
   Comunica comunica(&anfitrion);
-  auto pantalla = frmConfigLectorUSB::Instancia();
+  auto pantalla = frmConfigLectorUSB::Instancia(device::LectoraActual());
   pantalla->TmrOnOff().Interval(10ms);
   falsa.al_open_device = nullptr;
   falsa.ListaDispositivos({"EXCELLA.EXC001"});
@@ -226,7 +227,7 @@ TEST_F(ClaseComunica, TerminateLeeYCierra) {
   ASSERT_EQ(anfitrion.datos.size(), 1u);
   EXPECT_EQ(anfitrion.datos[0]->Item("Importe"), Variant::Double(123.45));
   EXPECT_EQ(falsa.Llamadas().back(), "MTMICRCloseDevice(MI.LECTORA)");
-  EXPECT_TRUE(frmConfigLectorUSB::Instancia()->TmrOnOff().Enabled());
+  EXPECT_TRUE(frmConfigLectorUSB::Instancia(device::LectoraActual())->TmrOnOff().Enabled());
 }
 
 // A host's stop, asked before every capture call, ends an endless tray
@@ -243,7 +244,7 @@ TEST_F(ClaseComunica, ElAnfitrionDetieneLaLecturaAntesDeLaSiguienteCaptura) {
   EXPECT_EQ(parada.datos.size(), 2u);
   EXPECT_EQ(falsa.Cuenta("MTMICRProcessCheck"), 2);
   EXPECT_EQ(falsa.Llamadas().back(), "MTMICRCloseDevice(MI.LECTORA)");
-  EXPECT_TRUE(frmConfigLectorUSB::Instancia()->TmrOnOff().Enabled());
+  EXPECT_TRUE(frmConfigLectorUSB::Instancia(device::LectoraActual())->TmrOnOff().Enabled());
 }
 
 TEST_F(ClaseComunica, UnErrorEnElCicloDejaLaLectoraAbierta) {
@@ -302,7 +303,7 @@ TEST_F(ClaseComunica, ElRegistroSigueLaPropiedadCambiadaDuranteLaLectura) {
 TEST_F(ClaseComunica, ReenviaLosCambiosDeLaLectora) {
   Config("");
   Comunica comunica(&anfitrion);
-  auto pantalla = frmConfigLectorUSB::Instancia();
+  auto pantalla = frmConfigLectorUSB::Instancia(device::LectoraActual());
   pantalla->blnLectoraOn = Boolean::True;  // the next tick finds no reader
   pantalla->TmrOnOff().Interval(10ms);
   platform::BombeaMensajes(30ms);
@@ -315,7 +316,8 @@ TEST_F(ClaseComunica, DosObjetosCompartenLaPantallaYElUltimoLaDescarga) {
   auto primero = std::make_unique<Comunica>(&anfitrion);
   Anfitrion otro;
   auto segundo = std::make_unique<Comunica>(&otro);
-  std::weak_ptr<frmConfigLectorUSB> pantalla = frmConfigLectorUSB::Instancia();
+  std::weak_ptr<frmConfigLectorUSB> pantalla =
+      frmConfigLectorUSB::Instancia(device::LectoraActual());
   pantalla.lock()->TmrOnOff().Interval(10ms);
   primero.reset();
   ASSERT_FALSE(pantalla.expired());
@@ -452,7 +454,7 @@ TEST_F(ClaseComunica, TerminateDesdeOtroHiloSeRechaza) {
   EXPECT_NE(error->Descripcion().find("hilo"), std::string::npos) << error->Descripcion();
   EXPECT_TRUE(falsa.Llamadas().empty());
   EXPECT_TRUE(anfitrion.datos.empty());
-  EXPECT_TRUE(frmConfigLectorUSB::Instancia()->TmrOnOff().Enabled());
+  EXPECT_TRUE(frmConfigLectorUSB::Instancia(device::LectoraActual())->TmrOnOff().Enabled());
   comunica.Terminate();
   EXPECT_EQ(anfitrion.datos.size(), 1u);
 }

@@ -9,6 +9,7 @@
 #include <deque>
 #include <functional>
 
+#include "device/lectora.h"
 #include "platform/ansi.h"
 #include "platform/archivos.h"
 #include "platform/bucle.h"
@@ -122,7 +123,9 @@ class DialogoConfiguracionPrueba : public testing::Test {
     vista.guion.assign(pasos.begin(), pasos.end());
     EXPECT_TRUE(comunica.MostrarConfiguracion().EsEmpty());
   }
-  DialogoConfiguracion& Dialogo() { return frmConfigLectorUSB::Instancia()->Dialogo(); }
+  DialogoConfiguracion& Dialogo() {
+    return frmConfigLectorUSB::Instancia(device::LectoraActual())->Dialogo();
+  }
   std::string Ajuste(const char* clave) { return Configuracion::LeeAjuste(clave); }
   std::vector<std::string> Textos() const {
     std::vector<std::string> textos;
@@ -367,7 +370,7 @@ TEST_F(DialogoConfiguracionPrueba, ElCierreDeLaVentanaSeComportaComoCancelar) {
   EXPECT_FALSE(vista.agotado);
   EXPECT_THAT(Textos(), ElementsAre(kDescartar, kDescartar));
   // The screen stays loaded and the presence watch goes on.
-  auto pantalla = frmConfigLectorUSB::Instancia();
+  auto pantalla = frmConfigLectorUSB::Instancia(device::LectoraActual());
   EXPECT_TRUE(pantalla->Cargada());
   EXPECT_TRUE(pantalla->TmrOnOff().Enabled());
   // The reload put the file's text back (a change); then nothing is left
@@ -381,7 +384,7 @@ TEST_F(DialogoConfiguracionPrueba, ElCierreDeLaVentanaSeComportaComoCancelar) {
 
 TEST_F(DialogoConfiguracionPrueba, ElTemporizadorSigueDuranteLaVisualizacion) {
   falsa.ListaDispositivos({"EXCELLA.EXC001"});
-  auto pantalla = frmConfigLectorUSB::Instancia();
+  auto pantalla = frmConfigLectorUSB::Instancia(device::LectoraActual());
   pantalla->blnLectoraOn = Boolean::True;  // the host already knows
   pantalla->TmrOnOff().Interval(10ms);
   Muestra({[](OyenteVista&) { platform::BombeaMensajes(60ms); }, Cancelar});
@@ -391,7 +394,7 @@ TEST_F(DialogoConfiguracionPrueba, ElTemporizadorSigueDuranteLaVisualizacion) {
 }
 
 TEST_F(DialogoConfiguracionPrueba, DescargarLaPantallaDuranteLaVisualizacionLaCierra) {
-  Muestra({[](OyenteVista&) { frmConfigLectorUSB::Instancia()->Unload(); },
+  Muestra({[](OyenteVista&) { frmConfigLectorUSB::Instancia(device::LectoraActual())->Unload(); },
            [](OyenteVista&) { ADD_FAILURE() << "the display went on after the unload"; }});
   EXPECT_EQ(vista.guion.size(), 1u);
   // The next use loads the window afresh, with tracking off for its first load.

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "core/lanza_error.h"
+#include "device/lectora.h"
 #include "platform/bucle.h"
 #include "screen/frm_config_lector_usb.h"
 #include "support/directorio_prueba.h"
@@ -15,6 +16,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using testing::ElementsAre;
+using testing::IsEmpty;
 
 class OyenteAnotador : public OyentePantalla {
  public:
@@ -32,7 +34,7 @@ class OperacionesLectora : public testing::Test {
   prueba::LectoraFalsa falsa;
   prueba::SustitucionLectora enUso{falsa};
   prueba::InteraccionGuionizada operador;
-  frmConfigLectorUSB pantalla;
+  frmConfigLectorUSB pantalla{falsa};
 };
 
 TEST_F(OperacionesLectora, SinDispositivosNoHayLectoraYSeCierraIgualmente) {
@@ -134,6 +136,23 @@ TEST_F(OperacionesLectora, VaciarBandejaSinNombreEnviaAmbasOrdenes) {
                                             "MTMICRSendCommand(, ClearPathEntry, [1024], 1024)"));
 }
 
+// A screen made with a reader of its own sends it every command: the
+// presence check, the open and close, and the jam's clearing. The thread's
+// reader hears none of them.
+TEST_F(OperacionesLectora, UsaSuPropiaLectoraNoLaDelHilo) {
+  prueba::LectoraFalsa propia;
+  propia.ListaDispositivos({"EXCELLA.EXC001"});
+  frmConfigLectorUSB otra{propia};
+  EXPECT_EQ(otra.EstadoLectora(), Boolean::True);
+  otra.VaciarBandeja();
+  EXPECT_THAT(propia.Llamadas(),
+              ElementsAre("MTMICRGetDevice(1, [200])", "MTMICRGetDevice(2, [200])",
+                          "MTMICROpenDevice(EXCELLA.EXC001)", "MTMICRCloseDevice(EXCELLA.EXC001)",
+                          "MTMICRSendCommand(, ClearPathExit, [1024], 1024)",
+                          "MTMICRSendCommand(, ClearPathEntry, [1024], 1024)"));
+  EXPECT_THAT(falsa.Llamadas(), IsEmpty());
+}
+
 class Vigilancia : public OperacionesLectora {
  protected:
   void SetUp() override {
@@ -184,13 +203,13 @@ TEST_F(Vigilancia, DescargarParaElTemporizador) {
 }
 
 TEST(InstanciaPantalla, UnaPorHiloMientrasAlguienLaTenga) {
-  auto a = frmConfigLectorUSB::Instancia();
-  auto b = frmConfigLectorUSB::Instancia();
+  auto a = frmConfigLectorUSB::Instancia(device::LectoraActual());
+  auto b = frmConfigLectorUSB::Instancia(device::LectoraActual());
   EXPECT_EQ(a, b);
   const frmConfigLectorUSB* anterior = a.get();
   a.reset();
   b.reset();
-  auto c = frmConfigLectorUSB::Instancia();
+  auto c = frmConfigLectorUSB::Instancia(device::LectoraActual());
   EXPECT_NE(c, nullptr);
   (void)anterior;
 }

@@ -13,6 +13,7 @@
 #include <string>
 #include <thread>
 
+#include "device/lectora.h"
 #include "platform/archivos.h"
 #include "screen/frm_config_lector_usb.h"
 #include "settings/configuracion.h"
@@ -45,7 +46,7 @@ class OyenteContador : public OyenteComunica {
   int salida = 0;
   try {
     Comunica comunica(&oyente);
-    frmConfigLectorUSB::Instancia()->TmrOnOff().Interval(30ms);
+    frmConfigLectorUSB::Instancia(device::LectoraActual())->TmrOnOff().Interval(30ms);
     comunica.MostrarConfiguracion();
   } catch (...) {
     salida = 2;

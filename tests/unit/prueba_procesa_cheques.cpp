@@ -136,7 +136,7 @@ class Ciclo : public testing::Test {
   prueba::LectoraFalsa falsa;
   prueba::SustitucionLectora enUso{falsa};
   prueba::InteraccionGuionizada operador;
-  frmConfigLectorUSB pantalla;
+  frmConfigLectorUSB pantalla{falsa};
   std::deque<Documento> bandeja;
   Documento actual;
   int pase = 0;
