@@ -665,8 +665,14 @@ async function campanaDeVida(corridas) {
   let proceso = null;
   let segmentos = 0;
 
-  const arranca = async () => {
+  // Starts of the bridge: how many, the slowest, and those that had to be
+  // made twice.
+  const arranques = { veces: 0, mayorMs: 0, repetidos: [] };
+  // One start: null once the bridge answers, or what went wrong (a bridge
+  // that never answered is killed).
+  const intentaArrancar = async () => {
     const registro = fs.openSync(salidaPuente, 'a');
+    const desde = Date.now();
     proceso = spawn(
       orden[0],
       [...orden.slice(1), 'serve', '--port', String(puertoCampana), '--allow-origin', permitido.origen],
@@ -679,16 +685,39 @@ async function campanaDeVida(corridas) {
     fs.closeSync(registro);
     const este = proceso;
     este.fin = new Promise((r) => este.on('exit', () => r()));
-    const limite = Date.now() + 60_000;
+    const limite = desde + 60_000;
     while (Date.now() < limite && este.exitCode === null && este.signalCode === null) {
       try {
-        if ((await fetch(`http://127.0.0.1:${puertoCampana}/v1/estado`)).ok) return;
+        if ((await fetch(`http://127.0.0.1:${puertoCampana}/v1/estado`)).ok) {
+          arranques.veces += 1;
+          arranques.mayorMs = Math.max(arranques.mayorMs, Date.now() - desde);
+          return null;
+        }
       } catch {
         // not listening yet
       }
       await pausa(100);
     }
-    throw new Error(`the bridge did not start:\n${fs.readFileSync(salidaPuente, 'utf8').slice(-2000)}`);
+    const segundos = ((Date.now() - desde) / 1000).toFixed(1);
+    if (este.exitCode === null && este.signalCode === null) {
+      await detiene('SIGKILL');
+      return `no answer within ${segundos} s (killed)`;
+    }
+    proceso = null;
+    return `ended after ${segundos} s with ${este.exitCode ?? este.signalCode}`;
+  };
+  // A restart that fails once is tried again and reported: under Wine on a
+  // loaded machine a restarted bridge has been seen to print nothing for a
+  // minute. The second failure ends the campaign.
+  const arranca = async () => {
+    const primero = await intentaArrancar();
+    if (primero === null) return;
+    arranques.repetidos.push(primero);
+    const segundo = await intentaArrancar();
+    if (segundo === null) return;
+    throw new Error(
+      `the bridge did not start (${primero}; again: ${segundo}):\n${fs.readFileSync(salidaPuente, 'utf8').slice(-2000)}`,
+    );
   };
   const detiene = async (senal) => {
     if (!proceso) return;
@@ -984,6 +1013,10 @@ async function campanaDeVida(corridas) {
     `${windows ? 'vardel.exe under Wine' : 'vardel'}: ${cifras.corridas} runs (${sucesos}); ` +
       `${cifras.fed} feeds; shown read ${cifras.leidos}, to feed again ${cifras.volver}, pending ${cifras.pendientes}; ` +
       `cut by a kill and fed again ${cifras.cortados}; lost ${cifras.perdidos}, duplicated ${cifras.duplicados}`,
+  );
+  console.log(
+    `bridge starts: ${arranques.veces}, slowest ${(arranques.mayorMs / 1000).toFixed(1)} s` +
+      (arranques.repetidos.length ? `; started again after: ${arranques.repetidos.join('; ')}` : ''),
   );
   if (erroresPagina.length) violaciones.push(`uncaught errors in the page:\n${erroresPagina.join('\n')}`);
   if (/Sanitizer/.test(fs.readFileSync(salidaPuente, 'utf8'))) violaciones.push('a sanitizer reported on the bridge');
