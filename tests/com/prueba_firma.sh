@@ -6,10 +6,11 @@
 # changed fails. Its bill of materials lies beside it and matches it. The
 # signed package is left as WORK_DIR/Vardel-firmado.msi, which
 # prueba_instalador installs under Wine (fixture paquete_firmado).
-#   prueba_firma.sh TREE_PACKAGE.msi VERSION WORK_DIR BUILD_SCRIPT -- BUILD COMMAND...
+#   prueba_firma.sh TREE_PACKAGE.msi VERSION COMPILER WORK_DIR BUILD_SCRIPT -- BUILD COMMAND...
+# (COMPILER: the tree's C++ compiler, whose runtime the binaries link in)
 set -euo pipefail
-arbol=$1 version=$2 carpeta=$3 guion=$4
-shift 4
+arbol=$1 version=$2 compilador=$3 carpeta=$4 guion=$5
+shift 5
 [ "$1" = -- ] && shift
 falla() { echo "FAIL: $*" >&2; exit 1; }
 comprueba_spdx=$(cd "$(dirname "$0")/../install" && pwd)/comprueba_spdx.py
@@ -64,7 +65,6 @@ alterado extraidos/Vardel/vardel.exe $(($(stat -c %s extraidos/Vardel/vardel.exe
 # The bill of materials beside the package names the runtime linked into
 # every binary and the command's libraries, with the versions installed
 # here, and lists the package's files and its own checksum.
-compilador=$(sed -n 's/^CMAKE_CXX_COMPILER:[A-Z]*=//p' "$(dirname "$arbol")/CMakeCache.txt")
 debian=()
 for archivo in libstdc++.a libgcc.a libwinpthread.a; do
   debian+=(--debian "$(dpkg-query -S "$(realpath "$("$compilador" -print-file-name=$archivo)")" | cut -d: -f1)")
