@@ -135,4 +135,23 @@ foreach(componente_paquete Runtime:libvardel1 Orden:vardel Desarrollo:libvardel-
 endif()" COMPONENT ${componente})
 endforeach()
 
+# Each package's software bill of materials (SPDX 2.3, JSON) in its
+# /usr/share/doc/<package>/, made by inventario-deb.cmake from the staged
+# files when cpack runs: the package, its files with their checksums and
+# licences, and the libraries compiled in, with their Debian versions on
+# the build machine. Only the command has any: the library, the simulator
+# and the development files are the project's own code.
+find_program(VARDEL_PYTHON python3 REQUIRED)
+set(CPACK_VARDEL_PYTHON ${VARDEL_PYTHON})
+set(CPACK_VARDEL_INVENTARIO ${PROJECT_SOURCE_DIR}/packaging/inventario_spdx.py)
+set(CPACK_VARDEL_COPYRIGHT ${CMAKE_CURRENT_BINARY_DIR}/deb/copyright)
+set(CPACK_VARDEL_VERSION_DEB ${VARDEL_VERSION_DEB})
+set(CPACK_VARDEL_BIBLIOTECAS "")
+foreach(biblioteca IN LISTS VARDEL_BIBLIOTECAS_ORDEN)
+  list(APPEND CPACK_VARDEL_BIBLIOTECAS --biblioteca "${biblioteca}")
+endforeach()
+set(CPACK_VARDEL_ENLACES_ORDEN "${CMAKE_INSTALL_BINDIR}/vardel=cli11,json,boost")
+list(TRANSFORM CPACK_VARDEL_ENLACES_ORDEN PREPEND usr/)
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/inventario-deb.cmake)
+
 include(CPack)

@@ -3,9 +3,65 @@
 # rejects, such as component attributes and conditions.
 #   -DWIXL -DMSIBUILD -DARQUITECTURA=x64|x86 -DFUENTE=<.wxs> -DCONSULTAS=<.sql>
 #   -DORIGEN=<folder the .wxs's file paths start from> -DVERSION -DSALIDA=<.msi>
+#
+# With a certificate (FIRMA_PKCS12 or FIRMA_PKCS11_MODULO), the binaries
+# (BINARIOS, comma-separated names in ORIGEN) are signed before wixl packs
+# them, and the package once msibuild is done, by FIRMA (firma.sh):
+#   -DFIRMA -DBINARIOS [-DFIRMA_PKCS12 | -DFIRMA_PKCS11_MODULO -DFIRMA_PKCS11_CLAVE
+#   -DFIRMA_CERTIFICADOS [-DFIRMA_PKCS11_MOTOR]] [-DFIRMA_CLAVE_ARCHIVO] [-DFIRMA_SELLO]
+# Without one the same copies are packed unsigned: developers build alike.
+#
+# Last, the package's bill of materials beside it, <package>.spdx.json,
+# made by INVENTARIO (inventario_spdx.py, run by PYTHON) from the files
+# the package holds, as msiextract takes them out of it, with the further
+# arguments listed one a line in ARGUMENTOS_INVENTARIO:
+#   -DMSIEXTRACT -DPYTHON -DINVENTARIO -DARGUMENTOS_INVENTARIO -DNOMBRE=<product name>
 set(temporal ${SALIDA}.nuevo)
+set(binarios ${SALIDA}.binarios)
 file(REMOVE ${temporal})
-execute_process(COMMAND ${WIXL} -a ${ARQUITECTURA} -D Version=${VERSION} -o ${temporal} ${FUENTE}
+file(REMOVE_RECURSE ${binarios})
+file(MAKE_DIRECTORY ${binarios})
+
+set(firma "")
+if(FIRMA_PKCS12)
+  list(APPEND firma --pkcs12 ${FIRMA_PKCS12})
+elseif(FIRMA_PKCS11_MODULO)
+  list(APPEND firma --pkcs11-modulo ${FIRMA_PKCS11_MODULO} --pkcs11-clave ${FIRMA_PKCS11_CLAVE}
+       --certificados ${FIRMA_CERTIFICADOS})
+  if(FIRMA_PKCS11_MOTOR)
+    list(APPEND firma --pkcs11-motor ${FIRMA_PKCS11_MOTOR})
+  endif()
+endif()
+if(firma AND FIRMA_CLAVE_ARCHIVO)
+  list(APPEND firma --clave-archivo ${FIRMA_CLAVE_ARCHIVO})
+endif()
+if(firma AND FIRMA_SELLO)
+  list(APPEND firma --sello ${FIRMA_SELLO})
+endif()
+# firma.sh IN OUT, failing the build when it fails.
+function(firma entrada salida)
+  execute_process(COMMAND ${FIRMA} ${firma} ${entrada} ${salida} RESULT_VARIABLE resultado
+                  ERROR_VARIABLE errores)
+  if(NOT resultado EQUAL 0)
+    message(FATAL_ERROR "signing ${entrada} failed:\n${errores}")
+  endif()
+endfunction()
+
+# The binaries the package holds: copies of the tree's, signed when a
+# certificate is given. The tree's own stay unsigned, as the tests use them.
+string(REPLACE "," ";" lista_binarios "${BINARIOS}")
+foreach(binario IN LISTS lista_binarios)
+  if(firma)
+    firma(${ORIGEN}/${binario} ${binarios}/${binario})
+  else()
+    file(COPY_FILE ${ORIGEN}/${binario} ${binarios}/${binario})
+  endif()
+endforeach()
+
+# wixl takes only paths relative to its working folder.
+file(RELATIVE_PATH binarios_relativos ${ORIGEN} ${binarios})
+execute_process(COMMAND ${WIXL} -a ${ARQUITECTURA} -D Version=${VERSION} -D Binarios=${binarios_relativos}/
+                        -o ${temporal} ${FUENTE}
                 WORKING_DIRECTORY ${ORIGEN} RESULT_VARIABLE resultado ERROR_VARIABLE errores)
 if(NOT resultado EQUAL 0)
   message(FATAL_ERROR "wixl failed:\n${errores}")
@@ -18,4 +74,26 @@ foreach(consulta IN LISTS consultas)
     message(FATAL_ERROR "msibuild failed on ${consulta}:\n${errores}")
   endif()
 endforeach()
+if(firma)
+  firma(${temporal} ${temporal})
+endif()
+
+# The bill of materials, of the files as the package holds them: what
+# msiextract takes out into <folder>/Vardel/.
+set(extraidos ${SALIDA}.extraidos)
+file(REMOVE_RECURSE ${extraidos})
+execute_process(COMMAND ${MSIEXTRACT} -C ${extraidos} ${temporal} OUTPUT_QUIET
+                COMMAND_ERROR_IS_FATAL ANY)
+get_filename_component(nombre_msi ${SALIDA} NAME)
+string(REGEX REPLACE "\\.msi$" ".spdx.json" inventario ${SALIDA})
+file(STRINGS ${ARGUMENTOS_INVENTARIO} argumentos)
+execute_process(
+  COMMAND ${PYTHON} ${INVENTARIO} --nombre ${NOMBRE} --version ${VERSION} --raiz
+          ${extraidos}/Vardel --archivo-paquete ${temporal} --nombre-archivo ${nombre_msi}
+          --salida ${inventario} ${argumentos}
+  RESULT_VARIABLE resultado ERROR_VARIABLE errores)
+if(NOT resultado EQUAL 0)
+  message(FATAL_ERROR "the bill of materials failed:\n${errores}")
+endif()
+file(REMOVE_RECURSE ${extraidos})
 file(RENAME ${temporal} ${SALIDA})

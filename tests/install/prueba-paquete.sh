@@ -68,6 +68,21 @@ for deb in "${todos[@]}"; do
   extrae changelog.Debian.gz | zcat | head -1 | grep -q "^vardel ($version) " ||
     falla "$nombre: changelog.Debian.gz is not of $version"
 done
+# Every package has its bill of materials beside its copyright, with the
+# fields SPDX 2.3 requires, listing exactly its files with their checksums;
+# the command's names the header-only libraries compiled into it, each with
+# the version installed here.
+comprueba_spdx=$(dirname "$0")/comprueba_spdx.py
+boost=$(dpkg-query -S /usr/include/boost/version.hpp | cut -d: -f1)
+for deb in "${todos[@]}"; do
+  nombre=$(dpkg-deb -f "$deb" Package)
+  contenido=$build/paquetes/contenido/$nombre
+  rm -rf "$contenido" && mkdir -p "$contenido" && dpkg-deb -x "$deb" "$contenido"
+  bibliotecas=()
+  [ "$nombre" != vardel ] || bibliotecas=(--debian libcli11-dev --debian nlohmann-json3-dev --debian "$boost")
+  python3 "$comprueba_spdx" "$contenido/usr/share/doc/$nombre/$nombre.spdx.json" "$contenido" \
+    "${bibliotecas[@]}" || falla "$nombre: its bill of materials"
+done
 # Debian's policy, as lintian checks it: no error, and every warning kept
 # is overridden in the package with its reason. As root it runs as nobody.
 if command -v lintian >/dev/null; then
