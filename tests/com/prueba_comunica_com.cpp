@@ -8,8 +8,11 @@
 #include <gmock/gmock.h>
 
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "entorno_com.h"
 #include "receptor_eventos.h"
@@ -438,6 +441,21 @@ TEST_F(ComunicaCom, RechazaLlamadasDesdeOtroHilo) {
   objeto->Release();
 }
 
+// Whether the module an object came from still holds an object: the
+// DllCanUnloadNow of the module of its vtable, which CoCreateInstance
+// loaded (another copy of the same DLL may be loaded too).
+using DllCanUnloadNowFn = HRESULT(WINAPI*)();
+DllCanUnloadNowFn DescargableDe(IUnknown* objeto) {
+  HMODULE modulo = nullptr;
+  if (!GetModuleHandleExW(
+          GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+          *reinterpret_cast<LPCWSTR*>(objeto), &modulo)) {
+    return nullptr;
+  }
+  return reinterpret_cast<DllCanUnloadNowFn>(
+      reinterpret_cast<void*>(GetProcAddress(modulo, "DllCanUnloadNow")));
+}
+
 // The watch's interval is 5 s: this case waits for one or two ticks.
 TEST_F(ComunicaCom, LaVigilanciaAvisaCuandoLaLectoraLlegaYElAnfitrionPuedeSoltarlo) {
   carpeta_->EscribeEscenario(kEscenarioAusente);
@@ -455,14 +473,7 @@ TEST_F(ComunicaCom, LaVigilanciaAvisaCuandoLaLectoraLlegaYElAnfitrionPuedeSoltar
       objeto = nullptr;
     }
   };
-  // Whether the module the object came from still holds an object: the
-  // module of its vtable, which CoCreateInstance loaded.
-  HMODULE modulo = nullptr;
-  ASSERT_TRUE(GetModuleHandleExW(
-      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-      *reinterpret_cast<LPCWSTR*>(objeto), &modulo));
-  const auto descargable = reinterpret_cast<HRESULT(WINAPI*)()>(
-      reinterpret_cast<void*>(GetProcAddress(modulo, "DllCanUnloadNow")));
+  const auto descargable = DescargableDe(objeto);
   ASSERT_NE(descargable, nullptr);
   ASSERT_EQ(descargable(), S_FALSE);
   carpeta_->EscribeEscenario(kEscenarioVacio);
@@ -490,6 +501,45 @@ TEST_F(ComunicaCom, LaVigilanciaAvisaCuandoLaLectoraLlegaYElAnfitrionPuedeSoltar
   // The object goes once the loop runs again; nothing is left to unload.
   BombeaMensajes(300, [] { return false; });
   EXPECT_EQ(descargable(), S_OK);
+}
+
+// A host that lets go of the object inside the first cheque's event, while
+// Terminate is still reading: the call's own reference keeps the object
+// whole, the read goes on to the last cheque's images, and the object goes
+// as the call returns.
+TEST_F(ComunicaCom, UnAnfitrionQueLoSueltaEnLectoraDatosNoCortaLaLectura) {
+  _Comunica* objeto = Crea();
+  const auto descargable = DescargableDe(objeto);
+  ASSERT_NE(descargable, nullptr);
+  ReceptorEventos receptor;
+  ASSERT_EQ(receptor.Conecta(objeto), S_OK);
+  // The host's last reference, given back inside the event; the call
+  // below runs on a copy of the pointer.
+  _Comunica* const enCurso = objeto;
+  receptor.al_recibir = [&](const ReceptorEventos::Evento&) {
+    receptor.Desconecta();
+    if (objeto != nullptr) {
+      std::exchange(objeto, nullptr)->Release();
+    }
+  };
+  EXPECT_EQ(enCurso->Terminate(), S_OK);
+  ASSERT_EQ(receptor.eventos.size(), 1u);
+  // The cheque the host kept is an object of the module too.
+  for (VARIANT& argumento : receptor.eventos[0].argumentos) {
+    VariantClear(&argumento);
+  }
+  EXPECT_EQ(descargable(), S_OK);
+  // The read went on after the event: the second cheque's image and the
+  // third's, stored as an error image (its code line unreadable).
+  std::vector<std::string> imagenes;
+  for (const auto& entrada : std::filesystem::directory_iterator(carpeta_->DirectorioImagenes())) {
+    const std::string extension = entrada.path().extension().string();
+    if (extension == ".tif" || extension == ".jpg") {
+      imagenes.push_back(entrada.path().filename().string());
+    }
+  }
+  EXPECT_THAT(imagenes, testing::Contains("ANV21004567890.tif"));
+  EXPECT_THAT(imagenes, testing::Contains(testing::StartsWith("ERRANV")));
 }
 
 }  // namespace
