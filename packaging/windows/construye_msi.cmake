@@ -79,17 +79,26 @@ if(firma)
 endif()
 
 # The bill of materials, of the files as the package holds them: what
-# msiextract takes out into <folder>/Vardel/.
+# msiextract takes out of it.
 set(extraidos ${SALIDA}.extraidos)
 file(REMOVE_RECURSE ${extraidos})
 execute_process(COMMAND ${MSIEXTRACT} -C ${extraidos} ${temporal} OUTPUT_QUIET
                 COMMAND_ERROR_IS_FATAL ANY)
+# msiextract names the install folder as it knows it: "Vardel" for the x64
+# package, "Program Files/Vardel" for the x86 one. It is the folder of the
+# server.
+file(GLOB_RECURSE servidor ${extraidos}/Vardel.dll)
+list(LENGTH servidor servidores)
+if(NOT servidores EQUAL 1)
+  message(FATAL_ERROR "the bill of materials: ${servidores} Vardel.dll in the package")
+endif()
+get_filename_component(instalados ${servidor} DIRECTORY)
 get_filename_component(nombre_msi ${SALIDA} NAME)
 string(REGEX REPLACE "\\.msi$" ".spdx.json" inventario ${SALIDA})
 file(STRINGS ${ARGUMENTOS_INVENTARIO} argumentos)
 execute_process(
   COMMAND ${PYTHON} ${INVENTARIO} --nombre ${NOMBRE} --version ${VERSION} --raiz
-          ${extraidos}/Vardel --archivo-paquete ${temporal} --nombre-archivo ${nombre_msi}
+          ${instalados} --archivo-paquete ${temporal} --nombre-archivo ${nombre_msi}
           --salida ${inventario} ${argumentos}
   RESULT_VARIABLE resultado ERROR_VARIABLE errores)
 if(NOT resultado EQUAL 0)

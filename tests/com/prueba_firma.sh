@@ -54,13 +54,17 @@ alterado() {
 verifica "$firmado"
 # Past the middle of the package: inside its cabinet, which holds the files.
 alterado "$firmado" $(($(stat -c %s "$firmado") * 2 / 3))
+# The install folder as msiextract names it: "Vardel" for the x64 package,
+# "Program Files/Vardel" for the x86 one.
+instalados() { dirname "$(find "$1" -name Vardel.dll)"; }
 msiextract -C extraidos "$firmado" >/dev/null
+carpeta=$(instalados extraidos)
 for binario in Vardel.dll vardel.exe vardel-puente.exe mtxmlmcr.dll; do
-  verifica "extraidos/Vardel/$binario"
+  verifica "$carpeta/$binario"
 done
 # In the code, and in the version resource near the end.
-alterado extraidos/Vardel/Vardel.dll 4096
-alterado extraidos/Vardel/vardel.exe $(($(stat -c %s extraidos/Vardel/vardel.exe) - 8192))
+alterado "$carpeta/Vardel.dll" 4096
+alterado "$carpeta/vardel.exe" $(($(stat -c %s "$carpeta/vardel.exe") - 8192))
 
 # The bill of materials beside the package names the runtime linked into
 # every binary and the command's libraries, with the versions installed
@@ -76,7 +80,7 @@ for msi in "$firmado" "$arbol"; do
   inventario=${msi%.msi}.spdx.json
   [ -f "$inventario" ] || falla "no $(basename "$inventario") beside $(basename "$msi")"
   rm -rf contenido && msiextract -C contenido "$msi" >/dev/null
-  python3 "$comprueba_spdx" "$inventario" contenido/Vardel "${debian[@]}" --archivo-paquete "$msi" ||
+  python3 "$comprueba_spdx" "$inventario" "$(instalados contenido)" "${debian[@]}" --archivo-paquete "$msi" ||
     falla "the bill of materials of $(basename "$msi")"
 done
 echo "signed package, its 4 binaries verified, 3 changed copies refused, bills of materials checked"
