@@ -14,6 +14,7 @@
 #include <shlobj.h>
 #include <windows.h>
 
+#include <memory>
 #include <system_error>
 #endif
 
@@ -85,10 +86,14 @@ std::filesystem::path ArchivoRegistro() {
 #ifdef _WIN32
   if (const wchar_t* local = _wgetenv(L"LOCALAPPDATA"); local != nullptr && *local != L'\0') {
     base = local;
-  } else if (PWSTR carpeta = nullptr;
-             SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &carpeta) == S_OK) {
-    base = carpeta;
-    CoTaskMemFree(carpeta);
+  } else {
+    // The path is the caller's to free whether the call succeeds or not.
+    PWSTR carpeta = nullptr;
+    const HRESULT hecho = SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &carpeta);
+    const std::unique_ptr<wchar_t, decltype(&CoTaskMemFree)> propia(carpeta, &CoTaskMemFree);
+    if (hecho == S_OK) {
+      base = carpeta;
+    }
   }
 #endif
   return base / "Vardel" / "puente.log";

@@ -73,7 +73,7 @@ class SitioGuion final : public IActiveScriptSite {
     std::fprintf(stderr, "error de guion, línea %lu: 0x%08lx %s\n", linea + 1,
                  static_cast<unsigned long>(excepcion.scode),
                  Utf8(excepcion.bstrDescription).c_str());
-    Libera(excepcion);
+    com::VaciaExcepcion(excepcion);
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE OnEnterScript() override { return S_OK; }
@@ -126,7 +126,7 @@ int EjecutaGuion(const wchar_t* ruta_guion) {
   EXCEPINFO excepcion{};
   const HRESULT analizado = analizador->ParseScriptText(codigo.c_str(), nullptr, nullptr, nullptr,
                                                         0, 0, 0, nullptr, &excepcion);
-  Libera(excepcion);
+  com::VaciaExcepcion(excepcion);
   if (SUCCEEDED(analizado)) {
     motor->SetScriptState(SCRIPTSTATE_CONNECTED);
   }

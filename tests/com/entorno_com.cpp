@@ -162,13 +162,6 @@ HRESULT LlamaPorNombre(IDispatch* objeto, const wchar_t* nombre, WORD modo, VARI
                         &erroneo);
 }
 
-void Libera(EXCEPINFO& excepcion) {
-  SysFreeString(excepcion.bstrSource);
-  SysFreeString(excepcion.bstrDescription);
-  SysFreeString(excepcion.bstrHelpFile);
-  excepcion = EXCEPINFO{};
-}
-
 std::string Utf8(const wchar_t* texto) {
   if (texto == nullptr) {
     return {};

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "component/com/error_com.h"
 #include "support/directorio_prueba.h"
 
 namespace vardel::prueba {
@@ -66,10 +67,10 @@ struct Variante {
 };
 
 // Late-bound call by name, as script hosts make it. Returns the HRESULT;
-// `excepcion` receives the EXCEPINFO (freed by the caller via Libera).
+// `excepcion` receives the EXCEPINFO (freed by the caller:
+// com::VaciaExcepcion).
 HRESULT LlamaPorNombre(IDispatch* objeto, const wchar_t* nombre, WORD modo, VARIANT* resultado,
                        EXCEPINFO* excepcion, std::initializer_list<VARIANT> argumentos = {});
-void Libera(EXCEPINFO& excepcion);
 
 std::string Utf8(const wchar_t* texto);
 std::string Utf8(BSTR texto);

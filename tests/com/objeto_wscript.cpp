@@ -98,7 +98,7 @@ class ReceptorGuion final : public IDispatch {
       UINT erroneo = 0;
       guion->Invoke(sub, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, parametros, &resultado.v,
                     &excepcion, &erroneo);
-      Libera(excepcion);
+      com::VaciaExcepcion(excepcion);
     }
     guion->Release();
     return S_OK;

@@ -311,7 +311,7 @@ TEST_F(ComunicaCom, LaColeccionFallaComoLaDelRuntime) {
     EXPECT_EQ(excepcion.wCode, 0);
     EXPECT_EQ(Utf8(excepcion.bstrSource), "Vardel");
     EXPECT_FALSE(Utf8(excepcion.bstrDescription).empty());
-    Libera(excepcion);
+    com::VaciaExcepcion(excepcion);
   }
 
   // Through the vtable: the HRESULT, and the description in IErrorInfo.
@@ -363,7 +363,7 @@ TEST_F(ComunicaCom, UnFalloDeTerminateLlegaConNumeroYDescripcion) {
   EXPECT_EQ(excepcion.wCode, 0);
   EXPECT_EQ(Utf8(excepcion.bstrSource), "Vardel");
   EXPECT_EQ(Utf8(excepcion.bstrDescription), "No se ha encontrado la ruta de acceso");
-  Libera(excepcion);
+  com::VaciaExcepcion(excepcion);
 
   SetErrorInfo(0, nullptr);
   EXPECT_EQ(objeto->Terminate(), kErrorRutaNoEncontrada);

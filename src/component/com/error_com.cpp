@@ -44,10 +44,7 @@ void LlenaExcepcion(const FalloCom& fallo, EXCEPINFO* excepcion) {
   if (excepcion == nullptr) {
     return;
   }
-  SysFreeString(excepcion->bstrSource);
-  SysFreeString(excepcion->bstrDescription);
-  SysFreeString(excepcion->bstrHelpFile);
-  *excepcion = EXCEPINFO{};
+  VaciaExcepcion(*excepcion);
   excepcion->wCode = 0;
   excepcion->scode = HresultDeError(fallo.numero);
   excepcion->bstrSource = SysAllocString(kOrigenErrores);

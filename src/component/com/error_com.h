@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <oaidl.h>
+#include <oleauto.h>
 
 #include <cstdint>
 #include <exception>
@@ -33,6 +34,23 @@ HRESULT NotificaFallo(const FalloCom& fallo, REFIID iid);
 
 // Fills an EXCEPINFO for a dispatch caller (scode, source, description).
 void LlenaExcepcion(const FalloCom& fallo, EXCEPINFO* excepcion);
+
+// Frees the texts an EXCEPINFO holds and empties it.
+inline void VaciaExcepcion(EXCEPINFO& excepcion) {
+  SysFreeString(excepcion.bstrSource);
+  SysFreeString(excepcion.bstrDescription);
+  SysFreeString(excepcion.bstrHelpFile);
+  excepcion = EXCEPINFO{};
+}
+
+// An EXCEPINFO for a call to fill, emptied on every way out.
+struct ExcepcionLocal {
+  ExcepcionLocal() = default;
+  ~ExcepcionLocal() { VaciaExcepcion(e); }
+  ExcepcionLocal(const ExcepcionLocal&) = delete;
+  ExcepcionLocal& operator=(const ExcepcionLocal&) = delete;
+  EXCEPINFO e{};
+};
 
 // Runs one entry point of an interface: no C++ exception leaves it, and a
 // failure comes back as the HRESULT of its error, with IErrorInfo set.

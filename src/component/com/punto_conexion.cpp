@@ -2,6 +2,9 @@
 
 #include <olectl.h>
 
+#include "component/com/error_com.h"
+#include "component/com/variante_com.h"
+
 namespace vardel::com {
 
 PuntoConexion::PuntoConexion(IConnectionPointContainer& contenedor, REFIID iid_eventos)
@@ -21,16 +24,12 @@ void PuntoConexion::DesconectaTodos() {
 void PuntoConexion::Dispara(DISPID evento, DISPPARAMS& argumentos) {
   const std::vector<Conexion> receptores = conexiones_;
   for (const Conexion& conexion : receptores) {
-    VARIANT resultado;
-    VariantInit(&resultado);
-    EXCEPINFO excepcion{};
+    // What the sink answers is not looked at, only freed.
+    VarianteLocal resultado;
+    ExcepcionLocal excepcion;
     UINT argumento_erroneo = 0;
     conexion.receptor->Invoke(evento, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &argumentos,
-                              &resultado, &excepcion, &argumento_erroneo);
-    VariantClear(&resultado);
-    SysFreeString(excepcion.bstrSource);
-    SysFreeString(excepcion.bstrDescription);
-    SysFreeString(excepcion.bstrHelpFile);
+                              &resultado.v, &excepcion.e, &argumento_erroneo);
   }
 }
 

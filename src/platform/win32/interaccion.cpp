@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/ansi.h"
+#include "platform/win32/recursos.h"
 #include "platform/win32/utf16.h"
 #include "vardel/interaccion.h"
 
@@ -53,13 +54,12 @@ class InteraccionWin32 final : public Interaccion {
     peticion.ulFlags = BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN;
     peticion.lpfn = nullptr;
     peticion.lParam = 0;
-    PIDLIST_ABSOLUTE elemento = SHBrowseForFolderA(&peticion);
-    if (elemento == nullptr) {
+    const MemoriaCom<PIDLIST_ABSOLUTE> elemento(SHBrowseForFolderA(&peticion));
+    if (!elemento) {
       return {};
     }
     char ruta[260] = {};
-    const BOOL hecho = SHGetPathFromIDListA(elemento, ruta);
-    CoTaskMemFree(elemento);
+    const BOOL hecho = SHGetPathFromIDListA(elemento.get(), ruta);
     return hecho ? DesdeAnsi(std::string_view(ruta, strnlen(ruta, sizeof ruta))) : std::string();
   }
 };

@@ -3,6 +3,7 @@
 #include <oleauto.h>
 
 #include "platform/reloj.h"
+#include "platform/win32/recursos.h"
 
 namespace vardel::platform {
 
@@ -18,15 +19,15 @@ Fecha Ahora() {
 std::string FechaHoraGeneral(Fecha momento) {
   // The automation runtime's own text of a date: the user's short date and
   // long time, the date alone at midnight.
-  BSTR texto = nullptr;
-  if (FAILED(VarBstrFromDate(momento.serial, LOCALE_USER_DEFAULT, 0, &texto))) {
+  platform::Bstr texto;
+  if (FAILED(VarBstrFromDate(momento.serial, LOCALE_USER_DEFAULT, 0, texto.put()))) {
     return {};
   }
-  const int ancho = static_cast<int>(SysStringLen(texto));
-  const int bytes = WideCharToMultiByte(CP_UTF8, 0, texto, ancho, nullptr, 0, nullptr, nullptr);
+  const int ancho = static_cast<int>(SysStringLen(texto.get()));
+  const int bytes =
+      WideCharToMultiByte(CP_UTF8, 0, texto.get(), ancho, nullptr, 0, nullptr, nullptr);
   std::string salida(static_cast<std::size_t>(bytes), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, texto, ancho, salida.data(), bytes, nullptr, nullptr);
-  SysFreeString(texto);
+  WideCharToMultiByte(CP_UTF8, 0, texto.get(), ancho, salida.data(), bytes, nullptr, nullptr);
   return salida;
 }
 

@@ -15,7 +15,7 @@
 #include "screen/vista_configuracion.h"
 #include "settings/configuracion.h"
 
-namespace vardel {
+namespace vardel::term {
 
 namespace {
 
@@ -150,8 +150,12 @@ class VistaTerminal final : public VistaConfiguracion {
 
 }  // namespace
 
+}  // namespace vardel::term
+
+namespace vardel {
+
 std::unique_ptr<VistaConfiguracion> CreaVistaPlataforma() {
-  return std::make_unique<VistaTerminal>();
+  return std::make_unique<term::VistaTerminal>();
 }
 
 }  // namespace vardel

@@ -1,5 +1,7 @@
 #include "screen/win32/imagenes_botones.h"
 
+#include "platform/win32/recursos.h"
+
 namespace vardel::win32 {
 
 namespace {
@@ -9,20 +11,21 @@ namespace {
 template <typename Dibujo>
 HBITMAP Dibuja(int ancho, int alto, COLORREF tinta, Dibujo dibujo) {
   HDC pantalla = GetDC(nullptr);
-  HDC memoria = CreateCompatibleDC(pantalla);
-  HBITMAP imagen = CreateCompatibleBitmap(pantalla, ancho, alto);
+  const platform::ContextoMemoria memoria(CreateCompatibleDC(pantalla));
+  platform::ObjetoGdi<HBITMAP> imagen(CreateCompatibleBitmap(pantalla, ancho, alto));
   ReleaseDC(nullptr, pantalla);
-  HGDIOBJ anterior = SelectObject(memoria, imagen);
+  HGDIOBJ anterior = SelectObject(memoria.get(), imagen.get());
   const RECT todo{0, 0, ancho, alto};
-  FillRect(memoria, &todo, GetSysColorBrush(COLOR_BTNFACE));
-  HPEN pluma = CreatePen(PS_SOLID, 3, tinta);
-  HGDIOBJ plumaAnterior = SelectObject(memoria, pluma);
-  dibujo(memoria);
-  SelectObject(memoria, plumaAnterior);
-  DeleteObject(pluma);
-  SelectObject(memoria, anterior);
-  DeleteDC(memoria);
-  return imagen;
+  FillRect(memoria.get(), &todo, GetSysColorBrush(COLOR_BTNFACE));
+  {
+    // Freed once it is out of the context again.
+    const platform::ObjetoGdi<HPEN> pluma(CreatePen(PS_SOLID, 3, tinta));
+    HGDIOBJ plumaAnterior = SelectObject(memoria.get(), pluma.get());
+    dibujo(memoria.get());
+    SelectObject(memoria.get(), plumaAnterior);
+  }
+  SelectObject(memoria.get(), anterior);
+  return imagen.release();
 }
 
 }  // namespace

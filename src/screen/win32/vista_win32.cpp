@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/win32/componente.h"
+#include "platform/win32/recursos.h"
 #include "platform/win32/utf16.h"
 #include "screen/textos_configuracion.h"
 #include "screen/vista_configuracion.h"
@@ -18,12 +19,9 @@
 #include "screen/win32/plantilla_dialogo.h"
 #include "settings/configuracion.h"
 
-namespace vardel {
+namespace vardel::win32 {
 
 namespace {
-
-using win32::ControlDialogo;
-using win32::TipoControl;
 
 std::string Utf8(const std::wstring& ancho) {
   const int largo = WideCharToMultiByte(CP_UTF8, 0, ancho.data(), static_cast<int>(ancho.size()),
@@ -44,15 +42,15 @@ std::wstring TextoDe(HWND control) {
 int IdDe(Campo campo) {
   switch (campo) {
     case Campo::ResolucionAR:
-      return win32::kIdTxtResolucionAR;
+      return kIdTxtResolucionAR;
     case Campo::TipoAR:
-      return win32::kIdTxtTipoAR;
+      return kIdTxtTipoAR;
     case Campo::ModoLectura:
-      return win32::kIdTxtModoLectura;
+      return kIdTxtModoLectura;
     case Campo::CadenaImpre:
-      return win32::kIdTxtCadenaImpre;
+      return kIdTxtCadenaImpre;
     case Campo::DirecImagenes:
-      return win32::kIdTxtDirecImagenes;
+      return kIdTxtDirecImagenes;
   }
   return 0;
 }
@@ -71,8 +69,7 @@ bool EsCampo(int id, Campo& campo) {
 }
 
 bool EsSoloLectura(int id) {
-  return id == win32::kIdTxtResolucionAR || id == win32::kIdTxtTipoAR ||
-         id == win32::kIdTxtModoLectura;
+  return id == kIdTxtResolucionAR || id == kIdTxtTipoAR || id == kIdTxtModoLectura;
 }
 
 using platform::ModuloPropio;
@@ -87,7 +84,7 @@ class VistaWin32 final : public VistaConfiguracion {
     // on this thread are disabled by hand, so they take no input meanwhile.
     const std::vector<HWND> deshabilitadas = DeshabilitaVentanasDelHilo();
     // -1 at once when there is no desktop to show it on: nothing was shown.
-    DialogBoxIndirectParamW(ModuloPropio(), win32::PlantillaVacia(), nullptr, &Procedimiento,
+    DialogBoxIndirectParamW(ModuloPropio(), PlantillaVacia(), nullptr, &Procedimiento,
                             reinterpret_cast<LPARAM>(this));
     for (HWND ventana : deshabilitadas) {
       if (IsWindow(ventana)) {
@@ -192,11 +189,11 @@ class VistaWin32 final : public VistaConfiguracion {
       return;
     }
     if (notificacion == CBN_SELCHANGE) {
-      if (id == win32::kIdCboResolucionAR) {
+      if (id == kIdCboResolucionAR) {
         oyente_->ListaPulsada(Lista::ResolucionAR);
-      } else if (id == win32::kIdCboTipoAR) {
+      } else if (id == kIdCboTipoAR) {
         oyente_->ListaPulsada(Lista::TipoAR);
-      } else if (id == win32::kIdCboModoLectura) {
+      } else if (id == kIdCboModoLectura) {
         oyente_->ListaPulsada(Lista::ModoLectura);
       }
       return;
@@ -205,13 +202,13 @@ class VistaWin32 final : public VistaConfiguracion {
       return;
     }
     switch (id) {
-      case win32::kIdCmdSelDirectorio:
+      case kIdCmdSelDirectorio:
         Accion([this] { oyente_->SelDirectorioPulsado(); });
         break;
-      case win32::kIdCmdGuardar:
+      case kIdCmdGuardar:
         Accion([this] { oyente_->GuardarPulsado(); });
         break;
-      case win32::kIdCmdOK:
+      case kIdCmdOK:
         Accion([this] { oyente_->CancelarPulsado(); });
         break;
       case IDCANCEL:  // Escape
@@ -253,34 +250,34 @@ class VistaWin32 final : public VistaConfiguracion {
     // 8.25-point "MS Sans Serif", regular for the controls, bold for the
     // frames.
     const int altura = -MulDiv(825, ppp, 7200);
-    fuente_ = CreateFontW(altura, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                          DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif");
-    fuenteNegrita_ = CreateFontW(altura, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                 DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif");
-    imagenAceptar_ = win32::CreaImagenAceptar();
-    imagenCancelar_ = win32::CreaImagenCancelar();
+    fuente_.reset(CreateFontW(altura, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                              DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif"));
+    fuenteNegrita_.reset(CreateFontW(altura, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                     DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif"));
+    imagenAceptar_.reset(CreaImagenAceptar());
+    imagenCancelar_.reset(CreaImagenCancelar());
 
     SetWindowTextW(ventana_, platform::AUtf16(kTituloPantalla).c_str());
     Dimensiona(px);
 
-    for (const ControlDialogo& control : win32::ControlesDialogo()) {
+    for (const ControlDialogo& control : ControlesDialogo()) {
       CreaControl(control, px);
     }
     for (const Campo campo : kCampos) {
       PonTextoControl(IdDe(campo), oyente_->Texto(campo));
     }
     // The operator may type at most 3 characters in the two short fields.
-    SendDlgItemMessageW(ventana_, win32::kIdTxtResolucionAR, EM_SETLIMITTEXT, 3, 0);
-    SendDlgItemMessageW(ventana_, win32::kIdTxtTipoAR, EM_SETLIMITTEXT, 3, 0);
+    SendDlgItemMessageW(ventana_, kIdTxtResolucionAR, EM_SETLIMITTEXT, 3, 0);
+    SendDlgItemMessageW(ventana_, kIdTxtTipoAR, EM_SETLIMITTEXT, 3, 0);
     // A longer folder would be read back cut: the save refuses it anyway.
-    SendDlgItemMessageW(ventana_, win32::kIdTxtDirecImagenes, EM_SETLIMITTEXT,
+    SendDlgItemMessageW(ventana_, kIdTxtDirecImagenes, EM_SETLIMITTEXT,
                         Configuracion::kLargoMaximoValor, 0);
-    LlenaLista(win32::kIdCboResolucionAR, kElementosResolucion);
-    LlenaLista(win32::kIdCboTipoAR, kElementosTipo);
-    LlenaLista(win32::kIdCboModoLectura, kElementosModoLectura);
-    PonAyuda(win32::kIdCboModoLectura, kAyudaModosLectura);
+    LlenaLista(kIdCboResolucionAR, kElementosResolucion);
+    LlenaLista(kIdCboTipoAR, kElementosTipo);
+    LlenaLista(kIdCboModoLectura, kElementosModoLectura);
+    PonAyuda(kIdCboModoLectura, kAyudaModosLectura);
     if (oyente_->CambiosSenalados()) {
       MuestraCambiosPendientes();
     }
@@ -290,8 +287,7 @@ class VistaWin32 final : public VistaConfiguracion {
   void Dimensiona(int ppp) {
     const DWORD estilo = static_cast<DWORD>(GetWindowLongW(ventana_, GWL_STYLE));
     const DWORD estiloExtendido = static_cast<DWORD>(GetWindowLongW(ventana_, GWL_EXSTYLE));
-    RECT marco{0, 0, win32::APixeles(win32::kAnchoClienteTwips, ppp),
-               win32::APixeles(win32::kAltoClienteTwips, ppp)};
+    RECT marco{0, 0, APixeles(kAnchoClienteTwips, ppp), APixeles(kAltoClienteTwips, ppp)};
     AdjustWindowRectEx(&marco, estilo, FALSE, estiloExtendido);
     const int ancho = marco.right - marco.left;
     const int alto = marco.bottom - marco.top;
@@ -306,11 +302,11 @@ class VistaWin32 final : public VistaConfiguracion {
     const wchar_t* clase = L"BUTTON";
     DWORD estilo = WS_CHILD | WS_VISIBLE;
     DWORD estiloExtendido = 0;
-    HFONT fuente = fuente_;
+    HFONT fuente = fuente_.get();
     switch (control.tipo) {
       case TipoControl::Marco:
         estilo |= BS_GROUPBOX;
-        fuente = fuenteNegrita_;
+        fuente = fuenteNegrita_.get();
         break;
       case TipoControl::Etiqueta:
         clase = L"STATIC";
@@ -340,9 +336,8 @@ class VistaWin32 final : public VistaConfiguracion {
     }
     const std::wstring rotulo = platform::AUtf16(control.rotulo);
     // A list's height includes its dropped-down part.
-    int ancho = win32::APixeles(control.ancho, ppp);
-    int alto =
-        win32::APixeles(control.tipo == TipoControl::Lista ? control.alto * 6 : control.alto, ppp);
+    int ancho = APixeles(control.ancho, ppp);
+    int alto = APixeles(control.tipo == TipoControl::Lista ? control.alto * 6 : control.alto, ppp);
     if (control.tipo == TipoControl::Etiqueta) {
       // Labels size themselves to their caption in the font actually used.
       const SIZE medida = MideTexto(rotulo, fuente);
@@ -350,8 +345,8 @@ class VistaWin32 final : public VistaConfiguracion {
       alto = medida.cy;
     }
     HWND hijo = CreateWindowExW(
-        estiloExtendido, clase, rotulo.c_str(), estilo, win32::APixeles(control.izquierda, ppp),
-        win32::APixeles(control.arriba, ppp), ancho, alto, ventana_,
+        estiloExtendido, clase, rotulo.c_str(), estilo, APixeles(control.izquierda, ppp),
+        APixeles(control.arriba, ppp), ancho, alto, ventana_,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), ModuloPropio(), nullptr);
     SendMessageW(hijo, WM_SETFONT, reinterpret_cast<WPARAM>(fuente), FALSE);
   }
@@ -403,12 +398,12 @@ class VistaWin32 final : public VistaConfiguracion {
   // Aceptar becomes the default button, drawn with a bold caption and the
   // default frame; Enter presses it.
   void MuestraCambiosPendientes() {
-    SendMessageW(ventana_, DM_SETDEFID, win32::kIdCmdGuardar, 0);
-    InvalidateRect(GetDlgItem(ventana_, win32::kIdCmdGuardar), nullptr, TRUE);
+    SendMessageW(ventana_, DM_SETDEFID, kIdCmdGuardar, 0);
+    InvalidateRect(GetDlgItem(ventana_, kIdCmdGuardar), nullptr, TRUE);
   }
 
   void DibujaBoton(const DRAWITEMSTRUCT& boton) {
-    const bool aceptar = boton.CtlID == static_cast<UINT>(win32::kIdCmdGuardar);
+    const bool aceptar = boton.CtlID == static_cast<UINT>(kIdCmdGuardar);
     const bool resaltado = aceptar && oyente_ != nullptr && oyente_->CambiosSenalados();
     const bool pulsado = (boton.itemState & ODS_SELECTED) != 0;
     HDC dc = boton.hDC;
@@ -420,9 +415,9 @@ class VistaWin32 final : public VistaConfiguracion {
     DrawFrameControl(dc, &caja, DFC_BUTTON, DFCS_BUTTONPUSH | (pulsado ? DFCS_PUSHED : 0));
 
     const std::wstring rotulo = platform::AUtf16(aceptar ? kBotonAceptar : kBotonCancelar);
-    HBITMAP imagen = aceptar ? imagenAceptar_ : imagenCancelar_;
+    HBITMAP imagen = aceptar ? imagenAceptar_.get() : imagenCancelar_.get();
     const SIZE tamanoImagen = aceptar ? SIZE{18, 15} : SIZE{20, 18};
-    HGDIOBJ fuenteAnterior = SelectObject(dc, resaltado ? fuenteNegrita_ : fuente_);
+    HGDIOBJ fuenteAnterior = SelectObject(dc, resaltado ? fuenteNegrita_.get() : fuente_.get());
     RECT medida{0, 0, 0, 0};
     DrawTextW(dc, rotulo.c_str(), -1, &medida, DT_CALCRECT | DT_SINGLELINE);
     constexpr int kSeparacion = 4;
@@ -454,31 +449,30 @@ class VistaWin32 final : public VistaConfiguracion {
   }
 
   void LiberaRecursos() {
-    for (HGDIOBJ* objeto :
-         {reinterpret_cast<HGDIOBJ*>(&fuente_), reinterpret_cast<HGDIOBJ*>(&fuenteNegrita_),
-          reinterpret_cast<HGDIOBJ*>(&imagenAceptar_),
-          reinterpret_cast<HGDIOBJ*>(&imagenCancelar_)}) {
-      if (*objeto != nullptr) {
-        DeleteObject(*objeto);
-        *objeto = nullptr;
-      }
-    }
+    fuente_.reset();
+    fuenteNegrita_.reset();
+    imagenAceptar_.reset();
+    imagenCancelar_.reset();
   }
 
   OyenteVista* oyente_ = nullptr;
   HWND ventana_ = nullptr;
   bool poniendo_ = false;
   bool ocupada_ = false;
-  HFONT fuente_ = nullptr;
-  HFONT fuenteNegrita_ = nullptr;
-  HBITMAP imagenAceptar_ = nullptr;
-  HBITMAP imagenCancelar_ = nullptr;
+  platform::ObjetoGdi<HFONT> fuente_;
+  platform::ObjetoGdi<HFONT> fuenteNegrita_;
+  platform::ObjetoGdi<HBITMAP> imagenAceptar_;
+  platform::ObjetoGdi<HBITMAP> imagenCancelar_;
 };
 
 }  // namespace
 
+}  // namespace vardel::win32
+
+namespace vardel {
+
 std::unique_ptr<VistaConfiguracion> CreaVistaPlataforma() {
-  return std::make_unique<VistaWin32>();
+  return std::make_unique<win32::VistaWin32>();
 }
 
 }  // namespace vardel
