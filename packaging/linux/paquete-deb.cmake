@@ -153,5 +153,10 @@ endforeach()
 set(CPACK_VARDEL_ENLACES_ORDEN "${CMAKE_INSTALL_BINDIR}/vardel=cli11,json,boost")
 list(TRANSFORM CPACK_VARDEL_ENLACES_ORDEN PREPEND usr/)
 set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/inventario-deb.cmake)
+# Reproducible packages: the staged files' modes and the build's date
+# (inventario-deb.cmake), the archive members' modes (normaliza-deb.cmake).
+set(CPACK_VARDEL_FECHA ${VARDEL_FECHA_FUENTE})
+set(CPACK_VARDEL_NORMALIZA ${CMAKE_CURRENT_LIST_DIR}/normaliza_deb.py)
+set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/normaliza-deb.cmake)
 
 include(CPack)

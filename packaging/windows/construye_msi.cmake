@@ -2,7 +2,16 @@
 # statements of CONSULTAS (one a line) with msibuild: what wixl ignores or
 # rejects, such as component attributes and conditions.
 #   -DWIXL -DMSIBUILD -DARQUITECTURA=x64|x86 -DFUENTE=<.wxs> -DCONSULTAS=<.sql>
-#   -DORIGEN=<folder the .wxs's file paths start from> -DVERSION -DSALIDA=<.msi>
+#   -DORIGEN=<the bin folder> -DCONFIGURACION=<the installed copy's Config.ini>
+#   -DUPGRADE=<upgrade code> -DVERSION -DSALIDA=<.msi>
+#
+# Two builds of one commit give the same package (docs/windows-install.md,
+# "Reproducible packages"): the product code is derived from the upgrade
+# code and the version; every file packed is a copy dated FECHA (the
+# build's SOURCE_DATE_EPOCH), since the cabinet keeps each file's date;
+# and RESUMEN (resumen_msi.py, run by PYTHON_SISTEMA) dates the summary
+# information FECHA and derives the package code from the package's bytes.
+#   -DFECHA -DRESUMEN -DPYTHON_SISTEMA
 #
 # With a certificate (FIRMA_PKCS12 or FIRMA_PKCS11_MODULO), the binaries
 # (BINARIOS, comma-separated names in ORIGEN) are signed before wixl packs
@@ -18,9 +27,10 @@
 #   -DMSIEXTRACT -DPYTHON -DINVENTARIO -DARGUMENTOS_INVENTARIO -DNOMBRE=<product name>
 set(temporal ${SALIDA}.nuevo)
 set(binarios ${SALIDA}.binarios)
+set(datos ${SALIDA}.datos)
 file(REMOVE ${temporal})
-file(REMOVE_RECURSE ${binarios})
-file(MAKE_DIRECTORY ${binarios})
+file(REMOVE_RECURSE ${binarios} ${datos})
+file(MAKE_DIRECTORY ${binarios} ${datos})
 
 set(firma "")
 if(FIRMA_PKCS12)
@@ -58,10 +68,25 @@ foreach(binario IN LISTS lista_binarios)
   endif()
 endforeach()
 
+# The other files packed: the installed copy's Config.ini, the simulator's
+# scenario and its tray.
+file(COPY_FILE ${CONFIGURACION} ${datos}/Config.ini)
+file(COPY ${ORIGEN}/mtxmlmcr.scenario ${ORIGEN}/tray DESTINATION ${datos})
+# The cabinet keeps each file's modification time: every copy is dated
+# FECHA, whenever it was built or copied.
+file(GLOB_RECURSE empaquetados ${binarios}/* ${datos}/*)
+execute_process(COMMAND touch -d @${FECHA} ${empaquetados} COMMAND_ERROR_IS_FATAL ANY)
+
+# The product code: one per version of this architecture's product, the
+# same in every build of it (wixl's Id="*" would draw a new one each time).
+string(UUID codigo_producto NAMESPACE ${UPGRADE} NAME "${VERSION}" TYPE SHA1 UPPER)
+
 # wixl takes only paths relative to its working folder.
 file(RELATIVE_PATH binarios_relativos ${ORIGEN} ${binarios})
-execute_process(COMMAND ${WIXL} -a ${ARQUITECTURA} -D Version=${VERSION} -D Binarios=${binarios_relativos}/
-                        -o ${temporal} ${FUENTE}
+file(RELATIVE_PATH datos_relativos ${ORIGEN} ${datos})
+execute_process(COMMAND ${WIXL} -a ${ARQUITECTURA} -D Version=${VERSION}
+                        -D CodigoProducto={${codigo_producto}} -D Binarios=${binarios_relativos}/
+                        -D Datos=${datos_relativos}/ -o ${temporal} ${FUENTE}
                 WORKING_DIRECTORY ${ORIGEN} RESULT_VARIABLE resultado ERROR_VARIABLE errores)
 if(NOT resultado EQUAL 0)
   message(FATAL_ERROR "wixl failed:\n${errores}")
@@ -74,6 +99,13 @@ foreach(consulta IN LISTS consultas)
     message(FATAL_ERROR "msibuild failed on ${consulta}:\n${errores}")
   endif()
 endforeach()
+# wixl dates the summary information now and draws a new package code:
+# both are set from the package itself, before it is signed.
+execute_process(COMMAND ${PYTHON_SISTEMA} ${RESUMEN} ${temporal} ${FECHA} RESULT_VARIABLE resultado
+                ERROR_VARIABLE errores)
+if(NOT resultado EQUAL 0)
+  message(FATAL_ERROR "resumen_msi.py failed:\n${errores}")
+endif()
 if(firma)
   firma(${temporal} ${temporal})
 endif()
@@ -96,6 +128,8 @@ get_filename_component(instalados ${servidor} DIRECTORY)
 get_filename_component(nombre_msi ${SALIDA} NAME)
 string(REGEX REPLACE "\\.msi$" ".spdx.json" inventario ${SALIDA})
 file(STRINGS ${ARGUMENTOS_INVENTARIO} argumentos)
+# Dated the build's date, whatever this run's environment says.
+set(ENV{SOURCE_DATE_EPOCH} ${FECHA})
 execute_process(
   COMMAND ${PYTHON} ${INVENTARIO} --nombre ${NOMBRE} --version ${VERSION} --raiz
           ${instalados} --archivo-paquete ${temporal} --nombre-archivo ${nombre_msi}
@@ -104,5 +138,5 @@ execute_process(
 if(NOT resultado EQUAL 0)
   message(FATAL_ERROR "the bill of materials failed:\n${errores}")
 endif()
-file(REMOVE_RECURSE ${extraidos})
+file(REMOVE_RECURSE ${extraidos} ${datos})
 file(RENAME ${temporal} ${SALIDA})
