@@ -15,6 +15,7 @@
 #include <iterator>
 #include <string>
 
+#include "component/com/puntero_com.h"
 #include "entorno_com.h"
 #include "objeto_wscript.h"
 
@@ -109,16 +110,16 @@ int EjecutaGuion(const wchar_t* ruta_guion) {
     return 2;
   }
   CLSID clsid{};
-  IActiveScript* motor = nullptr;
+  com::Puntero<IActiveScript> motor;
   if (FAILED(CLSIDFromProgID(L"VBScript", &clsid)) ||
       FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IActiveScript,
-                              reinterpret_cast<void**>(&motor)))) {
+                              motor.put_void()))) {
     std::fprintf(stderr, "no hay motor VBScript\n");
     return 2;
   }
-  IActiveScriptParse* analizador = nullptr;
-  motor->QueryInterface(IID_IActiveScriptParse, reinterpret_cast<void**>(&analizador));
-  ObjetoWScript wscript(*motor);
+  com::Puntero<IActiveScriptParse> analizador;
+  motor->QueryInterface(IID_IActiveScriptParse, analizador.put_void());
+  ObjetoWScript wscript(*motor.get());
   SitioGuion sitio(wscript);
   motor->SetScriptSite(&sitio);
   analizador->InitNew();
@@ -132,8 +133,10 @@ int EjecutaGuion(const wchar_t* ruta_guion) {
   }
   wscript.DesconectaTodo();
   motor->Close();
-  analizador->Release();
-  motor->Release();
+  // The engine goes here, before the WScript object and the site it was
+  // given, which live on this function's stack.
+  analizador.reset();
+  motor.reset();
   if (FAILED(analizado) && !wscript.QuitPedido()) {
     return 1;
   }

@@ -1,7 +1,9 @@
 #include "objeto_wscript.h"
 
 #include <cstdio>
+#include <utility>
 
+#include "component/com/puntero_com.h"
 #include "entorno_com.h"
 
 namespace vardel::prueba {
@@ -48,9 +50,7 @@ std::wstring ComoTexto(VARIANT* valor) {
 class ReceptorGuion final : public IDispatch {
  public:
   ReceptorGuion(IActiveScript& motor, std::wstring prefijo, ITypeInfo* eventos)
-      : motor_(motor), prefijo_(std::move(prefijo)), eventos_(eventos) {
-    eventos_->AddRef();
-  }
+      : motor_(motor), prefijo_(std::move(prefijo)), eventos_(eventos) {}
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** objeto) override {
     if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch)) {
       *objeto = static_cast<IDispatch*>(this);
@@ -64,7 +64,6 @@ class ReceptorGuion final : public IDispatch {
   ULONG STDMETHODCALLTYPE Release() override {
     const ULONG quedan = --referencias_;
     if (quedan == 0) {
-      eventos_->Release();
       delete this;
     }
     return quedan;
@@ -86,8 +85,8 @@ class ReceptorGuion final : public IDispatch {
     }
     std::wstring procedimiento = prefijo_ + evento;
     SysFreeString(evento);
-    IDispatch* guion = nullptr;
-    if (FAILED(motor_.GetScriptDispatch(nullptr, &guion))) {
+    com::Puntero<IDispatch> guion;
+    if (FAILED(motor_.GetScriptDispatch(nullptr, guion.put()))) {
       return S_OK;
     }
     DISPID sub = 0;
@@ -100,7 +99,6 @@ class ReceptorGuion final : public IDispatch {
                     &excepcion, &erroneo);
       com::VaciaExcepcion(excepcion);
     }
-    guion->Release();
     return S_OK;
   }
 
@@ -108,19 +106,18 @@ class ReceptorGuion final : public IDispatch {
   ULONG referencias_ = 1;
   IActiveScript& motor_;
   std::wstring prefijo_;
-  ITypeInfo* eventos_;
+  com::Puntero<ITypeInfo> eventos_;
 };
 
 // The default source interface of an object's class, from its class info.
 HRESULT InterfazEventos(IUnknown* objeto, IID* iid, ITypeInfo** info) {
-  IProvideClassInfo* clase = nullptr;
-  HRESULT hr = objeto->QueryInterface(IID_IProvideClassInfo, reinterpret_cast<void**>(&clase));
+  com::Puntero<IProvideClassInfo> clase;
+  HRESULT hr = objeto->QueryInterface(IID_IProvideClassInfo, clase.put_void());
   if (FAILED(hr)) {
     return hr;
   }
-  ITypeInfo* coclase = nullptr;
-  hr = clase->GetClassInfo(&coclase);
-  clase->Release();
+  com::Puntero<ITypeInfo> coclase;
+  hr = clase->GetClassInfo(coclase.put());
   if (FAILED(hr)) {
     return hr;
   }
@@ -143,7 +140,6 @@ HRESULT InterfazEventos(IUnknown* objeto, IID* iid, ITypeInfo** info) {
       }
     }
   }
-  coclase->Release();
   return hr;
 }
 
@@ -157,48 +153,42 @@ ObjetoWScript::~ObjetoWScript() {
 
 void ObjetoWScript::DesconectaTodo() {
   while (!conexiones_.empty()) {
-    Desconecta(conexiones_.back().objeto);
+    Desconecta(conexiones_.back().objeto.get());
   }
 }
 
 HRESULT ObjetoWScript::Conecta(IUnknown* objeto, const std::wstring& prefijo) {
   IID iid{};
-  ITypeInfo* eventos = nullptr;
-  HRESULT hr = InterfazEventos(objeto, &iid, &eventos);
+  com::Puntero<ITypeInfo> eventos;
+  HRESULT hr = InterfazEventos(objeto, &iid, eventos.put());
   if (FAILED(hr)) {
     return hr;
   }
-  IConnectionPointContainer* contenedor = nullptr;
-  hr = objeto->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&contenedor));
-  IConnectionPoint* punto = nullptr;
+  com::Puntero<IConnectionPointContainer> contenedor;
+  hr = objeto->QueryInterface(IID_IConnectionPointContainer, contenedor.put_void());
+  com::Puntero<IConnectionPoint> punto;
   if (SUCCEEDED(hr)) {
-    hr = contenedor->FindConnectionPoint(iid, &punto);
-    contenedor->Release();
+    hr = contenedor->FindConnectionPoint(iid, punto.put());
   }
   if (SUCCEEDED(hr)) {
-    ReceptorGuion* receptor = new ReceptorGuion(motor_, prefijo, eventos);
+    ReceptorGuion* receptor = new ReceptorGuion(motor_, prefijo, eventos.get());
     DWORD cookie = 0;
     hr = punto->Advise(receptor, &cookie);
+    // The reference it was made with: the point took its own in Advise.
     receptor->Release();
     if (SUCCEEDED(hr)) {
-      objeto->AddRef();
-      conexiones_.push_back({objeto, punto, cookie});
-    } else {
-      punto->Release();
+      conexiones_.push_back({com::Puntero<IUnknown>(objeto), std::move(punto), cookie});
     }
   }
-  eventos->Release();
   return hr;
 }
 
 void ObjetoWScript::Desconecta(IUnknown* objeto) {
   for (auto it = conexiones_.begin(); it != conexiones_.end(); ++it) {
-    if (it->objeto == objeto) {
-      const Conexion conexion = *it;
+    if (it->objeto.get() == objeto) {
+      const Conexion conexion = std::move(*it);
       conexiones_.erase(it);
       conexion.punto->Unadvise(conexion.cookie);
-      conexion.punto->Release();
-      conexion.objeto->Release();
       return;
     }
   }
@@ -253,27 +243,25 @@ HRESULT ObjetoWScript::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* paramet
     case kCreateObject: {
       CLSID clsid{};
       HRESULT hr = CLSIDFromProgID(ComoTexto(Argumento(parametros, 0)).c_str(), &clsid);
-      IDispatch* objeto = nullptr;
+      com::Puntero<IDispatch> objeto;
       if (SUCCEEDED(hr)) {
         hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
-                              IID_IDispatch, reinterpret_cast<void**>(&objeto));
+                              IID_IDispatch, objeto.put_void());
       }
       if (FAILED(hr)) {
         return hr;
       }
       if (VARIANT* prefijo = Argumento(parametros, 1)) {
-        hr = Conecta(objeto, ComoTexto(prefijo));
+        hr = Conecta(objeto.get(), ComoTexto(prefijo));
         if (FAILED(hr)) {
-          objeto->Release();
           return hr;
         }
       }
+      // The script gets the reference; with nowhere to put it, it goes.
       if (resultado != nullptr) {
         VariantInit(resultado);
         resultado->vt = VT_DISPATCH;
-        resultado->pdispVal = objeto;
-      } else {
-        objeto->Release();
+        resultado->pdispVal = objeto.detach();
       }
       return S_OK;
     }

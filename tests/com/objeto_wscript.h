@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "component/com/puntero_com.h"
+
 namespace vardel::prueba {
 
 // The `WScript` object that the test script host gives its scripts, with
@@ -38,9 +40,11 @@ class ObjetoWScript final : public IDispatch {
                                    VARIANT* resultado, EXCEPINFO* excepcion, UINT*) override;
 
  private:
+  // In this order so that, members going in reverse, the point is let go
+  // before the object.
   struct Conexion {
-    IUnknown* objeto;
-    IConnectionPoint* punto;
+    com::Puntero<IUnknown> objeto;
+    com::Puntero<IConnectionPoint> punto;
     DWORD cookie;
   };
   HRESULT Conecta(IUnknown* objeto, const std::wstring& prefijo);

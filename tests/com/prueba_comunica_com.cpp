@@ -11,9 +11,9 @@
 #include <filesystem>
 #include <functional>
 #include <thread>
-#include <utility>
 #include <vector>
 
+#include "component/com/puntero_com.h"
 #include "entorno_com.h"
 #include "receptor_eventos.h"
 #include "vardel_h.h"
@@ -63,10 +63,9 @@ class ComunicaCom : public testing::Test {
   }
 
   // A new object by ProgID, as scripts and late-bound hosts create it.
-  static _Comunica* Crea() {
-    _Comunica* objeto = nullptr;
-    EXPECT_EQ(CreaPorProgId(L"Vardel.Comunica", IID__Comunica, reinterpret_cast<void**>(&objeto)),
-              S_OK);
+  static com::Puntero<_Comunica> Crea() {
+    com::Puntero<_Comunica> objeto;
+    EXPECT_EQ(CreaPorProgId(L"Vardel.Comunica", IID__Comunica, objeto.put_void()), S_OK);
     return objeto;
   }
 
@@ -91,57 +90,62 @@ TEST_F(ComunicaCom, SeCreaPorSuProgIdYOfreceSusInterfaces) {
   EXPECT_TRUE(IsEqualCLSID(clsid, CLSID_Comunica));
   // The class has one ProgID: no versioned one.
   EXPECT_EQ(CLSIDFromProgID(L"Vardel.Comunica.1", &clsid), CO_E_CLASSSTRING);
-  IUnknown* objeto = nullptr;
+  com::Puntero<IUnknown> objeto;
   ASSERT_EQ(CoCreateInstance(CLSID_Comunica, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
-                             reinterpret_cast<void**>(&objeto)),
+                             objeto.put_void()),
             S_OK);
   for (REFIID iid : {IID_IDispatch, IID__Comunica, IID_IConnectionPointContainer,
                      IID_IProvideClassInfo, IID_IProvideClassInfo2, IID_ISupportErrorInfo}) {
-    IUnknown* interfaz = nullptr;
-    EXPECT_EQ(objeto->QueryInterface(iid, reinterpret_cast<void**>(&interfaz)), S_OK)
+    com::Puntero<IUnknown> interfaz;
+    EXPECT_EQ(objeto->QueryInterface(iid, interfaz.put_void()), S_OK)
         << Utf8(TextoGuid(iid).c_str());
-    if (interfaz != nullptr) {
+    if (interfaz) {
       // One identity: IUnknown through any interface is the same pointer.
-      IUnknown* identidad = nullptr;
-      interfaz->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&identidad));
-      EXPECT_EQ(identidad, objeto);
-      identidad->Release();
-      interfaz->Release();
+      com::Puntero<IUnknown> identidad;
+      interfaz->QueryInterface(IID_IUnknown, identidad.put_void());
+      EXPECT_EQ(identidad.get(), objeto.get());
     }
   }
-  IUnknown* ajena = objeto;
+  // A plain pointer, set beforehand: the refused call must empty it (a
+  // holder's put() would empty it first).
+  IUnknown* ajena = objeto.get();
   EXPECT_EQ(objeto->QueryInterface(IID_IClassFactory, reinterpret_cast<void**>(&ajena)),
             E_NOINTERFACE);
   EXPECT_EQ(ajena, nullptr);
-  IProvideClassInfo2* clase = nullptr;
-  ASSERT_EQ(objeto->QueryInterface(IID_IProvideClassInfo2, reinterpret_cast<void**>(&clase)), S_OK);
-  GUID fuente{};
-  EXPECT_EQ(clase->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &fuente), S_OK);
-  EXPECT_TRUE(IsEqualIID(fuente, DIID___Comunica));
-  ITypeInfo* info = nullptr;
-  ASSERT_EQ(clase->GetClassInfo(&info), S_OK);
-  TYPEATTR* atributos = nullptr;
-  info->GetTypeAttr(&atributos);
-  EXPECT_TRUE(IsEqualCLSID(atributos->guid, CLSID_Comunica));
-  info->ReleaseTypeAttr(atributos);
-  info->Release();
-  clase->Release();
-  ISupportErrorInfo* errores = nullptr;
-  objeto->QueryInterface(IID_ISupportErrorInfo, reinterpret_cast<void**>(&errores));
-  EXPECT_EQ(errores->InterfaceSupportsErrorInfo(IID__Comunica), S_OK);
-  errores->Release();
-  EXPECT_EQ(objeto->Release(), 0u);
+  // Each interface below is let go at the end of its block, before the
+  // count of the last reference is checked.
+  {
+    com::Puntero<IProvideClassInfo2> clase;
+    ASSERT_EQ(objeto->QueryInterface(IID_IProvideClassInfo2, clase.put_void()), S_OK);
+    GUID fuente{};
+    EXPECT_EQ(clase->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &fuente), S_OK);
+    EXPECT_TRUE(IsEqualIID(fuente, DIID___Comunica));
+    com::Puntero<ITypeInfo> info;
+    ASSERT_EQ(clase->GetClassInfo(info.put()), S_OK);
+    TYPEATTR* atributos = nullptr;
+    info->GetTypeAttr(&atributos);
+    EXPECT_TRUE(IsEqualCLSID(atributos->guid, CLSID_Comunica));
+    info->ReleaseTypeAttr(atributos);
+  }
+  {
+    com::Puntero<ISupportErrorInfo> errores;
+    objeto->QueryInterface(IID_ISupportErrorInfo, errores.put_void());
+    EXPECT_EQ(errores->InterfaceSupportsErrorInfo(IID__Comunica), S_OK);
+  }
+  // The host's last reference: the object goes with it.
+  EXPECT_EQ(objeto.detach()->Release(), 0u);
 }
 
 TEST_F(ComunicaCom, LosMiembrosRespondenPorNombreYPorVtable) {
-  _Comunica* objeto = Crea();
-  ASSERT_NE(objeto, nullptr);
+  com::Puntero<_Comunica> objeto = Crea();
+  ASSERT_NE(objeto.get(), nullptr);
   Variante resultado;
   EXCEPINFO excepcion{};
 
   // LectoraONOFF: the simulated reader is present.
-  ASSERT_EQ(LlamaPorNombre(objeto, L"lectoraonoff", DISPATCH_METHOD, &resultado.v, &excepcion),
-            S_OK);
+  ASSERT_EQ(
+      LlamaPorNombre(objeto.get(), L"lectoraonoff", DISPATCH_METHOD, &resultado.v, &excepcion),
+      S_OK);
   EXPECT_EQ(resultado.v.vt, VT_BOOL);
   EXPECT_EQ(resultado.v.boolVal, VARIANT_TRUE);
   VARIANT_BOOL conectada = VARIANT_FALSE;
@@ -152,48 +156,49 @@ TEST_F(ComunicaCom, LosMiembrosRespondenPorNombreYPorVtable) {
   VARIANT_BOOL registro = VARIANT_TRUE;
   ASSERT_EQ(objeto->get_blnLogActivo(&registro), S_OK);
   EXPECT_EQ(registro, VARIANT_FALSE);
-  ASSERT_EQ(LlamaPorNombre(objeto, L"blnLogActivo", DISPATCH_PROPERTYPUT, nullptr, &excepcion,
+  ASSERT_EQ(LlamaPorNombre(objeto.get(), L"blnLogActivo", DISPATCH_PROPERTYPUT, nullptr, &excepcion,
                            {Entero(-1)}),
             S_OK);
   ASSERT_EQ(objeto->get_blnLogActivo(&registro), S_OK);
   EXPECT_EQ(registro, VARIANT_TRUE);
   ASSERT_EQ(objeto->put_blnLogActivo(VARIANT_FALSE), S_OK);
   VariantClear(&resultado.v);
-  ASSERT_EQ(LlamaPorNombre(objeto, L"blnLogActivo", DISPATCH_PROPERTYGET, &resultado.v, &excepcion),
-            S_OK);
+  ASSERT_EQ(
+      LlamaPorNombre(objeto.get(), L"blnLogActivo", DISPATCH_PROPERTYGET, &resultado.v, &excepcion),
+      S_OK);
   EXPECT_EQ(resultado.v.vt, VT_BOOL);
   EXPECT_EQ(resultado.v.boolVal, VARIANT_FALSE);
 
   // Terminate with an empty tray, late-bound: logging follows "LogActivo".
   carpeta_->EscribeEscenario(kEscenarioVacio);
-  ASSERT_EQ(LlamaPorNombre(objeto, L"Terminate", DISPATCH_METHOD, nullptr, &excepcion), S_OK);
+  ASSERT_EQ(LlamaPorNombre(objeto.get(), L"Terminate", DISPATCH_METHOD, nullptr, &excepcion), S_OK);
   ASSERT_EQ(objeto->get_blnLogActivo(&registro), S_OK);
   EXPECT_EQ(registro, VARIANT_TRUE);
   ASSERT_EQ(objeto->Terminate(), S_OK);
 
-  EXPECT_EQ(LlamaPorNombre(objeto, L"NoExiste", DISPATCH_METHOD, nullptr, &excepcion),
+  EXPECT_EQ(LlamaPorNombre(objeto.get(), L"NoExiste", DISPATCH_METHOD, nullptr, &excepcion),
             DISP_E_UNKNOWNNAME);
 
   // MostrarConfiguracion always gives Empty. Without a display the modal
   // screen returns at once; with one it would wait for an operator.
   if (GetEnvironmentVariableW(L"DISPLAY", nullptr, 0) == 0) {
     Variante vacio;
-    ASSERT_EQ(
-        LlamaPorNombre(objeto, L"MostrarConfiguracion", DISPATCH_METHOD, &vacio.v, &excepcion),
-        S_OK);
+    ASSERT_EQ(LlamaPorNombre(objeto.get(), L"MostrarConfiguracion", DISPATCH_METHOD, &vacio.v,
+                             &excepcion),
+              S_OK);
     EXPECT_EQ(vacio.v.vt, VT_EMPTY);
     Variante por_vtable;
     por_vtable.v.vt = VT_I4;
     ASSERT_EQ(objeto->MostrarConfiguracion(&por_vtable.v), S_OK);
     EXPECT_EQ(por_vtable.v.vt, VT_EMPTY);
   }
-  objeto->Release();
 }
 
 TEST_F(ComunicaCom, TerminateEntregaLosDatosDeCadaDocumentoConSusTipos) {
-  _Comunica* objeto = Crea();
+  // Made first, so the cheques it keeps outlive the object.
   ReceptorEventos receptor;
-  ASSERT_EQ(receptor.Conecta(objeto), S_OK);
+  com::Puntero<_Comunica> objeto = Crea();
+  ASSERT_EQ(receptor.Conecta(objeto.get()), S_OK);
   ASSERT_EQ(objeto->Terminate(), S_OK);
   receptor.Desconecta();
   ASSERT_EQ(receptor.eventos.size(), 3u);
@@ -234,10 +239,8 @@ TEST_F(ComunicaCom, TerminateEntregaLosDatosDeCadaDocumentoConSusTipos) {
                            &enumerador.v, &excepcion),
             S_OK);
   ASSERT_EQ(enumerador.v.vt, VT_UNKNOWN);
-  IEnumVARIANT* recorrido = nullptr;
-  ASSERT_EQ(
-      enumerador.v.punkVal->QueryInterface(IID_IEnumVARIANT, reinterpret_cast<void**>(&recorrido)),
-      S_OK);
+  com::Puntero<IEnumVARIANT> recorrido;
+  ASSERT_EQ(enumerador.v.punkVal->QueryInterface(IID_IEnumVARIANT, recorrido.put_void()), S_OK);
   std::vector<VARTYPE> tipos;
   VARIANT elemento;
   VariantInit(&elemento);
@@ -250,14 +253,13 @@ TEST_F(ComunicaCom, TerminateEntregaLosDatosDeCadaDocumentoConSusTipos) {
     }
     VariantClear(&elemento);
   }
-  recorrido->Release();
   EXPECT_THAT(tipos, ElementsAre(VT_BSTR, VT_BSTR, VT_BSTR, VT_BSTR, VT_BSTR, VT_BSTR, VT_DATE));
   EXPECT_DOUBLE_EQ(fecha, 46387.0);  // 31/12/2026
 
   // The unreadable line: the no-data collection, IDERR an Integer.
-  _Collection* tercero = nullptr;
-  ASSERT_EQ(receptor.eventos[2].argumentos[0].pdispVal->QueryInterface(
-                IID__Collection, reinterpret_cast<void**>(&tercero)),
+  com::Puntero<_Collection> tercero;
+  ASSERT_EQ(receptor.eventos[2].argumentos[0].pdispVal->QueryInterface(IID__Collection,
+                                                                       tercero.put_void()),
             S_OK);
   LONG cuenta = 0;
   ASSERT_EQ(tercero->Count(&cuenta), S_OK);
@@ -274,14 +276,13 @@ TEST_F(ComunicaCom, TerminateEntregaLosDatosDeCadaDocumentoConSusTipos) {
   ASSERT_EQ(texto_error.v.vt, VT_BSTR);
   EXPECT_EQ(Utf8(texto_error.v.bstrVal),
             "Error: 99 - No se ha recogido ningún dato del documento. Vuelva a pasar el talón.");
-  tercero->Release();
-  objeto->Release();
 }
 
 TEST_F(ComunicaCom, LaColeccionFallaComoLaDelRuntime) {
-  _Comunica* objeto = Crea();
+  // Made first, so the cheques it keeps outlive the object.
   ReceptorEventos receptor;
-  receptor.Conecta(objeto);
+  com::Puntero<_Comunica> objeto = Crea();
+  receptor.Conecta(objeto.get());
   carpeta_->EscribeEscenario(
       std::string(kEscenarioBandeja).substr(0, std::string(kEscenarioBandeja).find("[Document2]")));
   ASSERT_EQ(objeto->Terminate(), S_OK);
@@ -315,19 +316,18 @@ TEST_F(ComunicaCom, LaColeccionFallaComoLaDelRuntime) {
   }
 
   // Through the vtable: the HRESULT, and the description in IErrorInfo.
-  _Collection* coleccion = nullptr;
-  datos->QueryInterface(IID__Collection, reinterpret_cast<void**>(&coleccion));
+  com::Puntero<_Collection> coleccion;
+  datos->QueryInterface(IID__Collection, coleccion.put_void());
   Variante falta;
   falta.v = Texto(L"NoEsta");
   Variante nada;
   EXPECT_EQ(coleccion->Item(&falta.v, &nada.v), kErrorArgumento);
-  IErrorInfo* info = nullptr;
-  ASSERT_EQ(GetErrorInfo(0, &info), S_OK);
+  com::Puntero<IErrorInfo> info;
+  ASSERT_EQ(GetErrorInfo(0, info.put()), S_OK);
   BSTR descripcion = nullptr;
   info->GetDescription(&descripcion);
   EXPECT_EQ(Utf8(descripcion), "Argumento o llamada a procedimiento no válida");
   SysFreeString(descripcion);
-  info->Release();
 
   // Add and Remove behave as the runtime's; a duplicate key is error 457.
   Variante nuevo;
@@ -347,17 +347,15 @@ TEST_F(ComunicaCom, LaColeccionFallaComoLaDelRuntime) {
   ASSERT_EQ(coleccion->Remove(&otra.v), S_OK);
   coleccion->Count(&cuenta);
   EXPECT_EQ(cuenta, 7);
-  coleccion->Release();
-  objeto->Release();
 }
 
 TEST_F(ComunicaCom, UnFalloDeTerminateLlegaConNumeroYDescripcion) {
-  _Comunica* objeto = Crea();
+  com::Puntero<_Comunica> objeto = Crea();
   carpeta_->EscribeConfig(carpeta_->Archivo("no-existe"));
   // An out parameter: a host may hand it over uninitialised.
   EXCEPINFO excepcion;
   std::memset(&excepcion, 0xA5, sizeof excepcion);
-  ASSERT_EQ(LlamaPorNombre(objeto, L"Terminate", DISPATCH_METHOD, nullptr, &excepcion),
+  ASSERT_EQ(LlamaPorNombre(objeto.get(), L"Terminate", DISPATCH_METHOD, nullptr, &excepcion),
             DISP_E_EXCEPTION);
   EXPECT_EQ(excepcion.scode, kErrorRutaNoEncontrada);
   EXPECT_EQ(excepcion.wCode, 0);
@@ -367,8 +365,8 @@ TEST_F(ComunicaCom, UnFalloDeTerminateLlegaConNumeroYDescripcion) {
 
   SetErrorInfo(0, nullptr);
   EXPECT_EQ(objeto->Terminate(), kErrorRutaNoEncontrada);
-  IErrorInfo* info = nullptr;
-  ASSERT_EQ(GetErrorInfo(0, &info), S_OK);
+  com::Puntero<IErrorInfo> info;
+  ASSERT_EQ(GetErrorInfo(0, info.put()), S_OK);
   BSTR fuente = nullptr;
   BSTR descripcion = nullptr;
   GUID guid{};
@@ -380,38 +378,41 @@ TEST_F(ComunicaCom, UnFalloDeTerminateLlegaConNumeroYDescripcion) {
   EXPECT_TRUE(IsEqualIID(guid, IID__Comunica));
   SysFreeString(fuente);
   SysFreeString(descripcion);
-  info->Release();
-  objeto->Release();
 }
 
 TEST_F(ComunicaCom, UnReceptorQueFallaOSeDesconectaNoPrivaALosDemas) {
-  _Comunica* objeto = Crea();
+  // Made first, so the cheques they keep outlive the object.
   ReceptorEventos que_falla;
   ReceptorEventos que_se_va;
   ReceptorEventos tranquilo;
+  com::Puntero<_Comunica> objeto = Crea();
   que_falla.resultado_invoke = E_FAIL;
   que_se_va.al_recibir = [&](const ReceptorEventos::Evento&) { que_se_va.Desconecta(); };
-  ASSERT_EQ(que_falla.Conecta(objeto), S_OK);
-  ASSERT_EQ(que_se_va.Conecta(objeto), S_OK);
-  ASSERT_EQ(tranquilo.Conecta(objeto), S_OK);
+  ASSERT_EQ(que_falla.Conecta(objeto.get()), S_OK);
+  ASSERT_EQ(que_se_va.Conecta(objeto.get()), S_OK);
+  ASSERT_EQ(tranquilo.Conecta(objeto.get()), S_OK);
   EXPECT_NE(que_falla.Cookie(), que_se_va.Cookie());
 
-  IConnectionPointContainer* contenedor = nullptr;
-  objeto->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&contenedor));
-  IConnectionPoint* punto = nullptr;
-  ASSERT_EQ(contenedor->FindConnectionPoint(DIID___Comunica, &punto), S_OK);
-  IConnectionPoint* ninguno = nullptr;
-  EXPECT_EQ(contenedor->FindConnectionPoint(IID_IDispatch, &ninguno), CONNECT_E_NOCONNECTION);
-  IEnumConnections* conexiones = nullptr;
-  ASSERT_EQ(punto->EnumConnections(&conexiones), S_OK);
-  CONNECTDATA datos[4] = {};
-  ULONG leidas = 0;
-  EXPECT_EQ(conexiones->Next(4, datos, &leidas), S_FALSE);
-  EXPECT_EQ(leidas, 3u);
-  for (ULONG i = 0; i < leidas; ++i) {
-    datos[i].pUnk->Release();
+  // Let go in the reverse order: the point, its container, the object.
+  com::Puntero<IConnectionPointContainer> contenedor;
+  objeto->QueryInterface(IID_IConnectionPointContainer, contenedor.put_void());
+  com::Puntero<IConnectionPoint> punto;
+  ASSERT_EQ(contenedor->FindConnectionPoint(DIID___Comunica, punto.put()), S_OK);
+  com::Puntero<IConnectionPoint> ninguno;
+  EXPECT_EQ(contenedor->FindConnectionPoint(IID_IDispatch, ninguno.put()), CONNECT_E_NOCONNECTION);
+  {
+    // The enumeration holds the sinks too: it goes here, before the read.
+    com::Puntero<IEnumConnections> conexiones;
+    ASSERT_EQ(punto->EnumConnections(conexiones.put()), S_OK);
+    CONNECTDATA datos[4] = {};
+    ULONG leidas = 0;
+    EXPECT_EQ(conexiones->Next(4, datos, &leidas), S_FALSE);
+    EXPECT_EQ(leidas, 3u);
+    // The sinks' references that Next filled in, given back one by one.
+    for (ULONG i = 0; i < leidas; ++i) {
+      datos[i].pUnk->Release();
+    }
   }
-  conexiones->Release();
   EXPECT_EQ(punto->Unadvise(12345), CONNECT_E_NOCONNECTION);
 
   ASSERT_EQ(objeto->Terminate(), S_OK);
@@ -420,15 +421,12 @@ TEST_F(ComunicaCom, UnReceptorQueFallaOSeDesconectaNoPrivaALosDemas) {
   EXPECT_EQ(tranquilo.eventos.size(), 3u);
   que_falla.Desconecta();
   tranquilo.Desconecta();
-  punto->Release();
-  contenedor->Release();
-  objeto->Release();
 }
 
 // Apartment-threaded: a pointer smuggled to another thread, unmarshalled,
 // is refused rather than run off the object's thread.
 TEST_F(ComunicaCom, RechazaLlamadasDesdeOtroHilo) {
-  _Comunica* objeto = Crea();
+  com::Puntero<_Comunica> objeto = Crea();
   HRESULT desde_otro = S_OK;
   std::thread otro([&] {
     VARIANT_BOOL conectada = VARIANT_FALSE;
@@ -438,7 +436,6 @@ TEST_F(ComunicaCom, RechazaLlamadasDesdeOtroHilo) {
   EXPECT_EQ(desde_otro, RPC_E_WRONG_THREAD);
   VARIANT_BOOL conectada = VARIANT_FALSE;
   EXPECT_EQ(objeto->LectoraONOFF(&conectada), S_OK);
-  objeto->Release();
 }
 
 // Whether the module an object came from still holds an object: the
@@ -459,21 +456,18 @@ DllCanUnloadNowFn DescargableDe(IUnknown* objeto) {
 // The watch's interval is 5 s: this case waits for one or two ticks.
 TEST_F(ComunicaCom, LaVigilanciaAvisaCuandoLaLectoraLlegaYElAnfitrionPuedeSoltarlo) {
   carpeta_->EscribeEscenario(kEscenarioAusente);
-  _Comunica* objeto = Crea();
+  com::Puntero<_Comunica> objeto = Crea();
   VARIANT_BOOL conectada = VARIANT_TRUE;
   ASSERT_EQ(objeto->LectoraONOFF(&conectada), S_OK);
   EXPECT_EQ(conectada, VARIANT_FALSE);
   ReceptorEventos receptor;
-  ASSERT_EQ(receptor.Conecta(objeto), S_OK);
+  ASSERT_EQ(receptor.Conecta(objeto.get()), S_OK);
   // The host lets the object go inside the event itself.
   receptor.al_recibir = [&](const ReceptorEventos::Evento&) {
     receptor.Desconecta();
-    if (objeto != nullptr) {
-      objeto->Release();
-      objeto = nullptr;
-    }
+    objeto.reset();
   };
-  const auto descargable = DescargableDe(objeto);
+  const auto descargable = DescargableDe(objeto.get());
   ASSERT_NE(descargable, nullptr);
   ASSERT_EQ(descargable(), S_FALSE);
   carpeta_->EscribeEscenario(kEscenarioVacio);
@@ -497,7 +491,7 @@ TEST_F(ComunicaCom, LaVigilanciaAvisaCuandoLaLectoraLlegaYElAnfitrionPuedeSoltar
   ASSERT_EQ(receptor.eventos[0].argumentos.size(), 1u);
   EXPECT_EQ(receptor.eventos[0].argumentos[0].vt, VT_BOOL);
   EXPECT_EQ(receptor.eventos[0].argumentos[0].boolVal, VARIANT_TRUE);
-  EXPECT_EQ(objeto, nullptr);
+  EXPECT_EQ(objeto.get(), nullptr);
   // The object goes once the loop runs again; nothing is left to unload.
   BombeaMensajes(300, [] { return false; });
   EXPECT_EQ(descargable(), S_OK);
@@ -508,19 +502,18 @@ TEST_F(ComunicaCom, LaVigilanciaAvisaCuandoLaLectoraLlegaYElAnfitrionPuedeSoltar
 // whole, the read goes on to the last cheque's images, and the object goes
 // as the call returns.
 TEST_F(ComunicaCom, UnAnfitrionQueLoSueltaEnLectoraDatosNoCortaLaLectura) {
-  _Comunica* objeto = Crea();
-  const auto descargable = DescargableDe(objeto);
+  com::Puntero<_Comunica> objeto = Crea();
+  const auto descargable = DescargableDe(objeto.get());
   ASSERT_NE(descargable, nullptr);
   ReceptorEventos receptor;
-  ASSERT_EQ(receptor.Conecta(objeto), S_OK);
-  // The host's last reference, given back inside the event; the call
-  // below runs on a copy of the pointer.
-  _Comunica* const enCurso = objeto;
+  ASSERT_EQ(receptor.Conecta(objeto.get()), S_OK);
+  // The host's last reference, given back inside the event (reset empties
+  // the holder, then releases); the call below runs on a plain copy of the
+  // pointer, which holds no reference.
+  _Comunica* const enCurso = objeto.get();
   receptor.al_recibir = [&](const ReceptorEventos::Evento&) {
     receptor.Desconecta();
-    if (objeto != nullptr) {
-      std::exchange(objeto, nullptr)->Release();
-    }
+    objeto.reset();
   };
   EXPECT_EQ(enCurso->Terminate(), S_OK);
   ASSERT_EQ(receptor.eventos.size(), 1u);

@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "component/com/puntero_com.h"
 #include "entorno_com.h"
 #include "platform/win32/recursos.h"
 #include "receptor_eventos.h"
@@ -153,13 +154,13 @@ struct Acceso {
 
 Acceso LeeAcceso(const fs::path& archivo) {
   Acceso acceso;
-  IShellLinkW* enlace = nullptr;
+  com::Puntero<IShellLinkW> enlace;
   if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                              reinterpret_cast<void**>(&enlace)))) {
+                              enlace.put_void()))) {
     return acceso;
   }
-  IPersistFile* persistente = nullptr;
-  if (SUCCEEDED(enlace->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persistente))) &&
+  com::Puntero<IPersistFile> persistente;
+  if (SUCCEEDED(enlace->QueryInterface(IID_IPersistFile, persistente.put_void())) &&
       SUCCEEDED(persistente->Load(archivo.c_str(), STGM_READ))) {
     wchar_t texto[1024] = {};
     enlace->GetPath(texto, 1024, nullptr, SLGP_RAWPATH);
@@ -167,10 +168,6 @@ Acceso LeeAcceso(const fs::path& archivo) {
     enlace->GetArguments(texto, 1024);
     acceso.argumentos = texto;
   }
-  if (persistente != nullptr) {
-    persistente->Release();
-  }
-  enlace->Release();
   return acceso;
 }
 
@@ -207,14 +204,14 @@ class Instalador : public testing::Test {
 // reads the sample tray through the class created by ProgID; the documents
 // arrive through LectoraDatos and the first cheque's images are saved.
 TEST_F(Instalador, DISABLED_LeeLaBandejaInstalada) {
-  _Comunica* objeto = nullptr;
-  ASSERT_EQ(CreaPorProgId(L"Vardel.Comunica", IID__Comunica, reinterpret_cast<void**>(&objeto)),
-            S_OK);
+  com::Puntero<_Comunica> objeto;
+  ASSERT_EQ(CreaPorProgId(L"Vardel.Comunica", IID__Comunica, objeto.put_void()), S_OK);
   ReceptorEventos receptor;
-  ASSERT_EQ(receptor.Conecta(objeto), S_OK);
+  ASSERT_EQ(receptor.Conecta(objeto.get()), S_OK);
   EXPECT_EQ(objeto->Terminate(), S_OK);
   receptor.Desconecta();
-  objeto->Release();
+  // The host lets the object go before it looks at what it kept.
+  objeto.reset();
   int documentos = 0;
   for (const auto& evento : receptor.eventos) {
     documentos += evento.id == 1 && evento.argumentos.size() == 1 &&

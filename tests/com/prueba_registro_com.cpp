@@ -6,6 +6,7 @@
 #include <string>
 #include <utility>
 
+#include "component/com/puntero_com.h"
 #include "entorno_com.h"
 #include "vardel_h.h"
 
@@ -48,13 +49,9 @@ bool Creable() {
   if (FAILED(CLSIDFromProgID(L"Vardel.Comunica", &clsid))) {
     return false;
   }
-  IDispatch* objeto = nullptr;
-  if (FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
-                              reinterpret_cast<void**>(&objeto)))) {
-    return false;
-  }
-  objeto->Release();
-  return true;
+  com::Puntero<IDispatch> objeto;
+  return SUCCEEDED(
+      CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, objeto.put_void()));
 }
 
 // What a host gets when it asks the system for the class's ProgID.
@@ -133,10 +130,9 @@ TEST_F(RegistroCom, PorUsuarioSinDerechosDeAdministrador) {
             TextoGuid(CLSID_Comunica));
   EXPECT_TRUE(ExisteClave(HKEY_CURRENT_USER, usuario + kClase + L"\\InprocServer32"));
   EXPECT_FALSE(ExisteClave(HKEY_LOCAL_MACHINE, usuario + kClase));
-  ITypeLib* biblioteca = nullptr;
-  EXPECT_EQ(LoadRegTypeLib(LIBID_Vardel, 1, 1, 0x409, &biblioteca), S_OK);
-  if (biblioteca != nullptr) {
-    biblioteca->Release();
+  {
+    com::Puntero<ITypeLib> biblioteca;
+    EXPECT_EQ(LoadRegTypeLib(LIBID_Vardel, 1, 1, 0x409, biblioteca.put()), S_OK);
   }
   // Windows merges the user's classes into HKEY_CLASSES_ROOT; Wine 8 does
   // not, so there the object cannot be created from them.
@@ -240,26 +236,28 @@ TEST_F(RegistroCom, SeDescargaSoloSinObjetosNiBloqueos) {
   EXPECT_EQ(LeeRegistro(HKEY_CLASSES_ROOT, L"Vardel.Comunica\\CLSID"), TextoGuid(CLSID_Comunica));
   EXPECT_EQ(descarga(), S_OK);
 
-  IClassFactory* fabrica = nullptr;
-  EXPECT_EQ(clase(IID_IDispatch, IID_IClassFactory, reinterpret_cast<void**>(&fabrica)),
-            CLASS_E_CLASSNOTAVAILABLE);
-  ASSERT_EQ(clase(CLSID_Comunica, IID_IClassFactory, reinterpret_cast<void**>(&fabrica)), S_OK);
+  // Let go at set moments: the object where the module's answer to its
+  // going is checked, the factory (and an aggregate it should have refused)
+  // before the DLL is freed.
+  com::Puntero<IClassFactory> fabrica;
+  EXPECT_EQ(clase(IID_IDispatch, IID_IClassFactory, fabrica.put_void()), CLASS_E_CLASSNOTAVAILABLE);
+  ASSERT_EQ(clase(CLSID_Comunica, IID_IClassFactory, fabrica.put_void()), S_OK);
   EXPECT_EQ(descarga(), S_OK);
-  IUnknown* agregado = nullptr;
-  EXPECT_EQ(fabrica->CreateInstance(reinterpret_cast<IUnknown*>(fabrica), IID_IUnknown,
-                                    reinterpret_cast<void**>(&agregado)),
+  com::Puntero<IUnknown> agregado;
+  EXPECT_EQ(fabrica->CreateInstance(reinterpret_cast<IUnknown*>(fabrica.get()), IID_IUnknown,
+                                    agregado.put_void()),
             CLASS_E_NOAGGREGATION);
-  IDispatch* objeto = nullptr;
-  ASSERT_EQ(fabrica->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(&objeto)),
-            S_OK);
+  com::Puntero<IDispatch> objeto;
+  ASSERT_EQ(fabrica->CreateInstance(nullptr, IID_IDispatch, objeto.put_void()), S_OK);
   EXPECT_EQ(descarga(), S_FALSE);
-  objeto->Release();
+  objeto.reset();
   EXPECT_EQ(descarga(), S_OK);
   fabrica->LockServer(TRUE);
   EXPECT_EQ(descarga(), S_FALSE);
   fabrica->LockServer(FALSE);
   EXPECT_EQ(descarga(), S_OK);
-  fabrica->Release();
+  agregado.reset();
+  fabrica.reset();
 
   EXPECT_EQ(desregistra(), S_OK);
   EXPECT_FALSE(ExisteClave(HKEY_CLASSES_ROOT, L"Vardel.Comunica"));
@@ -269,8 +267,8 @@ TEST_F(RegistroCom, SeDescargaSoloSinObjetosNiBloqueos) {
 // What a host or a tool reads from the registered type library.
 TEST_F(RegistroCom, LaBibliotecaDeTiposDeclaraIdentificadoresYDispids) {
   ASSERT_EQ(RegSvr32(L"/s", carpeta_.RutaDll()), 0u);
-  ITypeLib* biblioteca = nullptr;
-  ASSERT_EQ(LoadRegTypeLib(LIBID_Vardel, 1, 1, 0x409, &biblioteca), S_OK);
+  com::Puntero<ITypeLib> biblioteca;
+  ASSERT_EQ(LoadRegTypeLib(LIBID_Vardel, 1, 1, 0x409, biblioteca.put()), S_OK);
   TLIBATTR* atributos_biblioteca = nullptr;
   biblioteca->GetLibAttr(&atributos_biblioteca);
   EXPECT_EQ(atributos_biblioteca->wMajorVerNum, 1);
@@ -279,8 +277,8 @@ TEST_F(RegistroCom, LaBibliotecaDeTiposDeclaraIdentificadoresYDispids) {
   biblioteca->ReleaseTLibAttr(atributos_biblioteca);
 
   // The class: creatable, the application object, its two interfaces.
-  ITypeInfo* clase = nullptr;
-  ASSERT_EQ(biblioteca->GetTypeInfoOfGuid(CLSID_Comunica, &clase), S_OK);
+  com::Puntero<ITypeInfo> clase;
+  ASSERT_EQ(biblioteca->GetTypeInfoOfGuid(CLSID_Comunica, clase.put()), S_OK);
   TYPEATTR* atributos = nullptr;
   clase->GetTypeAttr(&atributos);
   EXPECT_EQ(atributos->typekind, TKIND_COCLASS);
@@ -291,10 +289,10 @@ TEST_F(RegistroCom, LaBibliotecaDeTiposDeclaraIdentificadoresYDispids) {
   for (UINT i = 0; i < 2; ++i) {
     INT banderas = 0;
     HREFTYPE referencia = 0;
-    ITypeInfo* interfaz = nullptr;
+    com::Puntero<ITypeInfo> interfaz;
     clase->GetImplTypeFlags(i, &banderas);
     clase->GetRefTypeOfImplType(i, &referencia);
-    clase->GetRefTypeInfo(referencia, &interfaz);
+    clase->GetRefTypeInfo(referencia, interfaz.put());
     interfaz->GetTypeAttr(&atributos);
     EXPECT_TRUE(banderas & IMPLTYPEFLAG_FDEFAULT);
     if (banderas & IMPLTYPEFLAG_FSOURCE) {
@@ -303,9 +301,8 @@ TEST_F(RegistroCom, LaBibliotecaDeTiposDeclaraIdentificadoresYDispids) {
       EXPECT_TRUE(IsEqualIID(atributos->guid, IID__Comunica));
     }
     interfaz->ReleaseTypeAttr(atributos);
-    interfaz->Release();
   }
-  clase->Release();
+  clase.reset();
 
   struct Miembro {
     const char* nombre;
@@ -333,16 +330,16 @@ TEST_F(RegistroCom, LaBibliotecaDeTiposDeclaraIdentificadoresYDispids) {
   };
   for (const Interfaz& esperada : interfaces) {
     SCOPED_TRACE(Utf8(TextoGuid(esperada.iid).c_str()));
-    ITypeInfo* despacho = nullptr;
-    ASSERT_EQ(biblioteca->GetTypeInfoOfGuid(esperada.iid, &despacho), S_OK);
+    com::Puntero<ITypeInfo> despacho;
+    ASSERT_EQ(biblioteca->GetTypeInfoOfGuid(esperada.iid, despacho.put()), S_OK);
     despacho->GetTypeAttr(&atributos);
     EXPECT_TRUE(atributos->wTypeFlags & TYPEFLAG_FDUAL);
     despacho->ReleaseTypeAttr(atributos);
     // The vtable view: IDispatch's seven slots, then the members in order.
     HREFTYPE referencia = 0;
-    ITypeInfo* vtable = nullptr;
+    com::Puntero<ITypeInfo> vtable;
     ASSERT_EQ(despacho->GetRefTypeOfImplType(static_cast<UINT>(-1), &referencia), S_OK);
-    ASSERT_EQ(despacho->GetRefTypeInfo(referencia, &vtable), S_OK);
+    ASSERT_EQ(despacho->GetRefTypeInfo(referencia, vtable.put()), S_OK);
     vtable->GetTypeAttr(&atributos);
     ASSERT_EQ(atributos->cFuncs, esperada.miembros.size());
     vtable->ReleaseTypeAttr(atributos);
@@ -368,13 +365,11 @@ TEST_F(RegistroCom, LaBibliotecaDeTiposDeclaraIdentificadoresYDispids) {
       EXPECT_EQ(resultado, miembro.resultado) << miembro.nombre;
       vtable->ReleaseFuncDesc(funcion);
     }
-    vtable->Release();
-    despacho->Release();
   }
 
   // The events: DISPIDs 1 to 3 with their arguments' types.
-  ITypeInfo* eventos = nullptr;
-  ASSERT_EQ(biblioteca->GetTypeInfoOfGuid(DIID___Comunica, &eventos), S_OK);
+  com::Puntero<ITypeInfo> eventos;
+  ASSERT_EQ(biblioteca->GetTypeInfoOfGuid(DIID___Comunica, eventos.put()), S_OK);
   eventos->GetTypeAttr(&atributos);
   EXPECT_EQ(atributos->typekind, TKIND_DISPATCH);
   EXPECT_FALSE(atributos->wTypeFlags & TYPEFLAG_FDUAL);
@@ -402,8 +397,10 @@ TEST_F(RegistroCom, LaBibliotecaDeTiposDeclaraIdentificadoresYDispids) {
     EXPECT_EQ(tipos, esperados[i].argumentos) << esperados[i].nombre;
     eventos->ReleaseFuncDesc(funcion);
   }
-  eventos->Release();
-  biblioteca->Release();
+  // The type library is let go before the server is unregistered (the
+  // class's type info, which holds it too, went after its loop).
+  eventos.reset();
+  biblioteca.reset();
   EXPECT_EQ(RegSvr32(L"/s /u", carpeta_.RutaDll()), 0u);
 }
 

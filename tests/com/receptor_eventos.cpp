@@ -1,5 +1,7 @@
 #include "receptor_eventos.h"
 
+#include <utility>
+
 #include "vardel_h.h"
 
 namespace vardel::prueba {
@@ -16,14 +18,12 @@ ReceptorEventos::~ReceptorEventos() {
 }
 
 HRESULT ReceptorEventos::Conecta(IUnknown* objeto) {
-  IConnectionPointContainer* contenedor = nullptr;
-  HRESULT hr =
-      objeto->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&contenedor));
+  com::Puntero<IConnectionPointContainer> contenedor;
+  HRESULT hr = objeto->QueryInterface(IID_IConnectionPointContainer, contenedor.put_void());
   if (FAILED(hr)) {
     return hr;
   }
-  hr = contenedor->FindConnectionPoint(DIID___Comunica, &punto_);
-  contenedor->Release();
+  hr = contenedor->FindConnectionPoint(DIID___Comunica, punto_.put());
   if (FAILED(hr)) {
     return hr;
   }
@@ -31,14 +31,13 @@ HRESULT ReceptorEventos::Conecta(IUnknown* objeto) {
 }
 
 HRESULT ReceptorEventos::Desconecta() {
-  if (punto_ == nullptr) {
+  if (!punto_) {
     return S_FALSE;
   }
-  IConnectionPoint* punto = punto_;
-  punto_ = nullptr;
-  const HRESULT hr = punto->Unadvise(cookie_);
-  punto->Release();
-  return hr;
+  // Taken out first: a later call, the destructor's among them, finds
+  // nothing to undo; the point itself goes once Unadvise has returned.
+  const com::Puntero<IConnectionPoint> punto = std::move(punto_);
+  return punto->Unadvise(cookie_);
 }
 
 HRESULT ReceptorEventos::QueryInterface(REFIID iid, void** objeto) {

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "component/com/puntero_com.h"
+
 namespace vardel::prueba {
 
 // A host's sink for the events of __Comunica, written as a C++ host writes
@@ -45,7 +47,7 @@ class ReceptorEventos final : public IDispatch {
 
  private:
   ULONG referencias_ = 1;
-  IConnectionPoint* punto_ = nullptr;
+  com::Puntero<IConnectionPoint> punto_;
   DWORD cookie_ = 0;
 };
 
