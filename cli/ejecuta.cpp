@@ -1,5 +1,6 @@
 // vardel: a host program of the component. Its main job is reading the
-// cheques in the reader's tray.
+// cheques in the reader's tray. This file reads the command line and runs
+// the subcommand; main.cpp is the program around it.
 #include <CLI/CLI.hpp>
 #include <cstdio>
 #include <exception>
@@ -8,10 +9,6 @@
 #include "ordenes.h"
 #include "puente/ventana_oculta.h"
 #include "vardel/version.h"
-
-#ifdef VARDEL_SIN_CONSOLA
-#include "puente/sin_consola.h"
-#endif
 
 namespace {
 
@@ -201,7 +198,7 @@ static int Ejecuta(int argc, char** argv) {
 
 // An exception no command turned into an exit code (a fault of the command
 // itself, or memory) ends the run with its message and 1, not an abort.
-static int EjecutaSinExcepciones(int argc, char** argv) {
+int vardel::cli::EjecutaSinExcepciones(int argc, char** argv) {
   try {
     return Ejecuta(argc, argv);
   } catch (const std::exception& error) {
@@ -210,14 +207,4 @@ static int EjecutaSinExcepciones(int argc, char** argv) {
     std::fprintf(stderr, "vardel: error desconocido\n");
   }
   return vardel::cli::kSalidaError;
-}
-
-// vardel-puente.exe (Windows, no console) is this program run as `vardel
-// serve`, its output in the bridge's log file.
-int main(int argc, char** argv) {
-#ifdef VARDEL_SIN_CONSOLA
-  return vardel::cli::puente::EjecutaSinConsola(argc, argv, EjecutaSinExcepciones);
-#else
-  return EjecutaSinExcepciones(argc, argv);
-#endif
 }

@@ -22,6 +22,10 @@ int OrdenVigilar(const Opciones& opciones);
 int OrdenConfigurar(const Opciones& opciones);
 int OrdenServir(const Opciones& opciones);
 
+// The command's whole run from its arguments: the subcommand's exit code,
+// or kSalidaError with the message of an exception none of them caught.
+int EjecutaSinExcepciones(int argc, char** argv);
+
 // Exit codes.
 inline constexpr int kSalidaCorrecta = 0;
 inline constexpr int kSalidaUso = 64;
