@@ -178,9 +178,9 @@ TEST_F(Ciclo, TresDocumentosTresEventosConSusDatosEImagenes) {
 
 TEST_F(Ciclo, CadaLlamadaRecibeUnBufferLimpioConSuCapacidad) {
   bandeja = {Cheque(), Cheque()};
-  falsa.al_process_check = [this, original = falsa.al_process_check](
-                               const std::string& d, const std::string& o, std::string& r,
-                               std::int32_t& l) {
+  falsa.al_process_check = [original = falsa.al_process_check](const std::string& d,
+                                                               const std::string& o, std::string& r,
+                                                               std::int32_t& l) {
     const auto resultado = original(d, o, r, l);
     l = 17;  // whatever the library hands back
     return resultado;
@@ -198,7 +198,7 @@ TEST_F(Ciclo, UnaLlamadaFallidaQueNoEscribeNadaTerminaElCiclo) {
   // writes nothing. The old "DOCPRESENT" must not keep the loop going.
   bandeja = {Cheque(), Cheque()};
   int llamadas = 0;
-  falsa.al_process_check = [this, &llamadas, original = falsa.al_process_check](
+  falsa.al_process_check = [&llamadas, original = falsa.al_process_check](
                                const std::string& d, const std::string& o, std::string& r,
                                std::int32_t& l) -> std::int32_t {
     if (++llamadas == 2) {
