@@ -111,13 +111,14 @@ HRESULT ComunicaCom::Miembro(Cuerpo&& cuerpo) {
   if (GetCurrentThreadId() != hilo_) {
     return RPC_E_WRONG_THREAD;
   }
-  AddRef();
+  // Kept alive until the member returns, even if the host lets go of it
+  // inside.
+  const Puntero<ComunicaCom> vivo(this);
   FalloCom fallo;
   const HRESULT resultado = Protege(IID__Comunica, &fallo, std::forward<Cuerpo>(cuerpo));
   if (FAILED(resultado) && fallo_de_despacho_ != nullptr) {
     *fallo_de_despacho_ = std::move(fallo);
   }
-  Release();
   return resultado;
 }
 
@@ -225,8 +226,7 @@ HRESULT ComunicaCom::FindConnectionPoint(REFIID iid, IConnectionPoint** punto) {
   if (!IsEqualIID(iid, DIID___Comunica)) {
     return CONNECT_E_NOCONNECTION;
   }
-  punto_eventos_.AddRef();
-  *punto = &punto_eventos_;
+  *punto = NuevaReferencia<IConnectionPoint>(&punto_eventos_);
   return S_OK;
 }
 

@@ -65,8 +65,7 @@ HRESULT BibliotecaTipos(ITypeLib** biblioteca) {
       return resultado;
     }
   }
-  biblioteca_cargada->AddRef();
-  *biblioteca = biblioteca_cargada;
+  *biblioteca = NuevaReferencia(biblioteca_cargada);
   return S_OK;
 }
 

@@ -56,4 +56,11 @@ class Puntero {
   T* interfaz_ = nullptr;
 };
 
+// A new reference to `interfaz`, handed to the caller through an
+// out-parameter.
+template <class T>
+T* NuevaReferencia(T* interfaz) noexcept {
+  return Puntero<T>(interfaz).detach();
+}
+
 }  // namespace vardel::com

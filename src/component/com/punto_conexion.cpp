@@ -3,6 +3,7 @@
 #include <olectl.h>
 
 #include "component/com/error_com.h"
+#include "component/com/puntero_com.h"
 #include "component/com/variante_com.h"
 
 namespace vardel::com {
@@ -45,8 +46,7 @@ HRESULT PuntoConexion::GetConnectionPointContainer(IConnectionPointContainer** c
   if (contenedor == nullptr) {
     return E_POINTER;
   }
-  contenedor_.AddRef();
-  *contenedor = &contenedor_;
+  *contenedor = NuevaReferencia(&contenedor_);
   return S_OK;
 }
 
