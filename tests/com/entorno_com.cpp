@@ -1,10 +1,12 @@
 #include "entorno_com.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <vector>
 
 #include "platform/win32/recursos.h"
+#include "platform/win32/utf16.h"
 #include "support/simulador_prueba.h"
 
 namespace vardel::prueba {
@@ -90,15 +92,27 @@ DWORD Ejecuta(const std::wstring& linea) {
   STARTUPINFOW inicio{};
   inicio.cb = sizeof inicio;
   PROCESS_INFORMATION proceso{};
+  // A program that does not start or end says why on stderr: its caller
+  // only sees the exit code.
   if (!CreateProcessW(nullptr, texto.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &inicio,
                       &proceso)) {
+    std::fprintf(stderr, "CreateProcess failed, error %lu: %s\n", GetLastError(),
+                 platform::AUtf8(linea).c_str());
     return static_cast<DWORD>(-1);
   }
   const platform::Manejador hilo(proceso.hThread);
   const platform::Manejador programa(proceso.hProcess);
-  WaitForSingleObject(programa.get(), 60000);
+  if (WaitForSingleObject(programa.get(), 60000) != WAIT_OBJECT_0) {
+    std::fprintf(stderr, "still running after 60 s, ended: %s\n", platform::AUtf8(linea).c_str());
+    TerminateProcess(programa.get(), static_cast<UINT>(-1));
+    WaitForSingleObject(programa.get(), 10000);
+    return static_cast<DWORD>(-1);
+  }
   DWORD salida = static_cast<DWORD>(-1);
-  GetExitCodeProcess(programa.get(), &salida);
+  if (!GetExitCodeProcess(programa.get(), &salida)) {
+    std::fprintf(stderr, "GetExitCodeProcess failed, error %lu: %s\n", GetLastError(),
+                 platform::AUtf8(linea).c_str());
+  }
   return salida;
 }
 
