@@ -96,7 +96,8 @@ DWORD Ejecuta(const std::wstring& linea) {
   // only sees the exit code.
   if (!CreateProcessW(nullptr, texto.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &inicio,
                       &proceso)) {
-    std::fprintf(stderr, "CreateProcess failed, error %lu: %s\n", GetLastError(),
+    const DWORD error = GetLastError();
+    std::fprintf(stderr, "CreateProcess failed, error %lu: %s\n", error,
                  platform::AUtf8(linea).c_str());
     return static_cast<DWORD>(-1);
   }
@@ -110,7 +111,8 @@ DWORD Ejecuta(const std::wstring& linea) {
   }
   DWORD salida = static_cast<DWORD>(-1);
   if (!GetExitCodeProcess(programa.get(), &salida)) {
-    std::fprintf(stderr, "GetExitCodeProcess failed, error %lu: %s\n", GetLastError(),
+    const DWORD error = GetLastError();
+    std::fprintf(stderr, "GetExitCodeProcess failed, error %lu: %s\n", error,
                  platform::AUtf8(linea).c_str());
   }
   return salida;
