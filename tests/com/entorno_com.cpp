@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <string>
 #include <vector>
 
 #include "platform/win32/recursos.h"
@@ -93,27 +94,27 @@ DWORD Ejecuta(const std::wstring& linea) {
   inicio.cb = sizeof inicio;
   PROCESS_INFORMATION proceso{};
   // A program that does not start or end says why on stderr: its caller
-  // only sees the exit code.
+  // only sees the exit code. The system's error is read before the call,
+  // whose conversion of the command line may set it.
+  const auto informa = [&linea](const std::string& que) {
+    std::fprintf(stderr, "%s: %s\n", que.c_str(), platform::AUtf8(linea).c_str());
+  };
   if (!CreateProcessW(nullptr, texto.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &inicio,
                       &proceso)) {
-    const DWORD error = GetLastError();
-    std::fprintf(stderr, "CreateProcess failed, error %lu: %s\n", error,
-                 platform::AUtf8(linea).c_str());
+    informa("CreateProcess failed, error " + std::to_string(GetLastError()));
     return static_cast<DWORD>(-1);
   }
   const platform::Manejador hilo(proceso.hThread);
   const platform::Manejador programa(proceso.hProcess);
   if (WaitForSingleObject(programa.get(), 60000) != WAIT_OBJECT_0) {
-    std::fprintf(stderr, "still running after 60 s, ended: %s\n", platform::AUtf8(linea).c_str());
+    informa("still running after 60 s, ended");
     TerminateProcess(programa.get(), static_cast<UINT>(-1));
     WaitForSingleObject(programa.get(), 10000);
     return static_cast<DWORD>(-1);
   }
   DWORD salida = static_cast<DWORD>(-1);
   if (!GetExitCodeProcess(programa.get(), &salida)) {
-    const DWORD error = GetLastError();
-    std::fprintf(stderr, "GetExitCodeProcess failed, error %lu: %s\n", error,
-                 platform::AUtf8(linea).c_str());
+    informa("GetExitCodeProcess failed, error " + std::to_string(GetLastError()));
   }
   return salida;
 }
